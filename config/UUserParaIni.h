@@ -1,0 +1,39 @@
+#pragma once
+// The program's lasting settings: held in memory for the whole run, read from
+// and written to "UserParaIni.ini" in the program folder.
+
+#include <cstdint>
+#include <string>
+
+struct TPortInfo {
+    std::string ComName;             // "COM" + port number
+    int32_t BaudRate = 0;            // bit/s
+    uint8_t StopBits = 0;            // 2 = two stop bits, anything else one
+    bool AutoStart = false;          // start with the desktop session
+    uint8_t Protocol = 0;            // 0 modular, 1 three-phase, 2 Modbus, 3 VEX
+    int32_t ReadIntervalTimeout = 0; // ms
+    uint8_t WaitTimer = 0;           // stored and shown only
+    uint8_t MaxReSend = 0;           // a request is sent MaxReSend - 1 times
+    uint8_t CommErrCnt = 0;          // stored and shown only
+    uint8_t CommLostCnt = 0;         // stored and shown only
+};
+
+struct TUserPara {
+    TPortInfo PortInfo;
+    uint8_t Language = 0;    // 1 = Chinese, anything else English
+    int32_t RecInterval = 0; // data-log interval in 100 ms ticks; 0 = logging off
+};
+
+extern TUserPara UserPara;
+
+// The settings file: ProgramFolder() + "UserParaIni.ini".
+std::string UserParaPath();
+
+// Replaces every value in memory with the file's value or its default. A
+// missing, unreadable or damaged file is not an error.
+void LoadUserPara();
+
+// Writes all twelve keys; other sections and keys of the file stay as they
+// are. The file is replaced atomically. Throws std::runtime_error
+// "Unable to write to <path>" when it cannot be written.
+void SaveUserPara();
