@@ -1,0 +1,11 @@
+#pragma once
+// Replacing a file so that a crash or a full disk never leaves half of it:
+// the text goes to a temporary file in the same folder, which is then renamed
+// over the old one.
+
+#include <string>
+#include <string_view>
+
+// Throws std::runtime_error "Unable to write to <path>"; the old file and the
+// folder are then left as they were.
+void WriteFileAtomically(const std::string& path, std::string_view text);

@@ -1,0 +1,83 @@
+#include "logging/TimeStamp.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+constexpr int64_t MsPerDay = 86'400'000;
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, TTimeParts& p) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    p.Day = int(doy - (153 * mp + 2) / 5 + 1);
+    p.Month = int(mp < 10 ? mp + 3 : mp - 9);
+    p.Year = int(yoe + era * 400 + (p.Month <= 2));
+}
+
+const int64_t Epoch = DaysFromCivil(1899, 12, 30);
+// Milliseconds from the epoch to 0001-01-01 and to 10000-01-01: the four-digit
+// years a stamp can show.
+const int64_t FirstMs = (DaysFromCivil(1, 1, 1) - Epoch) * MsPerDay;
+const int64_t EndMs = (DaysFromCivil(10000, 1, 1) - Epoch) * MsPerDay;
+} // namespace
+
+double EncodeTimeStamp(const TTimeParts& p) {
+    const int64_t days = DaysFromCivil(p.Year, p.Month, p.Day) - Epoch;
+    const int64_t ms = ((int64_t(p.Hour) * 60 + p.Minute) * 60 + p.Second) * 1000 + p.Millisecond;
+    return double(days) + double(ms) / double(MsPerDay);
+}
+
+TTimeParts DecodeTimeStamp(double stamp) {
+    TTimeParts p;
+    // The first test keeps llround in range; the second is exact.
+    if (!std::isfinite(stamp) || std::fabs(stamp) > 1e7)
+        return p;
+    const int64_t total = std::llround(stamp * double(MsPerDay));
+    if (total < FirstMs || total >= EndMs)
+        return p;
+    int64_t days = total / MsPerDay;
+    int64_t ms = total % MsPerDay;
+    if (ms < 0) {
+        ms += MsPerDay;
+        --days;
+    }
+    CivilFromDays(days + Epoch, p);
+    p.Hour = int(ms / 3'600'000);
+    p.Minute = int(ms / 60'000 % 60);
+    p.Second = int(ms / 1000 % 60);
+    p.Millisecond = int(ms % 1000);
+    return p;
+}
+
+double NowTimeStamp() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    localtime_r(&ts.tv_sec, &local);
+    return EncodeTimeStamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                            local.tm_min, local.tm_sec, int(ts.tv_nsec / 1'000'000)});
+}
+
+std::string FormatTimeStamp(double stamp) {
+    const TTimeParts p = DecodeTimeStamp(stamp);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour,
+                  p.Minute, p.Second);
+    return buf;
+}
