@@ -38,6 +38,8 @@ using TEquipRecord = std::array<uint8_t, EquipRecordSize>;
 
 // Length of a UTF-8 name in GBK bytes, as the add and property dialogs check it.
 [[nodiscard]] std::size_t EquipNameLength(std::string_view utf8);
+// The name as shown in the tree and the property dialog: up to the first 0x0D.
+[[nodiscard]] std::string ShownEquipName(std::string_view name);
 // The name as it will be stored: trailing 0x0D fill removed, cut to the
 // longest whole-character prefix that fits 40 GBK bytes.
 [[nodiscard]] std::string FitEquipName(std::string_view utf8);
@@ -58,8 +60,9 @@ struct TEquipList {
 extern TEquipList EquipList;
 
 // Appends a device at the end (its name passed through FitEquipName).
-// Returns false and changes nothing when the list already holds 252 devices;
-// the device search uses this for every row it appends.
+// Returns false and changes nothing when the list already holds 252 devices
+// or the address is above 252; the device search uses this for every row it
+// appends, then rebuilds the tree and calls SaveTreeFile.
 [[nodiscard]] bool AppendEquip(const TEquipItem& item);
 
 // Removes every entry with this address, keeping the others in order.
@@ -85,7 +88,8 @@ void NextPollDevice();
 // become 0. The caller rebuilds the tree afterwards.
 bool LoadTreeFile();
 
-// Rewrites TreeFilePath() with entries 1..Count. Throws std::runtime_error
-// ("Unable to write to <path>") when the file cannot be written; the list in
-// memory is unchanged either way.
+// Rewrites TreeFilePath() with entries 1..Count, replacing the file in one
+// step so that an interrupted save never leaves a truncated list behind.
+// Throws std::runtime_error ("Unable to write to <path>") when the file cannot
+// be written; the list in memory is unchanged either way.
 void SaveTreeFile();
