@@ -1,5 +1,6 @@
 #include "status/StatusRules.h"
 
+#include "protocol/funcUnit.h"
 #include "status/StatusCodes.h"
 
 #include <cstddef>
@@ -7,7 +8,7 @@
 namespace {
 
 bool Bit(uint16_t word, int bit) {
-    return (word >> bit) & 1u;
+    return BitIsSet(word, bit) != 0;
 }
 
 // W4 bits 8..7: what feeds the output; bits 10..9: what the inverter is doing.
