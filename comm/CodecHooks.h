@@ -1,0 +1,46 @@
+#pragma once
+// How the poll engine reaches code it does not own. The three protocol
+// objects share no base class, so the engine's host fills one entry per
+// protocol index (0 modular, 1 three-phase, 2 Modbus, 3 VEX) with calls into
+// the object that serves it; the engine picks the entry by the Protocol
+// setting at each use. An empty entry, or a Protocol above 3, serves none:
+// nothing is built and every chunk is rejected.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// What a BuildQuery left behind: the frame length in TxBuffer (0 = nothing to
+// send) and the bus address the request goes to.
+struct TBuiltQuery {
+    int32_t Length = 0;
+    uint8_t Address = 0;
+};
+
+struct TCodecHooks {
+    // Builds the next request into TxBuffer.
+    std::function<TBuiltQuery()> BuildQuery;
+    // Checks one received chunk of `length` bytes (never reading past it) and,
+    // when it is a valid answer outside a search, decodes it into the record
+    // of the address served. True = good reply.
+    std::function<bool(const uint8_t* bytes, int length)> ParseReply;
+};
+
+constexpr std::size_t ProtocolCount = 4;
+using TCodecTable = std::array<TCodecHooks, ProtocolCount>;
+
+// The entry for a Protocol setting, or nullptr when none serves it.
+[[nodiscard]] inline const TCodecHooks* CodecFor(const TCodecTable& table, uint8_t protocol) {
+    return protocol < table.size() ? &table[protocol] : nullptr;
+}
+
+// The device search window while it is open: the engine asks it for each
+// next address to probe (it clears SearchMode when the range is passed) and
+// reports every address that answered well during a search.
+struct TSearchHooks {
+    std::function<uint8_t()> NextSearchAddress;
+    std::function<void(uint8_t address)> DeviceFound;
+};
+
+extern TSearchHooks SearchHooks;

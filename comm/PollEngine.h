@@ -1,0 +1,112 @@
+#pragma once
+// The poll engine: drives the RS-485 line from a 100 ms tick. Each tick it
+// notices the port opening or closing, runs the request state machine (ask
+// the protocol chosen by the Protocol setting for the next request, transmit
+// it MaxReSend - 1 times with 10 ticks of waiting after each transmission)
+// and counts down to the next data-log round. Every received chunk goes to
+// the same protocol's ParseReply and is attributed to PollAddress.
+//
+// Free of any window system: the host calls Timer1Timer every 100 ms and
+// delivers the port's notices on the user-interface thread, so tests drive it
+// tick by tick. Everything here runs on that one thread.
+
+#include "comm/CodecHooks.h"
+#include "comm/EngineState.h"
+
+#include <cstddef>
+#include <cstdint>
+
+class TComm;
+class TEventLog;
+class TDataLog;
+struct TUpsInfoRec;
+
+// EngineStep: the branch the last PollTick took.
+enum : uint8_t {
+    StepWaiting = 1,      // WaitTicks counting down
+    StepWaitOver = 2,     // a transmission, or the request ended
+    StepIdle = 3,         // no request; manual send mode builds none
+    StepBuildPoll = 4,    // a poll request was asked for (stays 4 when none was built)
+    StepBuilt = 5,        // request built, first transmission on the next tick
+    StepBuildSearch = 11, // search: asked for the next address (stays 11 when none was built)
+    StepSearchEnded = 12, // the search has just ended
+};
+
+constexpr int EngineTimerInterval = 100; // ms per tick
+constexpr uint8_t TicksPerTransmission = 10;
+constexpr uint8_t LedOnCount = 3;
+
+// What the trace window offers the engine. Echoes and the refresh are only
+// asked for while TraceVisible is set; the countdown is shown on every tick.
+class TTraceSink {
+public:
+    virtual ~TTraceSink() = default;
+    virtual void EchoReceived(const uint8_t* bytes, int length) = 0;
+    virtual void EchoSent(const uint8_t* bytes, int length) = 0;
+    virtual void RefreshTrace() = 0;
+    virtual void ShowRecCountdown(int32_t ticks) = 0;
+};
+
+class TPollEngine {
+public:
+    // Takes over comm's OnReceiveData. The three objects must outlive the engine.
+    TPollEngine(TComm& comm, TEventLog& eventLog, TDataLog& dataLog);
+    TPollEngine(const TPollEngine&) = delete;
+    TPollEngine& operator=(const TPollEngine&) = delete;
+
+    // Start-up: Auto send mode, no search, "Monitor software is open", the port
+    // opened from the settings, all record counters reset. False when the port
+    // could not be opened; the engine then runs with the port closed.
+    [[nodiscard]] bool Start();
+    // Exit: "Monitor software is closed", then the port is closed. Never throws.
+    void Finish() noexcept;
+
+    // (Re)opens the port from the settings. Throws the port's ECommsError. A
+    // ComName that names no device leaves the port closed without a message.
+    void OpenComm();
+    void CloseComm();
+    [[nodiscard]] bool IsCommOpen() const;
+
+    // Sends through the port, lights the transmit lamp, echoes to the trace
+    // window and counts the frame.
+    void SendFrame(const uint8_t* bytes, uint16_t length);
+    // The trace window's manual frame: copied into TxBuffer and sent once.
+    // A frame longer than TxBuffer is refused (false, nothing sent).
+    [[nodiscard]] bool SendManualFrame(const uint8_t* bytes, std::size_t length);
+
+    // The 100 ms tick.
+    void Timer1Timer();
+    // The request state machine; run by Timer1Timer while the port is open.
+    void PollTick();
+    // One received chunk, handled as one complete reply.
+    void Comm1ReceiveData(const uint8_t* buffer, uint16_t length);
+    // One data-log record for every listed device that is communicating.
+    void WriteDataLog();
+
+    TCodecTable Codecs;          // filled by the host, indexed by Protocol
+    TTraceSink* Trace = nullptr; // the trace window, when there is one
+
+    // Request state, read by the trace window's debug grid.
+    uint8_t AwaitingReply = 0; // 0 / 255: a request is being transmitted or waited for
+    uint8_t WaitTicks = 0;     // ticks left before the next transmission or the end
+    uint8_t SendTries = 0;     // transmissions of the current request so far
+    uint8_t SendLimit = 0;     // MaxReSend when the request was built
+    int32_t TxLength = 0;      // length of the frame in TxBuffer; 0 = nothing built
+    uint8_t EngineStep = 0;    // see the Step* codes
+
+    bool TraceVisible = false; // set while the trace window is shown
+    bool PortWasOpen = false;  // the port was open at the previous tick
+    int32_t RecCountdown = 0;  // ticks to the next data-log round; 0 = at the next tick
+
+private:
+    [[nodiscard]] const TCodecHooks* ActiveCodec() const;
+    void NotePortChange(bool open);
+    void BuildRequest();
+    void TransmitOrEnd();
+    void CountDownDataLog();
+    void HandleGoodReply(TUpsInfoRec* rec);
+
+    TComm& FComm;
+    TEventLog& FEventLog;
+    TDataLog& FDataLog;
+};
