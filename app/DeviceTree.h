@@ -42,13 +42,14 @@ class TDeviceTree : public QObject {
 public:
     static constexpr int32_t FChildCount = 2; // page nodes under every device node
 
-    // Works on `view`, which the main window lays out and owns; the tree
-    // stays empty until SetLanguage or RebuildTree.
+    // Works on `view`, which the main window lays out and owns. The tree is
+    // built by the first SetLanguage.
     TDeviceTree(QTreeWidget* view, TDeviceTreeHooks hooks, QObject* parent = nullptr);
 
-    // Child captions and node suffixes in this language (1 Chinese, else
-    // English), then RebuildTree. The selected device stays selected.
-    void SetLanguage(uint8_t language);
+    // The language of the node suffixes (1 Chinese, else English) and the
+    // captions of the FChildCount page nodes in that language, then
+    // RebuildTree. The selected device stays selected.
+    void SetLanguage(uint8_t language, const QStringList& childCaptions);
 
     // Builds every node afresh from EquipList (plain names, picture 0), sets
     // each entry's TreeIndex, and selects the device at the remembered list
@@ -96,7 +97,7 @@ signals:
 
 private:
     void NodeClicked(QTreeWidgetItem* item);
-    [[nodiscard]] int AbsoluteIndex(const QTreeWidgetItem* item) const;
+    [[nodiscard]] int AbsoluteIndex(QTreeWidgetItem* item) const;
     [[nodiscard]] QTreeWidgetItem* NewDeviceNode(int pos) const;
     void ApplySelection();
 

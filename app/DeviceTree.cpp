@@ -1,0 +1,202 @@
+#include "app/DeviceTree.h"
+
+#include "protocol/UpsInfoRec.h"
+#include "status/StatusCodes.h"
+#include "status/StatusTexts.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+QPixmap Lamp(QColor body, QColor rim) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient glow(QPointF(6, 6), 8);
+    glow.setColorAt(0, body.lighter(160));
+    glow.setColorAt(1, body);
+    painter.setPen(QPen(rim, 1));
+    painter.setBrush(glow);
+    painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    return pixmap;
+}
+
+QPixmap TextPage() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(90, 90, 90));
+    painter.setBrush(Qt::white);
+    painter.drawRect(3, 1, 10, 14);
+    painter.setPen(QColor(40, 80, 160));
+    for (int y = 4; y <= 12; y += 2)
+        painter.drawLine(5, y, y == 12 ? 8 : 11, y);
+    return pixmap;
+}
+
+QString Suffixed(const QString& name, const std::string& text) {
+    return name + QStringLiteral("  (") + QString::fromStdString(text) + QLatin1Char(')');
+}
+
+void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption) {
+    node->setIcon(0, TDeviceTree::NodePicture(picture));
+    node->setText(0, caption);
+}
+
+} // namespace
+
+TDeviceTree::TDeviceTree(QTreeWidget* view, TDeviceTreeHooks hooks, QObject* parent)
+    : QObject(parent), FTree(view), FHooks(std::move(hooks)) {
+    FTree->setColumnCount(1);
+    FTree->setHeaderHidden(true);
+    FTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FTree->setIconSize(QSize(16, 16));
+    connect(FTree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { NodeClicked(item); });
+}
+
+QIcon TDeviceTree::NodePicture(TNodePicture picture) {
+    static const std::array<QIcon, 4> pictures{
+        QIcon(Lamp(QColor(0, 70, 0), QColor(0, 40, 0))),
+        QIcon(Lamp(QColor(0, 210, 0), QColor(0, 110, 0))),
+        QIcon(Lamp(QColor(220, 0, 0), QColor(120, 0, 0))),
+        QIcon(TextPage()),
+    };
+    return pictures[std::size_t(picture)];
+}
+
+void TDeviceTree::SetLanguage(uint8_t language, const QStringList& childCaptions) {
+    FLanguage = language;
+    FChildCaptions = childCaptions.mid(0, FChildCount);
+    RebuildTree();
+}
+
+QTreeWidgetItem* TDeviceTree::NewDeviceNode(int pos) const {
+    auto* node = new QTreeWidgetItem;
+    SetNode(node, PicNotCommunicating,
+            QString::fromStdString(ShownEquipName(EquipList.At(pos).Name)));
+    for (const QString& caption : FChildCaptions)
+        SetNode(new QTreeWidgetItem(node), PicPage, caption);
+    return node;
+}
+
+void TDeviceTree::RebuildTree() {
+    FTree->clear();
+    QList<QTreeWidgetItem*> nodes;
+    for (int pos = 1; pos <= EquipList.Count; ++pos) {
+        nodes << NewDeviceNode(pos);
+        // Only the low 8 bits fit; the file keeps them, look-ups never use them.
+        EquipList.At(pos).TreeIndex = uint8_t(DeviceNodeIndex(pos));
+    }
+    FTree->addTopLevelItems(nodes);
+    FTree->expandAll();
+    ApplySelection();
+}
+
+void TDeviceTree::ApplySelection() {
+    if (EquipList.Count == 0) {
+        FSelPos = 0;
+        FSelDevAddr = 0;
+        FidxSelNode = -1;
+        return;
+    }
+    FSelPos = std::clamp<int32_t>(FSelPos, 1, EquipList.Count);
+    FSelDevAddr = EquipList.At(FSelPos).Address;
+    FidxSelNode = DeviceNodeIndex(FSelPos);
+    FTree->setCurrentItem(FTree->topLevelItem(FSelPos - 1));
+}
+
+void TDeviceTree::AddEquip(const TEquipItem& item) {
+    if (!AppendEquip(item))
+        return;
+    RebuildTree();
+    SaveTreeFile();
+}
+
+void TDeviceTree::DeleteEquip() {
+    DeleteEquipAddress(FSelDevAddr);
+    RebuildTree();
+    SaveTreeFile();
+}
+
+void TDeviceTree::RenameEquip(int treeIndex, std::string_view name) {
+    RenameEquipAt(DevicePosOfNode(treeIndex), name);
+    RebuildTree();
+    SaveTreeFile();
+}
+
+void TDeviceTree::RefreshNode(int pos) {
+    if (pos < 1 || pos > EquipList.Count)
+        return;
+    const TEquipItem& entry = EquipList.At(pos);
+    QTreeWidgetItem* node = FTree->topLevelItem(pos - 1);
+    // A device at address 0 keeps the plain name the tree build gave it.
+    if (entry.Address == 0 || entry.Address > MaxEquipAddress || node == nullptr)
+        return;
+    TUpsInfoRec& rec = UpsTable[entry.Address];
+    const QString name = QString::fromStdString(ShownEquipName(entry.Name));
+    if (!FHooks.IsCommOpen()) {
+        SetNode(node, PicNotCommunicating, Suffixed(name, StateText(StateCommLost, FLanguage)));
+        FHooks.ClearMeasurements(rec);
+        return;
+    }
+    switch (rec.CommState) {
+    case 0: {
+        const bool alarm = rec.AlarmCount > 0 || rec.UpsState == StateMaintBypass;
+        SetNode(node, alarm ? PicAlarm : PicCommunicating,
+                rec.UpsState >= 0 ? Suffixed(name, StateText(rec.UpsState, FLanguage)) : name);
+        break;
+    }
+    case 1:
+        SetNode(node, PicAlarm, Suffixed(name, EventText(EventCommError, FLanguage)));
+        break;
+    case 2:
+        SetNode(node, PicNotCommunicating, Suffixed(name, EventText(EventCommLost, FLanguage)));
+        FHooks.ClearMeasurements(rec);
+        break;
+    default:
+        break;
+    }
+}
+
+int TDeviceTree::AbsoluteIndex(QTreeWidgetItem* item) const {
+    QTreeWidgetItem* parent = item->parent();
+    if (parent == nullptr)
+        return DeviceNodeIndex(FTree->indexOfTopLevelItem(item) + 1);
+    return DeviceNodeIndex(FTree->indexOfTopLevelItem(parent) + 1) + 1 + parent->indexOfChild(item);
+}
+
+int TDeviceTree::SelectedNodeIndex() const {
+    QTreeWidgetItem* item = FTree->currentItem();
+    return item != nullptr && item->isSelected() ? AbsoluteIndex(item) : -1;
+}
+
+int TDeviceTree::SelectedDeviceNode() const {
+    const int index = SelectedNodeIndex();
+    return index < 0 ? -1 : index - index % (FChildCount + 1);
+}
+
+int TDeviceTree::DevicePosOfNode(int treeIndex) const {
+    if (treeIndex < 0 || treeIndex % (FChildCount + 1) != 0)
+        return 0;
+    const int pos = treeIndex / (FChildCount + 1) + 1;
+    return pos <= EquipList.Count ? pos : 0;
+}
+
+void TDeviceTree::NodeClicked(QTreeWidgetItem* item) {
+    FidxSelNode = AbsoluteIndex(item);
+    QTreeWidgetItem* parent = item->parent();
+    QTreeWidgetItem* device = parent != nullptr ? parent : item;
+    FSelPos = FTree->indexOfTopLevelItem(device) + 1;
+    FSelDevAddr = FSelPos >= 1 && FSelPos <= EquipList.Count ? EquipList.At(FSelPos).Address : 0;
+    // The child's place decides the page, so a device named like a page
+    // node still shows its real-time view.
+    emit PageSelected(parent != nullptr && parent->indexOfChild(item) == 1 ? 1 : 0);
+}

@@ -1,0 +1,160 @@
+#include "app/EquipList.h"
+
+#include "app/GbkText.h"
+#include "app/ProgramFolder.h"
+#include "config/AtomicFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <utility>
+
+TEquipList EquipList;
+
+static_assert(EquipRecordSize == 2 + EquipNameSize);
+
+namespace {
+
+std::string_view StripFill(std::string_view name) {
+    while (!name.empty() && uint8_t(name.back()) == EquipNameFill)
+        name.remove_suffix(1);
+    return name;
+}
+
+// The longest prefix of a GBK text that fits `limit` bytes without splitting
+// a double-byte character (lead bytes 0x81..0xFE).
+std::size_t GbkFitLength(std::string_view gbk, std::size_t limit) {
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        const uint8_t b = uint8_t(gbk[i]);
+        const std::size_t step = (b >= 0x81 && b <= 0xFE && i + 1 < gbk.size()) ? 2 : 1;
+        if (i + step > limit)
+            break;
+        i += step;
+    }
+    return i;
+}
+
+std::string StoredGbkName(std::string_view utf8) {
+    std::string gbk = Utf8ToGbk(StripFill(utf8));
+    gbk.resize(GbkFitLength(gbk, EquipNameSize));
+    return gbk;
+}
+
+} // namespace
+
+TEquipRecord EncodeEquipRecord(const TEquipItem& item) {
+    TEquipRecord record;
+    record.fill(EquipNameFill);
+    record[0] = item.TreeIndex;
+    record[1] = item.Address;
+    const std::string gbk = StoredGbkName(item.Name);
+    std::copy(gbk.begin(), gbk.end(), record.begin() + 2);
+    return record;
+}
+
+TEquipItem DecodeEquipRecord(const TEquipRecord& record) {
+    TEquipItem item;
+    item.TreeIndex = record[0];
+    item.Address = record[1];
+    const std::string_view raw(reinterpret_cast<const char*>(record.data()) + 2, EquipNameSize);
+    item.Name = GbkToUtf8(StripFill(raw));
+    return item;
+}
+
+std::size_t EquipNameLength(std::string_view utf8) {
+    return Utf8ToGbk(utf8).size();
+}
+
+std::string ShownEquipName(std::string_view name) {
+    return std::string(name.substr(0, name.find(char(EquipNameFill))));
+}
+
+std::string FitEquipName(std::string_view utf8) {
+    // Through GBK and back, so the name in memory is what the file will hold.
+    return std::string(StripFill(GbkToUtf8(StoredGbkName(utf8))));
+}
+
+bool AppendEquip(const TEquipItem& item) {
+    if (EquipList.Count >= MaxEquipCount || item.Address > MaxEquipAddress)
+        return false;
+    TEquipItem& entry = EquipList.Items[EquipList.Count];
+    entry = item;
+    entry.Name = FitEquipName(item.Name);
+    ++EquipList.Count;
+    return true;
+}
+
+int DeleteEquipAddress(uint8_t address) {
+    const int count = EquipList.Count;
+    int kept = 0;
+    int pollKept = 0; // kept entries at or before the device polled last
+    for (int pos = 1; pos <= count; ++pos) {
+        if (EquipList.At(pos).Address == address)
+            continue;
+        if (pos - 1 != kept) // a self-move would empty the name
+            EquipList.Items[std::size_t(kept)] = std::move(EquipList.At(pos));
+        ++kept;
+        if (pos <= EquipList.PollPos)
+            pollKept = kept;
+    }
+    for (int i = kept; i < count; ++i)
+        EquipList.Items[std::size_t(i)] = TEquipItem{};
+    EquipList.Count = uint8_t(kept);
+    EquipList.PollPos = uint8_t(pollKept);
+    return count - kept;
+}
+
+bool RenameEquipAt(int pos, std::string_view name) {
+    if (pos < 1 || pos > EquipList.Count)
+        return false;
+    EquipList.At(pos).Name = FitEquipName(name);
+    return true;
+}
+
+void NextPollDevice() {
+    if (EquipList.Count == 0) {
+        EquipList.PollPos = 0;
+        EquipList.PollAddress = 0;
+        return;
+    }
+    int pos = EquipList.PollPos + 1;
+    if (pos > EquipList.Count)
+        pos = 1;
+    EquipList.PollPos = uint8_t(pos);
+    EquipList.PollAddress = EquipList.At(pos).Address;
+}
+
+std::string TreeFilePath() {
+    return RecordPath() + TreeFileName;
+}
+
+bool LoadTreeFile() {
+    const std::string path = TreeFilePath();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        std::ofstream create(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    TEquipList loaded;
+    TEquipRecord record;
+    while (loaded.Count < MaxEquipCount &&
+           in.read(reinterpret_cast<char*>(record.data()), record.size())) {
+        TEquipItem item = DecodeEquipRecord(record);
+        if (item.Address > MaxEquipAddress)
+            continue;
+        loaded.Items[loaded.Count++] = std::move(item);
+    }
+    EquipList = std::move(loaded);
+    return true;
+}
+
+void SaveTreeFile() {
+    std::string bytes;
+    bytes.reserve(EquipRecordSize * EquipList.Count);
+    for (int pos = 1; pos <= EquipList.Count; ++pos) {
+        const TEquipRecord record = EncodeEquipRecord(EquipList.At(pos));
+        bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
+    }
+    WriteFileAtomically(TreeFilePath(), bytes);
+}
