@@ -235,9 +235,9 @@ private:
     }
     void ApplyLineSettings();
     void ApplyTimeouts();
+    void StartThreads();
     void StopReader();
     void StopWriter();
-    void ReleasePort();
 
     std::shared_ptr<TReadThread> FReadThread;
     std::shared_ptr<TWriteThread> FWriteThread;

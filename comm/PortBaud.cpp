@@ -1,0 +1,22 @@
+#include "comm/PortBaud.h"
+
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+bool SetPortBaudRate(int fd, uint32_t baud) {
+    termios2 tio{};
+    if (ioctl(fd, TCGETS2, &tio) != 0)
+        return false;
+    tio.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+    tio.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+    tio.c_ispeed = baud;
+    tio.c_ospeed = baud;
+    return ioctl(fd, TCSETS2, &tio) == 0;
+}
+
+uint32_t PortBaudRate(int fd) {
+    termios2 tio{};
+    if (ioctl(fd, TCGETS2, &tio) != 0)
+        return 0;
+    return tio.c_ospeed;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The reader: waits for bytes (and the CloseSignal) and hands each chunk to
+// the sink. A chunk ends when the line has been silent for the read interval
+// time-out, or when 2048 bytes have arrived.
+
+#include "comm/CommThread.h"
+
+#include <array>
+#include <chrono>
+#include <linux/serial.h>
+
+class TReadThread final : public TCommThread {
+public:
+    TReadThread(std::shared_ptr<TCommPort> port, TCommNotifySink& sink)
+        : TCommThread(std::move(port), sink) {}
+
+protected:
+    void Execute() override;
+
+private:
+    using TClock = std::chrono::steady_clock;
+
+    [[nodiscard]] bool WaitAndRead();
+    [[nodiscard]] int WaitTimeoutMs() const;
+    [[nodiscard]] bool ReadAvailable(bool deviceFlagged);
+    void Take(size_t count);
+    [[nodiscard]] bool ReportLineEvents();
+    [[nodiscard]] bool HandOver();
+    void DeviceGone();
+
+    std::array<uint8_t, CommReadBufferSize> FBuffer{};
+    size_t FCount = 0;
+    TClock::time_point FFirstByte;
+    TClock::time_point FLastByte;
+    bool FHaveCounters = false;
+    serial_icounter_struct FCounters{};
+};
