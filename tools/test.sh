@@ -8,3 +8,8 @@ bash tools/install-deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
+
+# The serial port's worker threads under ThreadSanitizer (core only, no Qt).
+cmake --preset tsan
+cmake --build --preset tsan --target test_spcomm
+ctest --preset tsan -L tsan
