@@ -1,9 +1,40 @@
+#include "app/SessionEnd.h"
+#include "app/SingleInstance.h"
+#include "app/UFrmMain.h"
+#include "app/UFrmMainText.h"
+
 #include <QApplication>
-#include <QLabel>
+
+#include <memory>
+
+namespace {
+// The poll engine window comes second: at its creation it logs the program
+// start into the event log the main window has made, and it may show the
+// port error in the language the main window has applied. It is destroyed
+// before the main window, so the event log outlives it.
+std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
+    frmMain.SetPortControl(nullptr);
+    return nullptr;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label("Pelmora Monitor");
-    label.show();
-    return app.exec();
+    QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+
+    TSingleInstance instance(TSingleInstance::NameFor(QString::fromUtf8(ApplicationTitle)));
+    if (!instance.Claim())
+        return 0;
+
+    TFrmMain frmMain;
+    const std::unique_ptr<QObject> pollEngine = CreatePollEngine(frmMain);
+    TSessionEnd sessionEnd;
+
+    QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
+                     &TFrmMain::BringToFront);
+    QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &frmMain, &TFrmMain::EndSession);
+    // The program ends with the main window, whatever other windows are open.
+    QObject::connect(&frmMain, &TFrmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    frmMain.show();
+    return QApplication::exec();
 }

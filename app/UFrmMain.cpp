@@ -1,0 +1,538 @@
+#include "app/UFrmMain.h"
+
+#include "app/DeviceTree.h"
+#include "app/EquipList.h"
+#include "app/GraphPage.h"
+#include "app/LangText.h"
+#include "app/ProgramFolder.h"
+#include "app/RealTimePage.h"
+#include "app/SharedFlags.h"
+#include "app/ToolIcons.h"
+#include "app/UFrmMainText.h"
+#include "app/VersionInfo.h"
+#include "config/UUserParaIni.h"
+#include "logging/UDataLogClass.h"
+#include "logging/uEventLogClass.h"
+#include "protocol/UpsRecordOps.h"
+#include "ui/Lamp.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+namespace {
+constexpr QSize ClientSize(863, 596);
+constexpr int LeftPanelWidth = 180;
+constexpr int Timer1Interval = 10;           // ms
+constexpr uint8_t TicksPerStatusStep = 10;   // the step runs on the tick after the 10th
+constexpr uint8_t StatusStepsPerRefresh = 5; // the refresh runs on the step after the 5th
+constexpr int StatusPanelWidths[4] = {180, 272, 232, 174};
+
+struct TMenuRow {
+    const char* Menu;
+    const char* Title; // fixed title; the others come from the caption table
+    const char* Item;
+};
+
+// Menu, item: in the order of the menu bar.
+const TMenuRow MenuRows[] = {
+    {"mni100", "", "mni101"},         {"mni100", "", "mni102"},    {"mni100", "", "mni103"},
+    {"mni200", "", "mni201"},         {"mni200", "", "mni202"},    {"mni200", "", "mni203"},
+    {"mni300", "", "mni301"},         {"mni300", "", "mniTurnOn"}, {"mni400", "Language", "mni401"},
+    {"mni400", "Language", "mni402"}, {"mni500", "", "mni501"},
+};
+
+struct TToolRow {
+    const char* Name;
+    TToolIcon Icon;
+    bool Visible;
+};
+
+// The tool bar from left to right; the two language buttons stay hidden.
+const TToolRow ToolRows[] = {
+    {"ToolButton1", TToolIcon::SoftwareParameter, true},
+    {"ToolButton2", TToolIcon::Chinese, false},
+    {"ToolButton3", TToolIcon::English, false},
+    {"ToolButton4", TToolIcon::EventLog, true},
+    {"ToolButton5", TToolIcon::DataLog, true},
+    {"ToolButton8", TToolIcon::LogSetting, true},
+    {"ToolButton6", TToolIcon::About, true},
+    {"ToolButton7", TToolIcon::Exit, true},
+};
+
+const char* const LeftButtons[] = {"btnSearch", "btnAppend", "btnDelete", "btnProperty"};
+const char* const DebugEditNames[] = {"edtTreeData", "edtArrEq", "edtNode"};
+
+QString Num(long long value) {
+    return QString::number(value);
+}
+
+// Record of a bus address; anything outside the table reads address 0.
+const TUpsInfoRec& RecordOf(uint8_t address) {
+    return UpsTable[address < UpsTableSize ? address : 0];
+}
+
+// A caption row's text goes where that kind of object shows a caption: an
+// inner tab page's tab, a label's or button's text, a menu's or group's title.
+void SetCaption(QObject* target, const QString& text) {
+    if (auto* widget = qobject_cast<QWidget*>(target)) {
+        QWidget* stack = widget->parentWidget();
+        if (auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr) {
+            tabs->setTabText(tabs->indexOf(widget), text);
+            return;
+        }
+    }
+    const QMetaObject* meta = target->metaObject();
+    if (meta->indexOfProperty("text") >= 0)
+        target->setProperty("text", text);
+    else if (meta->indexOfProperty("title") >= 0)
+        target->setProperty("title", text);
+}
+
+void SetRowText(QObject* target, TCaptionKind kind, const QString& text) {
+    if (auto* window = qobject_cast<QMainWindow*>(target); window && kind == TCaptionKind::Caption)
+        window->setWindowTitle(text);
+    else if (kind == TCaptionKind::Hint)
+        target->setProperty("toolTip", text);
+    else
+        SetCaption(target, text);
+}
+
+QString LangQ(const TTextPair& text) {
+    return QString::fromUtf8(PickText(text, UserPara.Language));
+}
+} // namespace
+
+TMainPrompts MessageBoxPrompts() {
+    TMainPrompts prompts;
+    prompts.Ask = [](QWidget* parent, const QString& text) {
+        return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
+    };
+    prompts.Tell = [](QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+        const QString title = icon == QMessageBox::Question ? QStringLiteral("Confirm")
+                                                            : QString::fromUtf8(ApplicationTitle);
+        QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+        box.exec();
+    };
+    return prompts;
+}
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("FrmMain");
+    BuildMenu();
+    BuildToolBar();
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(3);
+    layout->addWidget(BuildLeftPanel());
+    layout->addWidget(BuildRightArea(), 1);
+    setCentralWidget(central);
+    BuildStatusBar();
+    setFixedSize(ClientSize);
+    if (const QScreen* desktop = screen())
+        move(desktop->availableGeometry().center() - rect().center());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
+
+    // Floating-point exceptions are masked by default on Linux, so arithmetic
+    // on bad values yields infinities or not-a-number values and never traps.
+    DebugShow = false;
+    // A folder that cannot be made shows up later, when a file in it is written.
+    std::error_code ignored;
+    std::filesystem::create_directories(RecordPath(), ignored);
+    std::filesystem::create_directories(BackupPath(), ignored);
+    RealTimePage->HideSwitchRows();
+    LoadUserPara();
+    ApplyLanguage();
+    ApplyProtocolLayout();
+    FEventLog = std::make_unique<TEventLog>(RecordPath(), EventLogFileName, BackupPath());
+    FDataLog = std::make_unique<TDataLog>(RecordPath());
+    // The selection is empty here: ApplyLanguage built the tree from the empty list.
+    if (LoadTreeFile())
+        FDeviceTree->RebuildTree();
+    FStatusPanels[2]->setText("Version " + QString::fromStdString(GetVersionString("FileVersion")));
+    ShowPage(0);
+    RealTimePage->ShowInnerPage(0);
+    Timer1->start(Timer1Interval);
+    InitTable();
+    ShowPortState(); // the port button is never blank before the first status step
+}
+
+TFrmMain::~TFrmMain() = default;
+
+void TFrmMain::BuildMenu() {
+    QMenu* menu = nullptr;
+    for (const TMenuRow& row : MenuRows) {
+        if (menu == nullptr || menu->objectName() != row.Menu) {
+            menu = menuBar()->addMenu(QString::fromUtf8(row.Title));
+            menu->setObjectName(row.Menu);
+        }
+        menu->addAction(QString())->setObjectName(row.Item);
+    }
+    mni300 = menuBar()->findChild<QMenu*>("mni300");
+    mni101 = menuBar()->findChild<QAction*>("mni101");
+    mni301 = menuBar()->findChild<QAction*>("mni301");
+    mniTurnOn = menuBar()->findChild<QAction*>("mniTurnOn");
+    connect(menuBar()->findChild<QAction*>("mni103"), &QAction::triggered, this, &QWidget::close);
+    connect(menuBar()->findChild<QAction*>("mni401"), &QAction::triggered, this,
+            [this] { SelectLanguage(1); });
+    connect(menuBar()->findChild<QAction*>("mni402"), &QAction::triggered, this,
+            [this] { SelectLanguage(0); });
+}
+
+void TFrmMain::BuildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(24, 24));
+    bar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (const TToolRow& row : ToolRows) {
+        QAction* action = bar->addAction(ToolIcon(row.Icon), QString());
+        action->setObjectName(row.Name);
+        action->setVisible(row.Visible);
+    }
+    connect(bar->findChild<QAction*>("ToolButton7"), &QAction::triggered, this, &QWidget::close);
+    connect(bar->findChild<QAction*>("ToolButton2"), &QAction::triggered, this,
+            [this] { SelectLanguage(1); });
+    connect(bar->findChild<QAction*>("ToolButton3"), &QAction::triggered, this,
+            [this] { SelectLanguage(0); });
+    bar->addSeparator();
+
+    // Right of the buttons: debug label, lamps, protocol number, port button.
+    auto* strip = new QWidget(bar);
+    strip->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(4, 0, 4, 0);
+    layout->setSpacing(6);
+    lblDevID = new QLabel(strip);
+    lblDevID->setObjectName("lblDevID");
+    lblDevID->hide();
+    iLedTx = new TLamp(QColor(255, 220, 0), strip);
+    iLedTx->setObjectName("iLedTx");
+    iLedRx = new TLamp(QColor(255, 220, 0), strip);
+    iLedRx->setObjectName("iLedRx");
+    lblProtocol = new QLabel(strip);
+    lblProtocol->setObjectName("lblProtocol");
+    lblProtocol->setMinimumWidth(14);
+    btnCom = new QPushButton(strip);
+    btnCom->setObjectName("btnCom");
+    btnCom->setMinimumWidth(84);
+    connect(btnCom, &QPushButton::clicked, this, &TFrmMain::btnComClick);
+    layout->addWidget(lblDevID);
+    layout->addStretch(1);
+    layout->addWidget(iLedTx);
+    layout->addWidget(iLedRx);
+    layout->addWidget(lblProtocol);
+    layout->addWidget(btnCom);
+    bar->addWidget(strip);
+}
+
+QWidget* TFrmMain::BuildLeftPanel() {
+    auto* panel = new QWidget(this);
+    panel->setFixedWidth(LeftPanelWidth);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    auto* buttons = new QGridLayout;
+    buttons->setSpacing(2);
+    for (int i = 0; i < 4; ++i) {
+        auto* button = new QPushButton(panel);
+        button->setObjectName(LeftButtons[i]);
+        buttons->addWidget(button, i / 2, i % 2);
+    }
+    layout->addLayout(buttons);
+    connect(panel->findChild<QPushButton*>("btnDelete"), &QPushButton::clicked, this,
+            &TFrmMain::btnDeleteClick);
+
+    TreeView1 = new QTreeWidget(panel);
+    TreeView1->setObjectName("TreeView1");
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(TreeView1, 1);
+    FDeviceTree = new TDeviceTree(
+        TreeView1, {[this] { return IsCommOpen(); }, &TRealTimePage::ClearMeasurements}, this);
+    connect(FDeviceTree, &TDeviceTree::PageSelected, this, &TFrmMain::ShowPage);
+
+    for (int i = 0; i < 3; ++i) {
+        FDebugEdits[i] = new QLineEdit(panel);
+        FDebugEdits[i]->setObjectName(DebugEditNames[i]);
+        FDebugEdits[i]->setReadOnly(true);
+        FDebugEdits[i]->hide();
+        layout->addWidget(FDebugEdits[i]);
+    }
+    return panel;
+}
+
+QWidget* TFrmMain::BuildRightArea() {
+    PageControl1 = new QStackedWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    RealTimePage = new TRealTimePage(PageControl1);
+    GraphPage = new TGraphPage(PageControl1);
+    PageControl1->addWidget(RealTimePage);
+    PageControl1->addWidget(GraphPage);
+    return PageControl1;
+}
+
+void TFrmMain::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    // The panels sit side by side in a strip of their own, so that their
+    // widths add up to the window's width without the status bar's gaps.
+    auto* strip = new QWidget(bar);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    for (int i = 0; i < 4; ++i) {
+        FStatusPanels[i] = new QLabel(strip);
+        FStatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        FStatusPanels[i]->setFixedWidth(StatusPanelWidths[i]);
+        FStatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        layout->addWidget(FStatusPanels[i]);
+    }
+    layout->addStretch(1);
+    bar->addWidget(strip, 1);
+}
+
+uint8_t TFrmMain::GetSelDevAddr() const {
+    return FDeviceTree->GetSelDevAddr();
+}
+
+bool TFrmMain::IsCommOpen() const {
+    return FPort != nullptr && FPort->IsCommOpen();
+}
+
+void TFrmMain::ApplyProtocolLayout() {
+    const uint8_t protocol = UserPara.PortInfo.Protocol;
+    lblProtocol->setText(Num(protocol));
+    RealTimePage->ApplyProtocolLayout(protocol);
+}
+
+void TFrmMain::ApplyLanguage() {
+    const uint8_t language = UserPara.Language;
+    for (const TCaptionRow& row : MainCaptionTable()) {
+        QObject* target = objectName() == QLatin1String(row.ObjectName)
+                              ? this
+                              : findChild<QObject*>(QLatin1String(row.ObjectName));
+        if (target != nullptr)
+            SetRowText(target, row.Kind, QString::fromUtf8(PickText(row.Text, language)));
+    }
+    FillLangText(language);
+    QStringList childCaptions;
+    for (const TTextPair& caption : TreeChildCaptionTexts)
+        childCaptions << QString::fromUtf8(PickText(caption, language));
+    FDeviceTree->SetLanguage(language, childCaptions);
+}
+
+void TFrmMain::SelectLanguage(uint8_t language) {
+    UserPara.Language = language;
+    ApplyLanguage();
+}
+
+void TFrmMain::Timer1Timer() {
+    DbgVal[DbgMainTimerInterval] = Timer1->interval();
+    ++DbgVal[DbgMainTicks];
+    if (FTickCount < TicksPerStatusStep) {
+        ++FTickCount;
+        return;
+    }
+    FTickCount = 0;
+    StatusStep();
+}
+
+void TFrmMain::StatusStep() {
+    UpdateDebugLabel();
+    ShowPortState();
+    ShowLamps();
+    ShowMenusByProtocol();
+    if (FStatusCount < StatusStepsPerRefresh) {
+        ++FStatusCount;
+        return;
+    }
+    FStatusCount = 0;
+    ViewRefresh();
+}
+
+void TFrmMain::UpdateDebugLabel() {
+    lblDevID->setVisible(DebugShow);
+    RealTimePage->SetDebugVisible(DebugShow);
+    for (QLineEdit* edit : FDebugEdits)
+        edit->setVisible(DebugShow);
+    if (!DebugShow)
+        return;
+    // The address the active protocol object serves; none for an unknown protocol.
+    const uint8_t cur = UserPara.PortInfo.Protocol > 3 ? 0 : EquipList.PollAddress;
+    const uint8_t sel = GetSelDevAddr();
+    const TUpsInfoRec& curRec = RecordOf(cur);
+    const TUpsInfoRec& selRec = RecordOf(sel);
+    lblDevID->setText("Cur[" + Num(cur) + "]:" + Num(curRec.SendCount) + "  Dev[" + Num(sel) +
+                      "]:" + Num(selRec.SuccessRate) + "%;" + "R:" + Num(selRec.FailCount) + "; " +
+                      Num(selRec.RecvCount) + ":" + Num(selRec.OkCount) + "/" +
+                      Num(selRec.SendCount));
+}
+
+void TFrmMain::ShowPortState() {
+    if (IsCommOpen()) {
+        FStatusPanels[0]->setText(
+            QString::fromStdString(UserPara.PortInfo.ComName + LangText.PortOpenStatus));
+        btnCom->setText(QString::fromStdString(LangText.PortCloseCaption));
+    } else {
+        FStatusPanels[0]->setText(QString::fromStdString(LangText.PortClosedStatus));
+        btnCom->setText(QString::fromStdString(LangText.PortOpenCaption));
+    }
+}
+
+void TFrmMain::ShowLamps() {
+    // A frame lights its lamp for three status steps; a steady stream keeps it lit.
+    auto step = [](uint8_t& count, TLamp* lamp) {
+        lamp->SetLit(count > 0);
+        if (count > 0)
+            --count;
+    };
+    step(TxLedCount, iLedTx);
+    step(RxLedCount, iLedRx);
+}
+
+void TFrmMain::ShowMenusByProtocol() {
+    // User setting and the control commands exist only for Modbus and VEX.
+    const uint8_t protocol = UserPara.PortInfo.Protocol;
+    const bool modbus = protocol == 2 || protocol == 3;
+    mni101->setVisible(modbus);
+    mni300->menuAction()->setVisible(modbus);
+    mni301->setVisible(modbus);
+    mniTurnOn->setVisible(modbus);
+}
+
+void TFrmMain::ViewRefresh() {
+    ++DbgVal[DbgMainViewRefreshes];
+    FStatusPanels[3]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    const uint8_t sel = GetSelDevAddr();
+    int selPos = 0;
+    for (int pos = 1; pos <= EquipList.Count; ++pos) {
+        FDeviceTree->RefreshNode(pos);
+        if (EquipList.At(pos).Address == sel)
+            selPos = pos;
+    }
+    const TUpsInfoRec& rec = RecordOf(sel);
+    const uint8_t protocol = UserPara.PortInfo.Protocol;
+    RealTimePage->ShowInputSide(rec);
+    GraphPage->AddInputVolts(rec);
+    RealTimePage->ShowOutputSide(rec);
+    GraphPage->AddOutputVolts(rec);
+    RealTimePage->ShowStates(rec, protocol);
+    RealTimePage->ShowAlarms(rec);
+    RealTimePage->ShowChargeFlow(rec, protocol);
+    if (DebugShow)
+        FillDebugEdits(selPos);
+}
+
+void TFrmMain::FillDebugEdits(int listPos) {
+    const TEquipItem none;
+    const TEquipItem& item = listPos > 0 ? EquipList.At(listPos) : none;
+    const uint8_t sel = GetSelDevAddr();
+    const int selNode = FDeviceTree->SelectedNodeIndex();
+    FDebugEdits[0]->setText("Items:" + Num(listPos) + " Name:" + QString::fromStdString(item.Name) +
+                            " Addr:" + Num(item.Address) + " Node:" + Num(item.TreeIndex));
+    FDebugEdits[1]->setText("Select:" + Num(sel) + " Addr:" + Num(RecordOf(sel).Address) +
+                            (selNode >= 0 ? " SelNode:" + Num(selNode) : " SelNode: -1"));
+    FDebugEdits[2]->setText("FidxSelNode=" + Num(FDeviceTree->GetIdxSelNode()) +
+                            "FSelDevAddr=" + Num(sel));
+}
+
+void TFrmMain::ShowPage(int page) {
+    PageControl1->setCurrentIndex(page);
+}
+
+void TFrmMain::btnComClick() {
+    if (btnCom->text() != QString::fromStdString(LangText.PortOpenCaption)) {
+        if (FPort != nullptr)
+            FPort->CloseComm();
+        return;
+    }
+    LoadUserPara();
+    if (FPort == nullptr)
+        return;
+    try {
+        FPort->OpenComm();
+    } catch (const std::exception& e) {
+        Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
+    }
+}
+
+void TFrmMain::btnDeleteClick() {
+    if (FDeviceTree->SelectedNodeIndex() < 0)
+        return;
+    try {
+        FDeviceTree->DeleteEquip();
+    } catch (const std::exception& e) {
+        Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
+    }
+}
+
+void TFrmMain::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFrmMain::EndSession() {
+    FEndingSession = true;
+    close();
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    if (!FExited && !FEndingSession) {
+        const bool yes = Prompts.Ask(this, LangQ(MsgExitQuestion));
+        // The session may have ended, and the exit run, while the question was open.
+        if (!yes && !FExited) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!FExited && !RunExitSequence()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit Closed();
+}
+
+bool TFrmMain::RunExitSequence() {
+    Timer1->stop();
+    try {
+        SaveUserPara();
+    } catch (const std::exception& e) {
+        if (!FEndingSession) {
+            Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
+            // The window stays open and goes on showing the devices.
+            Timer1->start();
+            return false;
+        }
+        // The session ends regardless; there is nobody left to tell.
+        qWarning("Pelmora Desk: %s", e.what());
+    }
+    if (FPort != nullptr)
+        FPort->ClosePort();
+    FExited = true;
+    return true;
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The main window: menus, tool bar with the port button and lamps, the device
+// tree, the real-time and graph pages and the status bar. Its 10 ms timer
+// drives all periodic screen work: every 11th tick a status step (port state,
+// lamps, menus by protocol), every 6th status step a view refresh of the tree
+// and the pages from the device records. The poll engine is never waited for;
+// the window reads the records on its own timer.
+
+#include "app/PortControl.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class TDataLog;
+class TDeviceTree;
+class TEventLog;
+class TGraphPage;
+class TLamp;
+class TRealTimePage;
+
+// How the main window asks and tells the user. The defaults are message
+// boxes; tests put answers of their own in.
+struct TMainPrompts {
+    // Yes/No box titled "Confirm"; true for Yes.
+    std::function<bool(QWidget* parent, const QString& text)> Ask;
+    // Box with an OK button; a Question icon gives it the title "Confirm",
+    // any other icon the application title.
+    std::function<void(QWidget* parent, QMessageBox::Icon icon, const QString& text)> Tell;
+};
+
+[[nodiscard]] TMainPrompts MessageBoxPrompts();
+
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Makes Record/ and Backup/, loads the settings, applies the language,
+    // creates the log stores, loads the device list, starts Timer1 and sets
+    // the start values of all device records.
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    // The poll engine window, created after this one; nullptr shows the port
+    // as closed.
+    void SetPortControl(TPortControl* port) { FPort = port; }
+
+    [[nodiscard]] TEventLog& EventLog() { return *FEventLog; }
+    [[nodiscard]] TDataLog& DataLog() { return *FDataLog; }
+    [[nodiscard]] TDeviceTree& DeviceTree() { return *FDeviceTree; }
+
+    // Bus address of the selected device; 0 when none.
+    [[nodiscard]] uint8_t GetSelDevAddr() const;
+
+    // Adapts the protocol label and the real-time page to the Protocol setting.
+    void ApplyProtocolLayout();
+    // Sets every text of the window for the Language setting, fills LangText
+    // and rebuilds the tree with the child captions of that language.
+    void ApplyLanguage();
+
+    TMainPrompts Prompts = MessageBoxPrompts();
+
+public slots:
+    // One 10 ms tick; public so that tests can drive the window tick by tick.
+    void Timer1Timer();
+    // A later start of the program asked this instance to come to the front.
+    void BringToFront();
+    // The session ends or the process was told to stop: the exit sequence
+    // runs without the question.
+    void EndSession();
+
+signals:
+    // The exit sequence has run and the window is closing.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildToolBar();
+    [[nodiscard]] QWidget* BuildLeftPanel();
+    [[nodiscard]] QWidget* BuildRightArea();
+    void BuildStatusBar();
+
+    void StatusStep();
+    void ViewRefresh();
+    void UpdateDebugLabel();
+    void ShowPortState();
+    void ShowLamps();
+    void ShowMenusByProtocol();
+    void FillDebugEdits(int listPos);
+    void ShowPage(int page);
+    [[nodiscard]] bool IsCommOpen() const;
+    [[nodiscard]] bool RunExitSequence();
+
+    void btnComClick();
+    void btnDeleteClick();
+    void SelectLanguage(uint8_t language);
+
+    // Fields in the order of the window's state.
+    uint8_t FTickCount = 0;   // ticks since the last status step, 0..10
+    uint8_t FStatusCount = 0; // status steps since the last view refresh, 0..5
+
+    TPortControl* FPort = nullptr;
+    std::unique_ptr<TEventLog> FEventLog;
+    std::unique_ptr<TDataLog> FDataLog;
+    bool FEndingSession = false;
+    bool FExited = false;
+
+    QTimer* Timer1 = nullptr;
+    QMenu* mni300 = nullptr;
+    QAction* mni101 = nullptr;
+    QAction* mni301 = nullptr;
+    QAction* mniTurnOn = nullptr;
+    QLabel* lblDevID = nullptr;
+    TLamp* iLedTx = nullptr;
+    TLamp* iLedRx = nullptr;
+    QLabel* lblProtocol = nullptr;
+    QPushButton* btnCom = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    TDeviceTree* FDeviceTree = nullptr;
+    std::array<QLineEdit*, 3> FDebugEdits{}; // edtTreeData, edtArrEq, edtNode
+    QStackedWidget* PageControl1 = nullptr;
+    TRealTimePage* RealTimePage = nullptr;
+    TGraphPage* GraphPage = nullptr;
+    std::array<QLabel*, 4> FStatusPanels{};
+};

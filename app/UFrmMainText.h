@@ -1,0 +1,32 @@
+#pragma once
+// The main window's texts in both languages. ApplyLanguage walks the caption
+// table and sets each row on the object of that name inside the main window,
+// the real-time and graph pages included; objects not present are skipped.
+
+#include "app/LangText.h"
+
+#include <span>
+
+// Shown on the task bar and naming the single running instance; the same in
+// both languages.
+inline constexpr const char* ApplicationTitle = "Pelmora Desk";
+
+enum class TCaptionKind {
+    Caption, // window title, menu title, tab text, group title, label or button text
+    Hint,    // tool tip
+};
+
+struct TCaptionRow {
+    const char* ObjectName;
+    TCaptionKind Kind;
+    TTextPair Text;
+};
+
+[[nodiscard]] std::span<const TCaptionRow> MainCaptionTable();
+
+// Captions of the two child nodes under every device node of the tree.
+extern const TTextPair TreeChildCaptionTexts[2];
+
+// Messages of the main window, chosen when shown.
+extern const TTextPair MsgExitQuestion;
+extern const TTextPair MsgDeviceNotCommunicating;
