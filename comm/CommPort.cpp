@@ -13,6 +13,7 @@
 TCommPort::~TCommPort() {
     if (FCloseSignal >= 0)
         close(FCloseSignal);
+    (void)ioctl(FFd, TIOCNXCL);
     close(FFd);
 }
 
