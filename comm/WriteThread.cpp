@@ -81,7 +81,7 @@ bool TWriteThread::WaitForRequest() {
 }
 
 // Writes all of the block, waiting for room as needed. A CloseSignal or a
-// closed descriptor ends it quietly; a device that has gone sends 1027.
+// closed descriptor ends it quietly; a device that has gone ends it with 1027.
 bool TWriteThread::WriteBlock(const std::vector<uint8_t>& block) {
     size_t done = 0;
     while (done < block.size()) {
