@@ -1,0 +1,64 @@
+#include "comm/UFrmCom.h"
+
+#include "app/LangText.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QTimer>
+
+bool TFrmCom::TNoticePoster::Post(TCommNotice notice) {
+    // Runs on a worker thread: only queue. A notice still queued when the
+    // window is destroyed is dropped with it.
+    TFrmCom* owner = &FOwner;
+    return QMetaObject::invokeMethod(
+        owner,
+        [owner, notice = std::move(notice)]() mutable {
+            owner->Comm1.DeliverNotice(std::move(notice));
+        },
+        Qt::QueuedConnection);
+}
+
+TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent)
+    : QWidget(parent, Qt::Window), FEngine(Comm1, eventLog, dataLog) {
+    setWindowTitle(QStringLiteral("Trace"));
+    resize(880, 527);
+    InstallProtocols();
+    const bool opened = FEngine.Start();
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(EngineTimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
+    Timer1->start();
+    if (!opened)
+        QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
+                             QString::fromStdString(LangText.PortError));
+}
+
+TFrmCom::~TFrmCom() {
+    Timer1->stop();
+    FEngine.Finish();
+}
+
+// The protocol objects are created here, each entry of FEngine.Codecs
+// calling into the object that serves that Protocol index.
+void TFrmCom::InstallProtocols() {}
+
+bool TFrmCom::IsCommOpen() const {
+    return FEngine.IsCommOpen();
+}
+
+void TFrmCom::OpenComm() {
+    FEngine.OpenComm();
+}
+
+void TFrmCom::CloseComm() {
+    FEngine.CloseComm();
+}
+
+void TFrmCom::ClosePort() {
+    Comm1.ClosePort();
+}
+
+void TFrmCom::Timer1Timer() {
+    FEngine.Timer1Timer();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The poll engine's window. It exists from start-up to exit, shown or not: it
+// owns the serial port Comm1 and the 100 ms timer Timer1, hands the port's
+// notices from the worker threads to the user-interface thread, and runs the
+// poll engine there. The main window reaches the port through TPortControl.
+
+#include "app/PortControl.h"
+#include "comm/PollEngine.h"
+#include "comm/SPComm.h"
+
+#include <QWidget>
+
+class QTimer;
+class TEventLog;
+class TDataLog;
+
+class TFrmCom : public QWidget, public TPortControl {
+    Q_OBJECT
+public:
+    // Logs the program start, starts Timer1 and opens the port; when the port
+    // cannot be opened the port error is shown and the monitor runs with the
+    // port closed. Both logs must outlive the window.
+    TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent = nullptr);
+    // Logs the program end and closes the port.
+    ~TFrmCom() override;
+
+    [[nodiscard]] bool IsCommOpen() const override;
+    void OpenComm() override;
+    void CloseComm() override;
+    void ClosePort() override;
+
+    [[nodiscard]] TPollEngine& Engine() { return FEngine; }
+
+public slots:
+    void Timer1Timer();
+
+private:
+    // Queues each notice of the port's threads for the user-interface thread.
+    class TNoticePoster : public TCommNotifySink {
+    public:
+        explicit TNoticePoster(TFrmCom& owner) : FOwner(owner) {}
+        [[nodiscard]] bool Post(TCommNotice notice) override;
+
+    private:
+        TFrmCom& FOwner;
+    };
+
+    void InstallProtocols();
+
+    TNoticePoster FPoster{*this};
+    TComm Comm1{FPoster};
+    TPollEngine FEngine;
+    QTimer* Timer1 = nullptr;
+};

@@ -1,0 +1,117 @@
+// The poll engine's window on the real event loop: its timer drives the
+// engine, and bytes arriving on a pseudo-terminal reach the engine on the
+// user-interface thread through the queued notices.
+
+#include "app/EquipList.h"
+#include "comm/UFrmCom.h"
+#include "config/UUserParaIni.h"
+#include "logging/UDataLogClass.h"
+#include "logging/uEventLogClass.h"
+#include "protocol/UpsRecordOps.h"
+#include "tests/comm/PtyHarness.h"
+#include "tests/support/TempFolder.h"
+
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<int> EventCodes(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    std::vector<int> codes;
+    for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
+        TEventRecBytes rec;
+        std::copy_n(bytes.begin() + std::ptrdiff_t(at), EventRecSize, rec.begin());
+        codes.push_back(DecodeEventRec(rec).Code);
+    }
+    return codes;
+}
+
+} // namespace
+
+class TestFrmCom : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTempFolder> FTemp;
+    std::unique_ptr<TPtyPair> FPty;
+    std::unique_ptr<TEventLog> FEvents;
+    std::unique_ptr<TDataLog> FData;
+
+    std::string EventPath() const { return FEvents->FullPath(); }
+
+private slots:
+    void init() {
+        FTemp = std::make_unique<TTempFolder>();
+        FPty = std::make_unique<TPtyPair>();
+        FEvents = std::make_unique<TEventLog>(FTemp->Path() + "Record/", EventLogFileName,
+                                              FTemp->Path() + "Backup/");
+        FData = std::make_unique<TDataLog>(FTemp->Path() + "Record/");
+        InitTable();
+        EquipList = {};
+        QVERIFY(AppendEquip({0, 5, "UPS 5"}));
+        UserPara = {};
+        UserPara.PortInfo.ComName = FPty->SlavePath();
+        UserPara.PortInfo.BaudRate = 9600;
+        UserPara.PortInfo.ReadIntervalTimeout = 20;
+        UserPara.PortInfo.MaxReSend = 2;
+        CommDebug = {};
+    }
+
+    void repliesReachTheEngineOnTheUserInterfaceThread() {
+        auto frm = std::make_unique<TFrmCom>(*FEvents, *FData);
+        QVERIFY(frm->IsCommOpen());
+        QCOMPARE(EventCodes(EventPath()), std::vector<int>{20});
+
+        QThread* parsedOn = nullptr;
+        TCodecHooks& codec = frm->Engine().Codecs[0];
+        codec.BuildQuery = [] {
+            NextPollDevice();
+            TxBuffer[0] = 'Q';
+            TxBuffer[1] = EquipList.PollAddress;
+            return TBuiltQuery{2, EquipList.PollAddress};
+        };
+        codec.ParseReply = [&](const uint8_t* bytes, int length) {
+            parsedOn = QThread::currentThread();
+            return length == 2 && bytes[0] == 'R' && bytes[1] == 5;
+        };
+
+        QTRY_COMPARE(CommDebug.TxFrames, 1);
+        QCOMPARE(FPty->Read(2, 5s), std::string("Q\x05"));
+        FPty->Write("R\x05");
+        QTRY_COMPARE(CommDebug.RxGood, 1);
+        QCOMPARE(parsedOn, QThread::currentThread());
+        QCOMPARE(UpsTable[5].CommState, uint8_t(0));
+
+        frm.reset();
+        QCOMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23, 22, 21}));
+    }
+
+    void portControlOpensAndClosesThePort() {
+        TFrmCom frm(*FEvents, *FData);
+        TPortControl& port = frm;
+        QTRY_COMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23}));
+        port.CloseComm();
+        QVERIFY(!port.IsCommOpen());
+        QTRY_COMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23, 18}));
+        port.OpenComm();
+        QVERIFY(port.IsCommOpen());
+        QTRY_COMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23, 18, 23}));
+
+        UserPara.PortInfo.ComName = FTemp->Path() + "no-such-port";
+        try {
+            port.OpenComm();
+            QFAIL("no error raised");
+        } catch (const std::exception& error) {
+            QCOMPARE(std::string(error.what()), std::string(MsgOpenFailed));
+        }
+        QVERIFY(!port.IsCommOpen());
+    }
+};
+
+QTEST_MAIN(TestFrmCom)
+#include "test_ufrmcom.moc"
