@@ -2,6 +2,7 @@
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
 #include "app/UFrmMainText.h"
+#include "comm/UFrmCom.h"
 
 #include <QApplication>
 
@@ -13,8 +14,11 @@ namespace {
 // port error in the language the main window has applied. It is destroyed
 // before the main window, so the event log outlives it.
 std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
-    frmMain.SetPortControl(nullptr);
-    return nullptr;
+    auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog());
+    frmMain.SetPortControl(frmCom.get());
+    QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain,
+                     [&frmMain] { frmMain.SetPortControl(nullptr); });
+    return frmCom;
 }
 } // namespace
 
