@@ -1,0 +1,443 @@
+// The main window driven tick by tick: start-up, status step and view refresh
+// cadence, lamps, menus by protocol, the port button, the exit question, the
+// language switch and the debug display. Each case runs in a fresh program
+// folder of its own.
+
+#include "app/EquipList.h"
+#include "app/LangText.h"
+#include "app/PortControl.h"
+#include "app/ProgramFolder.h"
+#include "app/SharedFlags.h"
+#include "app/UFrmMain.h"
+#include "config/UUserParaIni.h"
+#include "protocol/UpsInfoRec.h"
+#include "ui/Lamp.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+struct TFakePort : TPortControl {
+    bool Open = false;
+    int Opens = 0;
+    int Closes = 0;
+    int PortCloses = 0;
+    std::string OpenError; // thrown by OpenComm when set
+
+    bool IsCommOpen() const override { return Open; }
+    void OpenComm() override {
+        ++Opens;
+        if (!OpenError.empty())
+            throw std::runtime_error(OpenError);
+        Open = true;
+    }
+    void CloseComm() override {
+        ++Closes;
+        Open = false;
+    }
+    void ClosePort() override {
+        ++PortCloses;
+        Open = false;
+    }
+};
+
+// Every key the settings file must hold after a save.
+const char* const IniKeys[] = {"ComName",    "BaudRate",    "StopBits",  "ReadIntervalTimeout",
+                               "AutoStart",  "Protocol",    "WaitTimer", "MaxReSend",
+                               "CommErrCnt", "CommLostCnt", "Language",  "RecInterval"};
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+void WriteDevice(const QString& folder, uint8_t address, const std::string& name) {
+    QDir().mkpath(folder + "Record");
+    TEquipItem item;
+    item.Address = address;
+    item.Name = name;
+    const TEquipRecord record = EncodeEquipRecord(item);
+    WriteFile(folder + "Record/TreeNode.dat",
+              QByteArray(reinterpret_cast<const char*>(record.data()), int(record.size())));
+}
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    QString FFolder;
+    std::unique_ptr<TFrmMain> FWin;
+    TFakePort FPort;
+    QStringList FAsked;
+    QStringList FTold;
+    bool FAnswer = false;
+
+    // Program folder for the next window, with optional settings file content.
+    void PrepareFolder(const QByteArray& ini = {}) {
+        if (!ini.isEmpty())
+            WriteFile(FFolder + "UserParaIni.ini", ini);
+        SetProgramFolder(FFolder.toStdString());
+    }
+
+    TFrmMain& Create() {
+        FWin = std::make_unique<TFrmMain>();
+        // The tests drive the ticks themselves.
+        FWin->findChild<QTimer*>("Timer1")->stop();
+        FWin->Prompts.Ask = [this](QWidget*, const QString& text) {
+            FAsked << text;
+            return FAnswer;
+        };
+        FWin->Prompts.Tell = [this](QWidget*, QMessageBox::Icon, const QString& text) {
+            FTold << text;
+        };
+        FWin->SetPortControl(&FPort);
+        return *FWin;
+    }
+
+    void Tick(int count) {
+        for (int i = 0; i < count; ++i)
+            FWin->Timer1Timer();
+    }
+
+    template <typename T> T* Child(const char* name) {
+        T* child = FWin->findChild<T*>(name);
+        if (child == nullptr)
+            qFatal("no child %s", name);
+        return child;
+    }
+
+    QString Panel(int n) {
+        return Child<QLabel>(qPrintable(QString("StatusPanel%1").arg(n)))->text();
+    }
+
+private slots:
+    void init() {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        FFolder = FDir->path() + "/";
+        FPort = TFakePort{};
+        FAsked.clear();
+        FTold.clear();
+        FAnswer = false;
+        TxLedCount = RxLedCount = 0;
+        DebugShow = false;
+    }
+
+    void cleanup() {
+        FWin.reset();
+        FDir.reset();
+    }
+
+    void startupBuildsWindowFoldersAndRecords() {
+        PrepareFolder();
+        UpsTable[7].Address = 99;
+        UpsTable[7].CommState = 0;
+        DebugShow = true;
+        TFrmMain& w = Create();
+        w.show();
+
+        QCOMPARE(w.size(), QSize(863, 596));
+        QVERIFY(QDir(FFolder + "Record").exists());
+        QVERIFY(QDir(FFolder + "Backup").exists());
+        QVERIFY(!DebugShow);
+        QCOMPARE(w.windowTitle(), QString("Pelmora Monitor"));
+        QCOMPARE(Panel(3), QString("Version " PELMORA_VERSION));
+        QCOMPARE(Child<QLabel>("lblProtocol")->text(), QString("0"));
+        QCOMPARE(UpsTable[7].Address, uint8_t(7));
+        QCOMPARE(UpsTable[7].CommState, uint8_t(2));
+        QCOMPARE(UpsTable[7].UpsState, -1);
+        QCOMPARE(w.GetSelDevAddr(), uint8_t(0));
+
+        const int widths[] = {180, 272, 232, 174};
+        for (int n = 1; n <= 4; ++n)
+            QCOMPARE(Child<QLabel>(qPrintable(QString("StatusPanel%1").arg(n)))->width(),
+                     widths[n - 1]);
+        QStringList shown;
+        for (QAction* action : Child<QToolBar>("ToolBar1")->actions())
+            if (action->isVisible() && action->objectName().startsWith("ToolButton"))
+                shown << action->objectName().mid(10);
+        QCOMPARE(shown, QStringList({"1", "4", "5", "8", "6", "7"}));
+    }
+
+    void statusStepOnEleventhTickViewRefreshOnSixtySixth() {
+        PrepareFolder();
+        Create();
+        const int refreshes = DbgVal[DbgMainViewRefreshes];
+        const int ticks = DbgVal[DbgMainTicks];
+        // The status step counts the lamp counter down, so it shows each step.
+        TxLedCount = 100;
+        Tick(10);
+        QCOMPARE(TxLedCount, uint8_t(100));
+        Tick(1);
+        QCOMPARE(TxLedCount, uint8_t(99));
+        QCOMPARE(Panel(1), QString("COM is closed"));
+        Tick(10);
+        QCOMPARE(TxLedCount, uint8_t(99));
+        Tick(1);
+        QCOMPARE(TxLedCount, uint8_t(98));
+
+        Tick(66 - 22 - 1);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes);
+        QVERIFY(Panel(4).isEmpty());
+        Tick(1);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
+        QVERIFY(QTime::fromString(Panel(4), "hh:mm:ss").isValid());
+        Tick(65);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
+        Tick(1);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 2);
+        QCOMPARE(TxLedCount, uint8_t(100 - 12));
+        QCOMPARE(DbgVal[DbgMainTicks], ticks + 132);
+        QCOMPARE(DbgVal[DbgMainTimerInterval], 10);
+    }
+
+    void framesLightLampsForThreeStatusSteps() {
+        PrepareFolder();
+        Create();
+        auto* tx = Child<TLamp>("iLedTx");
+        auto* rx = Child<TLamp>("iLedRx");
+        TxLedCount = 3;
+        RxLedCount = 1;
+        const bool txLit[] = {true, true, true, false, false};
+        const bool rxLit[] = {true, false, false, false, false};
+        for (int step = 0; step < 5; ++step) {
+            Tick(11);
+            QCOMPARE(tx->IsLit(), txLit[step]);
+            QCOMPARE(rx->IsLit(), rxLit[step]);
+        }
+        // A steady stream keeps the lamp lit.
+        for (int step = 0; step < 5; ++step) {
+            RxLedCount = 3;
+            Tick(11);
+            QVERIFY(rx->IsLit());
+        }
+    }
+
+    void controlMenusByProtocol_data() {
+        QTest::addColumn<int>("protocol");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("modular") << 0 << false;
+        QTest::newRow("three-phase") << 1 << false;
+        QTest::newRow("Modbus") << 2 << true;
+        QTest::newRow("VEX") << 3 << true;
+        QTest::newRow("unknown") << 7 << false;
+    }
+
+    void controlMenusByProtocol() {
+        QFETCH(int, protocol);
+        QFETCH(bool, shown);
+        PrepareFolder();
+        Create();
+        // A protocol changed in memory shows within one status step.
+        UserPara.PortInfo.Protocol = uint8_t(protocol);
+        Tick(11);
+        QCOMPARE(Child<QAction>("mni101")->isVisible(), shown);
+        QCOMPARE(Child<QMenu>("mni300")->menuAction()->isVisible(), shown);
+        QCOMPARE(Child<QAction>("mni301")->isVisible(), shown);
+        QCOMPARE(Child<QAction>("mniTurnOn")->isVisible(), shown);
+        QVERIFY(Child<QAction>("mni102")->isVisible());
+    }
+
+    void portButtonFollowsPortAndSwitchesIt() {
+        PrepareFolder("[CommPort]\nComName=COM3\n");
+        Create();
+        auto* btnCom = Child<QPushButton>("btnCom");
+        FPort.Open = true;
+        Tick(11);
+        QCOMPARE(Panel(1), QString("COM3 is Link"));
+        QCOMPARE(btnCom->text(), QString("Close COM"));
+        btnCom->click();
+        QCOMPARE(FPort.Closes, 1);
+        Tick(11);
+        QCOMPARE(Panel(1), QString("COM is closed"));
+        QCOMPARE(btnCom->text(), QString("Open COM"));
+
+        // Opening reads the whole settings file again first.
+        UserPara.PortInfo.ComName = "COM9";
+        btnCom->click();
+        QCOMPARE(FPort.Opens, 1);
+        QCOMPARE(UserPara.PortInfo.ComName, std::string("COM3"));
+        Tick(11);
+        QCOMPARE(Panel(1), QString("COM3 is Link"));
+
+        FPort.Open = false;
+        FPort.OpenError = "Error opening serial port";
+        Tick(11);
+        btnCom->click();
+        QCOMPARE(FTold, QStringList{"Error opening serial port"});
+        Tick(11);
+        QCOMPARE(btnCom->text(), QString("Open COM"));
+    }
+
+    void exitAnsweredNoKeepsRunningAndWritesNothing() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.findChild<QTimer*>("Timer1")->start();
+        QSignalSpy closed(&w, &TFrmMain::Closed);
+        w.show();
+        FAnswer = false;
+        QVERIFY(!w.close());
+        QCOMPARE(FAsked, QStringList{"Exit Program ?"});
+        QVERIFY(w.isVisible());
+        QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
+        QVERIFY(!QFile::exists(FFolder + "UserParaIni.ini"));
+        QCOMPARE(FPort.PortCloses, 0);
+        QCOMPARE(closed.count(), 0);
+    }
+
+    void exitAnsweredYesSavesClosesPortAndCloses() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        QSignalSpy closed(&w, &TFrmMain::Closed);
+        w.show();
+        FAnswer = true;
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.findChild<QTimer*>("Timer1")->isActive());
+        QCOMPARE(FPort.PortCloses, 1);
+        QCOMPARE(closed.count(), 1);
+        QFile ini(FFolder + "UserParaIni.ini");
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QString content = QString::fromUtf8(ini.readAll());
+        for (const char* key : IniKeys)
+            QVERIFY2(content.contains(QString("\n%1=").arg(key)), key);
+    }
+
+    void exitQuestionInChinese() {
+        PrepareFolder("[Language]\nLanguage=1\n");
+        TFrmMain& w = Create();
+        w.show();
+        QVERIFY(!w.close());
+        QCOMPARE(FAsked, QStringList{"您确定要退出系统吗?"});
+    }
+
+    void unwritableProgramFolderKeepsWindowOpen() {
+        // A program folder below a plain file cannot be written, not even by root.
+        WriteFile(FFolder + "plain", "x");
+        FFolder += "plain/";
+        PrepareFolder();
+        TFrmMain& w = Create();
+        QSignalSpy closed(&w, &TFrmMain::Closed);
+        w.show();
+        FAnswer = true;
+        QVERIFY(!w.close());
+        QCOMPARE(FTold, QStringList{"Unable to write to " + FFolder + "UserParaIni.ini"});
+        QVERIFY(w.isVisible());
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(FPort.PortCloses, 0);
+        QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
+    }
+
+    void sessionEndSavesWithoutAsking() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        QSignalSpy closed(&w, &TFrmMain::Closed);
+        w.show();
+        w.EndSession();
+        QVERIFY(FAsked.isEmpty());
+        QVERIFY(!w.isVisible());
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(FPort.PortCloses, 1);
+        QVERIFY(QFile::exists(FFolder + "UserParaIni.ini"));
+    }
+
+    void languageMenuSwitchesTextsAtOnce() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        auto* tree = Child<QTreeWidget>("TreeView1");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("Real-time Info"));
+        QCOMPARE(w.GetSelDevAddr(), uint8_t(5));
+
+        Child<QAction>("mni401")->trigger();
+        QCOMPARE(UserPara.Language, uint8_t(1));
+        QCOMPARE(w.windowTitle(), QString("Pelmora监控"));
+        QCOMPARE(Child<QMenu>("mni100")->title(), QString("系统"));
+        QCOMPARE(Child<QAction>("mni101")->text(), QString("用户设置"));
+        QCOMPARE(Child<QAction>("ToolButton6")->toolTip(), QString("帮助"));
+        QCOMPARE(Child<QPushButton>("btnSearch")->text(), QString("搜索"));
+        QCOMPARE(Child<QPushButton>("btnAppend")->toolTip(),
+                 QString("在设备树中添加要被监控的逆变器"));
+        QCOMPARE(Child<QMenu>("mni400")->title(), QString("Language"));
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("实时信息"));
+        QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("曲线图"));
+        QCOMPARE(w.GetSelDevAddr(), uint8_t(5));
+        QCOMPARE(LangText.PortError, std::string("开启串口时出错,请检查串口设置!"));
+        // The port texts follow at the next status step.
+        Tick(11);
+        QCOMPARE(Panel(1), QString("串口已关闭"));
+        QCOMPARE(Child<QPushButton>("btnCom")->text(), QString("开启串口"));
+
+        Child<QAction>("mni402")->trigger();
+        QCOMPARE(UserPara.Language, uint8_t(0));
+        QCOMPARE(w.windowTitle(), QString("Pelmora Monitor"));
+        QCOMPARE(Child<QPushButton>("btnAppend")->toolTip(),
+                 QString("Append inverter of need to be Monitored "));
+        QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("Graph"));
+    }
+
+    void storedLanguageAtStart_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("no file") << QByteArray() << "Pelmora Monitor";
+        QTest::newRow("Chinese") << QByteArray("[Language]\nLanguage=1\n") << "Pelmora监控";
+        QTest::newRow("7 is English")
+            << QByteArray("[Language]\nLanguage=7\n") << "Pelmora Monitor";
+    }
+
+    void storedLanguageAtStart() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, caption);
+        PrepareFolder(ini);
+        QCOMPARE(Create().windowTitle(), caption);
+    }
+
+    void debugDisplayShowsCounters() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        Tick(11);
+        QVERIFY(!Child<QLabel>("lblDevID")->isVisible());
+        QVERIFY(!Child<QLineEdit>("edtNode")->isVisible());
+
+        TUpsInfoRec& rec = UpsTable[5];
+        rec.SendCount = 12;
+        rec.SuccessRate = 75;
+        rec.FailCount = 2;
+        rec.RecvCount = 10;
+        rec.OkCount = 9;
+        EquipList.PollAddress = 5;
+        DebugShow = true;
+        Tick(66);
+        QVERIFY(Child<QLabel>("lblDevID")->isVisible());
+        QCOMPARE(Child<QLabel>("lblDevID")->text(), QString("Cur[5]:12  Dev[5]:75%;R:2; 10:9/12"));
+        Child<QTreeWidget>("TreeView1")->setCurrentItem(nullptr);
+        Tick(66);
+        QCOMPARE(Child<QLineEdit>("edtTreeData")->text(),
+                 QString("Items:1 Name:UPS-A Addr:5 Node:0"));
+        QCOMPARE(Child<QLineEdit>("edtArrEq")->text(), QString("Select:5 Addr:5 SelNode: -1"));
+        QCOMPARE(Child<QLineEdit>("edtNode")->text(), QString("FidxSelNode=0FSelDevAddr=5"));
+        DebugShow = false;
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmmain.moc"
