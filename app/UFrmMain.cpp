@@ -48,12 +48,21 @@ struct TMenuRow {
 };
 
 // Menu, item: in the order of the menu bar.
+// clang-format off
 const TMenuRow MenuRows[] = {
-    {"mni100", "", "mni101"},         {"mni100", "", "mni102"},    {"mni100", "", "mni103"},
-    {"mni200", "", "mni201"},         {"mni200", "", "mni202"},    {"mni200", "", "mni203"},
-    {"mni300", "", "mni301"},         {"mni300", "", "mniTurnOn"}, {"mni400", "Language", "mni401"},
-    {"mni400", "Language", "mni402"}, {"mni500", "", "mni501"},
+    {"mni100", "", "mni101"},
+    {"mni100", "", "mni102"},
+    {"mni100", "", "mni103"},
+    {"mni200", "", "mni201"},
+    {"mni200", "", "mni202"},
+    {"mni200", "", "mni203"},
+    {"mni300", "", "mni301"},
+    {"mni300", "", "mniTurnOn"},
+    {"mni400", "Language", "mni401"},
+    {"mni400", "Language", "mni402"},
+    {"mni500", "", "mni501"},
 };
+// clang-format on
 
 struct TToolRow {
     const char* Name;
