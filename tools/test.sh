@@ -9,7 +9,23 @@ cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
 
-# The serial port's worker threads under ThreadSanitizer (core only, no Qt).
+# The serial port and the poll engine under ThreadSanitizer (core only, no Qt).
 cmake --preset tsan
-cmake --build --preset tsan --target test_spcomm
+cmake --build --preset tsan --target test_spcomm test_pollengine
 ctest --preset tsan -L tsan
+
+# The parsers under libFuzzer with ASan + UBSan: replay the saved corpus, then
+# fuzz each target briefly from it (new inputs go to a scratch folder).
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --test-dir build/fuzz -L fuzz --output-on-failure
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for target in build/fuzz/tests/fuzz/fuzz_*; do
+    name=$(basename "$target")
+    mkdir -p "$scratch/$name"
+    "$target" -max_total_time=15 -print_final_stats=0 "$scratch/$name" \
+        "tests/fuzz/corpus/${name#fuzz_}" 2>"$scratch/$name.log" ||
+        { tail -n 40 "$scratch/$name.log"; exit 1; }
+    echo "$name: no crash in 15 s"
+done
