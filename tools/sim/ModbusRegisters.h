@@ -3,6 +3,7 @@
 // five-digit ones (30001 input, 40001 holding, 20001 command); on the wire the
 // PDU carries the number minus one.
 
+#include "protocol/ModelUnlock.h"
 #include "tools/sim/SimUnit.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ constexpr uint8_t ExIllegalValue = 0x03;
 
 // The value an "LNM7100" unit wants in register 50000 before each parameter
 // write (the monitor's parameter dialog sends it ahead of every write).
-constexpr uint16_t DefaultUnlockValue = 71;
+constexpr uint16_t DefaultUnlockValue = WriteUnlockValue;
 constexpr const char* LockedModel = "LNM7100";
 
 // Value of register `reg` for a read with function code `func` (4 input
