@@ -1,0 +1,74 @@
+// Feeds arbitrary chunks to the modular UPS codec as the reply to each of its
+// five commands, with the engine state set up as after the codec built that
+// request for a communicating device, and checks what the poll engine relies
+// on: a rejected chunk counts exactly one reason and leaves the request open,
+// a good one closes it, and a repeated copy of a good reply changes nothing.
+#include "app/EquipList.h"
+#include "comm/EngineState.h"
+#include "protocol/UpsInfoRec.h"
+#include "protocol/uYDTV31.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint8_t Device = 1;
+
+void Require(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+int32_t ErrorCount() {
+    int32_t sum = 0;
+    for (int32_t n : CommDebug.ErrCnt)
+        sum += n;
+    return sum;
+}
+
+// One communicating device in the list, nothing polled yet.
+void ResetEngine() {
+    UpsTable[Device] = TUpsInfoRec{};
+    UpsTable[Device].Address = Device;
+    UpsTable[Device].CommState = 0;
+    EquipList.Count = 1;
+    EquipList.Items[0].Address = Device;
+    EquipList.PollPos = 0;
+    EquipList.PollAddress = 0;
+    PollStep = PollStepCount = 0;
+    SearchMode = ManualSendMode = 0;
+    CommDebug = TCommDebug{};
+}
+
+void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
+    ResetEngine();
+    TYdtV31Protocol codec(TxBuffer, RxBuffer);
+    codec.Addr = Device;
+    while (codec.Cmd != cmd)
+        Require(codec.BuildQuery() && codec.FrameLen == YdtV31RequestLength);
+    Require(codec.Addr == Device);
+
+    const bool good = codec.ParseReply(data, size);
+    Require(ErrorCount() == (good ? 0 : 1));
+    Require(codec.Cmd == (good ? 0 : cmd));
+    if (!good)
+        return;
+    const TMeasureBlock measure = EncodeMeasureBlock(UpsTable[Device]);
+    const TStatusBlock status = EncodeStatusBlock(UpsTable[Device]);
+    const uint8_t alarms = UpsTable[Device].AlarmCount;
+    Require(codec.ParseReply(data, size));
+    Require(EncodeMeasureBlock(UpsTable[Device]) == measure);
+    Require(EncodeStatusBlock(UpsTable[Device]) == status);
+    Require(UpsTable[Device].AlarmCount == alarms && alarms <= MaxAlarmCodes);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const int length = size > RxBufferSize ? int(RxBufferSize) : int(size);
+    for (uint8_t cmd = 1; cmd <= 5; ++cmd)
+        ParseAsReplyTo(cmd, data, length);
+    return 0;
+}
