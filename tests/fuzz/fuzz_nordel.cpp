@@ -1,0 +1,92 @@
+// Feeds arbitrary chunks to the three-phase UPS codec as the reply to each of
+// its five commands, for a communicating device with its four good replies
+// (so the status and alarm decoders run too), and checks what the poll engine
+// and the views rely on: a rejected chunk counts exactly one reason and leaves
+// the request open, a good one closes it and leaves only known states and
+// alarm codes, and a repeated copy of a good reply changes nothing.
+#include "app/EquipList.h"
+#include "comm/EngineState.h"
+#include "protocol/UpsInfoRec.h"
+#include "protocol/uNordelProtocol.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint8_t Device = 1;
+
+void Require(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+int32_t ErrorCount() {
+    int32_t sum = 0;
+    for (int32_t n : CommDebug.ErrCnt)
+        sum += n;
+    return sum;
+}
+
+// One communicating device in the list with four good replies, nothing
+// polled yet.
+void ResetEngine() {
+    UpsTable[Device] = TUpsInfoRec{};
+    UpsTable[Device].Address = Device;
+    UpsTable[Device].CommState = 0;
+    UpsTable[Device].OkCount = 4;
+    EquipList.Count = 1;
+    EquipList.Items[0].Address = Device;
+    EquipList.PollPos = 0;
+    EquipList.PollAddress = 0;
+    PollStep = PollStepCount = 0;
+    SearchMode = ManualSendMode = 0;
+    CommDebug = TCommDebug{};
+}
+
+bool KnownAlarm(int32_t code) {
+    return (code >= 100 && code <= 155) || code == 160 || (code >= 201 && code <= 210);
+}
+
+void RequireSoundRecord(const TUpsInfoRec& rec) {
+    Require(rec.UpsState == -1 || (rec.UpsState >= 1 && rec.UpsState <= 11));
+    Require(rec.AlarmCount <= MaxAlarmCodes);
+    for (int i = 0; i < rec.AlarmCount; ++i)
+        Require(KnownAlarm(rec.AlarmCodes[std::size_t(i)]));
+    Require(rec.UpsSupply <= 2 && rec.InputSupply <= 2 && rec.BattTestFlag <= 1);
+}
+
+void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
+    ResetEngine();
+    TNordelProtocol codec(TxBuffer, RxBuffer);
+    codec.Addr = Device;
+    while (codec.Cmd != cmd)
+        Require(codec.BuildQuery() && codec.FrameLen == 18);
+    Require(codec.Addr == Device);
+
+    const bool good = codec.ParseReply(data, size);
+    Require(ErrorCount() == (good ? 0 : 1));
+    Require(codec.Cmd == (good ? 0 : cmd));
+    if (!good)
+        return;
+    Require(size >= 18 && data[0] == '~');
+    const TUpsInfoRec& rec = UpsTable[Device];
+    RequireSoundRecord(rec);
+    const TMeasureBlock measure = EncodeMeasureBlock(rec);
+    const TStatusBlock status = EncodeStatusBlock(rec);
+    const uint8_t alarms = rec.AlarmCount;
+    Require(codec.ParseReply(data, size));
+    Require(EncodeMeasureBlock(rec) == measure);
+    Require(EncodeStatusBlock(rec) == status);
+    Require(rec.AlarmCount == alarms);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const int length = size > RxBufferSize ? int(RxBufferSize) : int(size);
+    for (uint8_t cmd = 1; cmd <= 5; ++cmd)
+        ParseAsReplyTo(cmd, data, length);
+    return 0;
+}
