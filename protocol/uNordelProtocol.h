@@ -38,9 +38,11 @@ public:
     // The 18-byte request for Addr and Cmd, followed by a zero byte; for a Cmd
     // other than 1..5 nothing is built and FrameLen is 0.
     void BuildFrame();
-    // Checks one received block of `length` bytes (never reading past it).
-    // A rejected block adds 1 to one of the error counters "A" to "F" and
-    // changes nothing else. A good one is decoded into the record of Addr by
+    // Checks one received block of `length` bytes (never reading past it):
+    // start, version, address, device type and return code, length field (a
+    // reply too short for the positions its command reads fails here too),
+    // checksum. A rejected block adds 1 to one of the error counters "A" to
+    // "F" and changes nothing else. A good one is decoded into the record of Addr by
     // the outstanding Cmd, which is then cleared so that repeated copies of the
     // reply are good but decode nothing. True = good reply.
     [[nodiscard]] bool ParseReply(const uint8_t* bytes, int length);
