@@ -41,7 +41,9 @@ TFrmCom::~TFrmCom() {
 
 // The protocol objects are created here, each entry of FEngine.Codecs
 // calling into the object that serves that Protocol index.
-void TFrmCom::InstallProtocols() {}
+void TFrmCom::InstallProtocols() {
+    FEngine.Codecs[0] = MakeYdtV31Hooks(FYdtV31Protocol);
+}
 
 bool TFrmCom::IsCommOpen() const {
     return FEngine.IsCommOpen();
