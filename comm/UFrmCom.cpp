@@ -43,6 +43,7 @@ TFrmCom::~TFrmCom() {
 // calling into the object that serves that Protocol index.
 void TFrmCom::InstallProtocols() {
     FEngine.Codecs[0] = MakeYdtV31Hooks(FYdtV31Protocol);
+    FEngine.Codecs[1] = MakeNordelHooks(FNordelProtocol);
 }
 
 bool TFrmCom::IsCommOpen() const {

@@ -7,6 +7,7 @@
 #include "app/PortControl.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
+#include "protocol/uNordelProtocol.h"
 #include "protocol/uYDTV31.h"
 
 #include <QWidget>
@@ -50,6 +51,7 @@ private:
 
     // The protocol objects outlive the engine that calls them.
     TYdtV31Protocol FYdtV31Protocol{TxBuffer, RxBuffer};
+    TNordelProtocol FNordelProtocol{TxBuffer, RxBuffer};
 
     TNoticePoster FPoster{*this};
     TComm Comm1{FPoster};
