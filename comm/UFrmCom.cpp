@@ -44,6 +44,8 @@ TFrmCom::~TFrmCom() {
 void TFrmCom::InstallProtocols() {
     FEngine.Codecs[0] = MakeYdtV31Hooks(FYdtV31Protocol);
     FEngine.Codecs[1] = MakeNordelHooks(FNordelProtocol);
+    FEngine.Codecs[2] = MakeModbusHooks(FModbus);
+    FEngine.Codecs[3] = MakeModbusHooks(FModbus);
 }
 
 bool TFrmCom::IsCommOpen() const {

@@ -7,6 +7,7 @@
 #include "app/PortControl.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
+#include "protocol/uKModbus.h"
 #include "protocol/uNordelProtocol.h"
 #include "protocol/uYDTV31.h"
 
@@ -52,6 +53,7 @@ private:
     // The protocol objects outlive the engine that calls them.
     TYdtV31Protocol FYdtV31Protocol{TxBuffer, RxBuffer};
     TNordelProtocol FNordelProtocol{TxBuffer, RxBuffer};
+    TMModbus FModbus{TxBuffer}; // serves Modbus and VEX alike
 
     TNoticePoster FPoster{*this};
     TComm Comm1{FPoster};
