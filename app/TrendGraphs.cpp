@@ -1,0 +1,68 @@
+#include "app/TrendGraphs.h"
+
+#include "app/LangText.h"
+#include "ui/LineGraph.h"
+
+#include <QVBoxLayout>
+
+namespace {
+// {Chinese, English}
+constexpr TTextPair InputTitle = {"输入电压(V)", "Input Voltage(V)"};
+constexpr TTextPair OutputTitle = {"输出电压(V)", "Output Voltage(V)"};
+
+struct TSeriesLook {
+    const char* Name;
+    QColor Colour;
+};
+const TSeriesLook Phases[3] = {
+    {"A", QColor(220, 30, 30)}, {"B", QColor(20, 160, 50)}, {"C", QColor(30, 70, 220)}};
+} // namespace
+
+TTrendGraphs::TTrendGraphs(QWidget* parent, TClock clock)
+    : QWidget(parent),
+      FClock(clock ? std::move(clock) : TClock([] { return QTime::currentTime(); })) {
+    setObjectName(QStringLiteral("TrendGraphs"));
+    chtInputVolt = NewGraph("chtInputVolt");
+    chtOutputVolt = NewGraph("chtOutputVolt");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(6);
+    layout->addWidget(chtInputVolt);
+    layout->addWidget(chtOutputVolt);
+    ApplyLanguage(1); // the built-in texts are the Chinese ones
+}
+
+TLineGraph* TTrendGraphs::NewGraph(const char* name) {
+    auto* graph = new TLineGraph(this);
+    graph->setObjectName(QLatin1String(name));
+    graph->SetAxes(1, ClearAtPoints, 180, 300, 20);
+    graph->SetAxisTitles(QStringLiteral("Time"), QStringLiteral("V"));
+    for (const TSeriesLook& phase : Phases)
+        graph->AddSeries(QLatin1String(phase.Name), phase.Colour);
+    return graph;
+}
+
+void TTrendGraphs::ApplyLanguage(uint8_t language) {
+    chtInputVolt->SetTitle(QString::fromUtf8(PickText(InputTitle, language)));
+    chtOutputVolt->SetTitle(QString::fromUtf8(PickText(OutputTitle, language)));
+}
+
+void TTrendGraphs::AddInputVolts(const TUpsInfoRec& rec) {
+    AddVolts(*chtInputVolt, {rec.InputVoltA, rec.InputVoltB, rec.InputVoltC});
+}
+
+void TTrendGraphs::AddOutputVolts(const TUpsInfoRec& rec) {
+    AddVolts(*chtOutputVolt, {rec.OutputVoltA, rec.OutputVoltB, rec.OutputVoltC});
+}
+
+void TTrendGraphs::AddVolts(TLineGraph& graph, const double (&volts)[3]) {
+    const QString label = FClock().toString(QStringLiteral("hh:mm:ss"));
+    for (int s = 0; s < 3; ++s)
+        graph.AddPoint(s, volts[s], label);
+    bool full = false;
+    for (int s = 0; s < 3; ++s)
+        full = full || graph.PointCount(s) % ClearAtPoints == 0;
+    if (full)
+        for (int s = 0; s < 3; ++s)
+            graph.ClearSeries(s);
+}

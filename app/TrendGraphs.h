@@ -1,0 +1,45 @@
+#pragma once
+// The graph page: two rolling line graphs of the selected device's phase
+// voltages, graph 1 the input and graph 2 the output, fed at every view
+// refresh. Each holds the series "A" (red), "B" (green) and "C" (blue) on
+// fixed axes (1 to 120, 180 to 300 V); a point's label is the time it was
+// added. Adding the 120th point of a series empties that graph, so a trace
+// holds at most 119 points and starts again from x = 0.
+
+#include "protocol/UpsInfoRec.h"
+
+#include <QTime>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class TLineGraph;
+
+class TTrendGraphs : public QWidget {
+    Q_OBJECT
+public:
+    using TClock = std::function<QTime()>;
+    static constexpr int ClearAtPoints = 120;
+
+    // clock gives the time for the point labels; the local clock by default.
+    explicit TTrendGraphs(QWidget* parent = nullptr, TClock clock = {});
+
+    // View refresh: graph 1 gets the input voltages, graph 2 the output ones.
+    void AddInputVolts(const TUpsInfoRec& rec);
+    void AddOutputVolts(const TUpsInfoRec& rec);
+    // Graph titles for the Language setting (1 Chinese, else English).
+    void ApplyLanguage(uint8_t language);
+
+    [[nodiscard]] const TLineGraph& InputGraph() const { return *chtInputVolt; }
+    [[nodiscard]] const TLineGraph& OutputGraph() const { return *chtOutputVolt; }
+
+    [[nodiscard]] QSize sizeHint() const override { return {683, 560}; }
+
+private:
+    TLineGraph* NewGraph(const char* name);
+    void AddVolts(TLineGraph& graph, const double (&volts)[3]);
+
+    TClock FClock;
+    TLineGraph* chtInputVolt = nullptr;
+    TLineGraph* chtOutputVolt = nullptr;
+};

@@ -1,0 +1,132 @@
+#include "ui/FlowPipe.h"
+
+#include "ui/InstrumentColours.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimerEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int MarkSpacing = 12; // pixels between marks along the pipe
+constexpr int StepPixels = 2;   // how far the marks move per interval
+} // namespace
+
+TFlowPipe::TFlowPipe(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent), FOrientation(orientation), FSurround(InstrumentColours::MimicBackground) {
+    // The pipe paints every pixel itself, so a step repaints this widget only.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize TFlowPipe::sizeHint() const {
+    return FOrientation == Qt::Vertical ? QSize(16, 40) : QSize(40, 16);
+}
+
+void TFlowPipe::SetReversed(bool reversed) {
+    if (reversed == FReversed)
+        return;
+    FReversed = reversed;
+    update();
+}
+
+void TFlowPipe::SetInterval(int milliseconds) {
+    milliseconds = std::max(1, milliseconds);
+    if (milliseconds == FInterval)
+        return;
+    FInterval = milliseconds;
+    // Restart only on a change: restarting at every refresh would hold the
+    // marks still whenever the refresh comes sooner than the interval.
+    if (FTimer.isActive())
+        FTimer.start(FInterval, this);
+}
+
+void TFlowPipe::SetFlowing(bool flowing) {
+    if (flowing == FFlowing)
+        return;
+    FFlowing = flowing;
+    UpdateTimer();
+}
+
+void TFlowPipe::SetSurround(const QColor& colour) {
+    FSurround = colour;
+    update();
+}
+
+void TFlowPipe::UpdateTimer() {
+    const bool run = FFlowing && isVisible();
+    if (run && !FTimer.isActive())
+        FTimer.start(FInterval, this);
+    else if (!run)
+        FTimer.stop();
+}
+
+void TFlowPipe::showEvent(QShowEvent*) {
+    UpdateTimer();
+}
+
+void TFlowPipe::hideEvent(QHideEvent*) {
+    FTimer.stop();
+}
+
+void TFlowPipe::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == FTimer.timerId())
+        Step();
+}
+
+void TFlowPipe::Step() {
+    FOffset = (FOffset + StepPixels) % MarkSpacing;
+    update();
+}
+
+double TFlowPipe::Length() const {
+    return FOrientation == Qt::Vertical ? height() : width();
+}
+
+double TFlowPipe::Thickness() const {
+    return FOrientation == Qt::Vertical ? width() : height();
+}
+
+void TFlowPipe::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), FSurround);
+    // Draw as if horizontal; a vertical pipe is the same turned a quarter.
+    if (FOrientation == Qt::Vertical) {
+        painter.translate(width(), 0);
+        painter.rotate(90);
+    }
+    const double length = Length();
+    const double thick = Thickness();
+    const QRectF tube(0.5, 0.5, length - 1, thick - 1);
+    QLinearGradient wall(0, 0, 0, thick);
+    wall.setColorAt(0, QColor(150, 162, 172));
+    wall.setColorAt(0.5, QColor(70, 80, 90));
+    wall.setColorAt(1, QColor(150, 162, 172));
+    painter.setPen(QPen(QColor(20, 26, 32), 1));
+    painter.setBrush(wall);
+    painter.drawRoundedRect(tube, thick / 3, thick / 3);
+    const QRectF bore = tube.adjusted(2.5, 3, -2.5, -3);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(FFlowing ? QColor(20, 70, 40) : QColor(36, 44, 52));
+    painter.drawRect(bore);
+
+    // Chevrons pointing the way of the flow; the moving offset runs with them.
+    painter.setClipRect(bore);
+    const double h = bore.height();
+    const double dir = FReversed ? -1 : 1;
+    painter.setPen(QPen(FFlowing ? InstrumentColours::MimicLit.lighter(130) : QColor(110, 120, 130),
+                        std::max(1.5, h / 4), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    const double shift = FReversed ? -FOffset : FOffset;
+    for (double x = -MarkSpacing + std::fmod(shift, double(MarkSpacing)); x < length + MarkSpacing;
+         x += MarkSpacing) {
+        const double tip = x + dir * h * 0.3;
+        const double tail = x - dir * h * 0.3;
+        QPainterPath chevron;
+        chevron.moveTo(tail, bore.top() + h * 0.15);
+        chevron.lineTo(tip, bore.center().y());
+        chevron.lineTo(tail, bore.bottom() - h * 0.15);
+        painter.drawPath(chevron);
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+// A short pipe with marks moving along it to show a flow: in the normal
+// direction (down, or right when horizontal) or reversed. Every interval the
+// marks move one step, so a shorter interval shows a faster flow. A stopped
+// pipe keeps its marks where they are. The pipe moves only while it is on
+// screen: hiding it (or a page or window around it) stops its timer and
+// showing it again resumes the flow where it was.
+
+#include <QBasicTimer>
+#include <QColor>
+#include <QWidget>
+
+class TFlowPipe : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFlowPipe(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    void SetReversed(bool reversed);
+    void SetInterval(int milliseconds);
+    void SetFlowing(bool flowing);
+    // The colour around the rounded pipe, so it blends with what lies below.
+    void SetSurround(const QColor& colour);
+
+    [[nodiscard]] bool IsReversed() const { return FReversed; }
+    [[nodiscard]] int Interval() const { return FInterval; }
+    [[nodiscard]] bool IsFlowing() const { return FFlowing; }
+    [[nodiscard]] bool IsTimerRunning() const { return FTimer.isActive(); }
+    [[nodiscard]] int Offset() const { return FOffset; }
+
+    // One step of the marks, as the timer does.
+    void Step();
+
+    [[nodiscard]] QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void UpdateTimer();
+    [[nodiscard]] double Length() const;
+    [[nodiscard]] double Thickness() const;
+
+    Qt::Orientation FOrientation;
+    bool FReversed = false;
+    bool FFlowing = false;
+    int FInterval = 500;
+    int FOffset = 0; // pixels the marks have moved, 0 .. spacing-1
+    QColor FSurround;
+    QBasicTimer FTimer;
+};

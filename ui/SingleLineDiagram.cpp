@@ -1,0 +1,349 @@
+#include "ui/SingleLineDiagram.h"
+
+#include "ui/InstrumentColours.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimerEvent>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+using namespace InstrumentColours;
+
+// The parts of the diagram, each drawn grey, lit, or lit with marks flowing.
+enum TElement {
+    InFeed,     // input terminal to the junction of bypass and rectifier
+    RectIn,     // junction to rectifier
+    Rectifier,  // AC to DC
+    DcBusRect,  // rectifier to the battery junction
+    DcBusInv,   // battery junction to inverter
+    Inverter,   // DC to AC
+    InvOut,     // inverter to the output junction
+    OutFeed,    // output junction to the output terminal
+    BypassLine, // input junction over the top to the output junction
+    StaticSwitch,
+    BattBranch, // battery junction down to the battery
+    Battery,
+    ElementCount
+};
+
+enum class TLook : uint8_t {
+    Grey,
+    Lit,
+    Flow, // marks move the way the line is drawn (left to right, top to bottom)
+    Back  // marks move against it (battery discharging up into the DC bus)
+};
+constexpr TLook G = TLook::Grey, L = TLook::Lit, F = TLook::Flow, B = TLook::Back;
+
+// One row per mode, in TDiagramMode order; columns in TElement order.
+constexpr std::array<std::array<TLook, ElementCount>, DiagramModeCount> ModeLooks = {{
+    // InFeed RectIn Rect DcRect DcInv Inv InvOut OutFeed Bypass Switch Branch Battery
+    {G, G, G, G, G, G, G, G, G, G, G, G}, // standby: nothing energised
+    {F, F, L, F, F, L, F, F, G, G, F, L}, // online: double conversion, battery charging
+    {F, G, G, G, G, G, G, F, F, L, G, G}, // bypass: static switch feeds the output
+    {G, G, G, G, F, L, F, F, G, G, B, L}, // battery: battery feeds the inverter
+    {F, F, L, F, L, L, G, F, F, L, F, L}, // economy: bypass feeds, inverter stands by
+    {G, G, L, L, F, L, F, F, G, G, B, L}, // battery test: rectifier on, battery discharging
+    {G, G, G, G, G, G, G, G, G, G, G, G}, // fault: everything grey, red mark blinking
+}};
+
+constexpr int FlowFrames = 9;
+constexpr int FaultFrames = 5;
+constexpr int FaultLitFrames = 3; // of the five fault frames, the first three show the mark
+constexpr int FlowFrameMs = 100;
+constexpr int FaultFrameMs = 180;
+constexpr double MarkSpacing = 24; // picture pixels between moving marks
+
+// Picture coordinates of the main line, the junctions and the blocks.
+constexpr double MainY = 118;
+constexpr double BypassY = 44;
+constexpr double InputJunctionX = 62;
+constexpr double OutputJunctionX = 362;
+constexpr double BatteryJunctionX = 214;
+const QRectF RectifierBox(100, 92, 60, 52);
+const QRectF InverterBox(268, 92, 60, 52);
+const QRectF SwitchBox(194, 31, 40, 26);
+const QRectF BatteryBox(192, 172, 44, 32);
+const QPointF SourceCentre(24, MainY);
+constexpr double SourceRadius = 12;
+
+struct TLine {
+    TElement Element;
+    std::vector<QPointF> Points;
+};
+
+const std::vector<TLine>& Lines() {
+    static const std::vector<TLine> lines = {
+        {InFeed, {{SourceCentre.x() + SourceRadius, MainY}, {InputJunctionX, MainY}}},
+        {RectIn, {{InputJunctionX, MainY}, {RectifierBox.left(), MainY}}},
+        {DcBusRect, {{RectifierBox.right(), MainY}, {BatteryJunctionX, MainY}}},
+        {DcBusInv, {{BatteryJunctionX, MainY}, {InverterBox.left(), MainY}}},
+        {InvOut, {{InverterBox.right(), MainY}, {OutputJunctionX, MainY}}},
+        {OutFeed, {{OutputJunctionX, MainY}, {398, MainY}}},
+        {BypassLine,
+         {{InputJunctionX, MainY},
+          {InputJunctionX, BypassY},
+          {OutputJunctionX, BypassY},
+          {OutputJunctionX, MainY}}},
+        {BattBranch, {{BatteryJunctionX, MainY}, {BatteryJunctionX, BatteryBox.top()}}},
+    };
+    return lines;
+}
+
+bool IsOn(TLook look) {
+    return look != TLook::Grey;
+}
+
+QColor ColourOf(TLook look) {
+    return IsOn(look) ? MimicLit : MimicGrey;
+}
+
+QPen LinePen(TLook look) {
+    return QPen(ColourOf(look), IsOn(look) ? 4 : 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+QPainterPath PathOf(const std::vector<QPointF>& points) {
+    QPainterPath path(points.front());
+    for (std::size_t i = 1; i < points.size(); ++i)
+        path.lineTo(points[i]);
+    return path;
+}
+
+// A small sine wave (AC) centred on c.
+void DrawSine(QPainter& painter, QPointF c, double w) {
+    QPainterPath wave;
+    wave.moveTo(c.x() - w / 2, c.y());
+    wave.cubicTo(c.x() - w / 4, c.y() - w / 2.5, c.x() - w / 4, c.y() - w / 2.5, c.x(), c.y());
+    wave.cubicTo(c.x() + w / 4, c.y() + w / 2.5, c.x() + w / 4, c.y() + w / 2.5, c.x() + w / 2,
+                 c.y());
+    painter.drawPath(wave);
+}
+
+// Two bars (DC) centred on c.
+void DrawDc(QPainter& painter, QPointF c, double w) {
+    painter.drawLine(QPointF(c.x() - w / 2, c.y() - 2.5), QPointF(c.x() + w / 2, c.y() - 2.5));
+    painter.drawLine(QPointF(c.x() - w / 2, c.y() + 2.5), QPointF(c.x() + w / 2, c.y() + 2.5));
+}
+
+void DrawConverter(QPainter& painter, const QRectF& box, TLook look, bool acIn) {
+    painter.setPen(QPen(ColourOf(look), 2));
+    painter.setBrush(IsOn(look) ? MimicBlockFill.lighter(125) : MimicBlockFill);
+    painter.drawRoundedRect(box, 5, 5);
+    const QRectF inner = box.adjusted(7, 7, -7, -7);
+    painter.setPen(QPen(ColourOf(look), 1.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(inner.bottomLeft(), inner.topRight());
+    const QPointF upperLeft(inner.left() + inner.width() * 0.27,
+                            inner.top() + inner.height() * 0.27);
+    const QPointF lowerRight(inner.right() - inner.width() * 0.27,
+                             inner.bottom() - inner.height() * 0.27);
+    painter.setBrush(Qt::NoBrush);
+    if (acIn) {
+        DrawSine(painter, upperLeft, 16);
+        DrawDc(painter, lowerRight, 16);
+    } else {
+        DrawDc(painter, upperLeft, 16);
+        DrawSine(painter, lowerRight, 16);
+    }
+}
+
+// The static switch: a thyristor, closed (in line) when the bypass carries power.
+void DrawStaticSwitch(QPainter& painter, TLook look) {
+    painter.setPen(QPen(ColourOf(look), 2));
+    painter.setBrush(MimicBlockFill);
+    painter.drawRoundedRect(SwitchBox, 4, 4);
+    const QPointF c = SwitchBox.center();
+    QPainterPath triangle;
+    triangle.moveTo(c.x() - 6, c.y() - 7);
+    triangle.lineTo(c.x() + 5, c.y());
+    triangle.lineTo(c.x() - 6, c.y() + 7);
+    triangle.closeSubpath();
+    painter.setBrush(IsOn(look) ? MimicLit : Qt::NoBrush);
+    painter.setPen(QPen(ColourOf(look), 1.5));
+    painter.drawPath(triangle);
+    painter.drawLine(QPointF(c.x() + 5, c.y() - 7), QPointF(c.x() + 5, c.y() + 7));
+    painter.drawLine(QPointF(c.x() + 5, c.y() + 4), QPointF(c.x() + 10, c.y() + 9)); // gate
+    painter.drawLine(QPointF(SwitchBox.left() + 4, c.y()), QPointF(c.x() - 6, c.y()));
+    painter.drawLine(QPointF(c.x() + 5, c.y()), QPointF(SwitchBox.right() - 4, c.y()));
+}
+
+// Battery: cells of long (positive) and short (negative) plates.
+void DrawBattery(QPainter& painter, TLook look) {
+    const QColor colour = ColourOf(look);
+    const double cx = BatteryBox.center().x();
+    const double top = BatteryBox.top() + 4;
+    for (int i = 0; i < 4; ++i) {
+        const bool positive = i % 2 == 0;
+        const double half = positive ? BatteryBox.width() / 2 : BatteryBox.width() / 4;
+        const double y = top + i * 7;
+        painter.setPen(QPen(colour, positive ? 2.5 : 4, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QPointF(cx - half, y), QPointF(cx + half, y));
+    }
+}
+
+void DrawSource(QPainter& painter, TLook look) {
+    painter.setPen(QPen(ColourOf(look), 2));
+    painter.setBrush(MimicBlockFill);
+    painter.drawEllipse(SourceCentre, SourceRadius, SourceRadius);
+    painter.setBrush(Qt::NoBrush);
+    DrawSine(painter, SourceCentre, 14);
+}
+
+void DrawOutputArrow(QPainter& painter, TLook look) {
+    QPainterPath head;
+    head.moveTo(398, MainY - 7);
+    head.lineTo(410, MainY);
+    head.lineTo(398, MainY + 7);
+    head.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ColourOf(look));
+    painter.drawPath(head);
+}
+
+void DrawJunction(QPainter& painter, QPointF at, bool on) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(on ? MimicLit : MimicGrey);
+    painter.drawEllipse(at, 4, 4);
+}
+
+// Chevrons every MarkSpacing along the path, shifted by `offset`.
+void DrawChevrons(QPainter& painter, const QPainterPath& path, double offset, bool back) {
+    const double length = path.length();
+    for (double s = offset; s < length; s += MarkSpacing) {
+        const double at = back ? length - s : s;
+        const double percent = path.percentAtLength(at);
+        const QPointF p = path.pointAtPercent(percent);
+        const double angle = path.angleAtPercent(percent) + (back ? 180 : 0);
+        painter.save();
+        painter.translate(p);
+        painter.rotate(-angle);
+        painter.drawPolyline(QPolygonF({QPointF(-3, -4.5), QPointF(2, 0), QPointF(-3, 4.5)}));
+        painter.restore();
+    }
+}
+} // namespace
+
+TSingleLineDiagram::TSingleLineDiagram(TDiagramMode mode, QWidget* parent)
+    : QWidget(parent), FMode(mode) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(PictureWidth, PictureHeight);
+}
+
+QRect TSingleLineDiagram::BatteryBranchRect() {
+    return QRect(int(BatteryJunctionX) - 9, int(MainY) + 10, 18,
+                 int(BatteryBox.top() - MainY) - 16);
+}
+
+int TSingleLineDiagram::FrameCountOf(TDiagramMode mode) {
+    switch (mode) {
+    case TDiagramMode::Standby:
+        return 1;
+    case TDiagramMode::Fault:
+        return FaultFrames;
+    default:
+        return FlowFrames;
+    }
+}
+
+void TSingleLineDiagram::Restart() {
+    if (FFrame == 0)
+        return;
+    FFrame = 0;
+    update();
+}
+
+void TSingleLineDiagram::Step() {
+    FFrame = (FFrame + 1) % FrameCount();
+    update();
+}
+
+void TSingleLineDiagram::showEvent(QShowEvent*) {
+    if (FrameCount() > 1 && !FTimer.isActive())
+        FTimer.start(FMode == TDiagramMode::Fault ? FaultFrameMs : FlowFrameMs, this);
+}
+
+void TSingleLineDiagram::hideEvent(QHideEvent*) {
+    FTimer.stop();
+}
+
+void TSingleLineDiagram::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == FTimer.timerId())
+        Step();
+}
+
+void TSingleLineDiagram::resizeEvent(QResizeEvent*) {
+    FBase = {};
+}
+
+void TSingleLineDiagram::paintEvent(QPaintEvent*) {
+    if (FBase.isNull() || FBase.devicePixelRatio() != devicePixelRatioF())
+        BuildBase();
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, FBase);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(width() / double(PictureWidth), height() / double(PictureHeight));
+    DrawMarks(painter);
+    if (FMode == TDiagramMode::Fault && FFrame < FaultLitFrames)
+        DrawFaultMark(painter);
+}
+
+void TSingleLineDiagram::BuildBase() {
+    const qreal ratio = devicePixelRatioF();
+    FBase = QPixmap(size() * ratio);
+    FBase.setDevicePixelRatio(ratio);
+    FBase.fill(MimicBackground);
+    QPainter painter(&FBase);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(width() / double(PictureWidth), height() / double(PictureHeight));
+    const auto& look = ModeLooks[std::size_t(FMode)];
+    // Grey lines first, so that lit lines sharing a corner are drawn on top.
+    for (bool lit : {false, true})
+        for (const TLine& line : Lines())
+            if (IsOn(look[line.Element]) == lit) {
+                painter.setPen(LinePen(look[line.Element]));
+                painter.drawPath(PathOf(line.Points));
+            }
+    DrawSource(painter, look[InFeed]);
+    DrawOutputArrow(painter, look[OutFeed]);
+    DrawConverter(painter, RectifierBox, look[Rectifier], true);
+    DrawConverter(painter, InverterBox, look[Inverter], false);
+    DrawStaticSwitch(painter, look[StaticSwitch]);
+    DrawBattery(painter, look[Battery]);
+    DrawJunction(painter, {InputJunctionX, MainY}, IsOn(look[InFeed]));
+    DrawJunction(painter, {OutputJunctionX, MainY}, IsOn(look[OutFeed]));
+    DrawJunction(painter, {BatteryJunctionX, MainY},
+                 IsOn(look[DcBusRect]) || IsOn(look[DcBusInv]) || IsOn(look[BattBranch]));
+}
+
+void TSingleLineDiagram::DrawMarks(QPainter& painter) const {
+    const auto& look = ModeLooks[std::size_t(FMode)];
+    // Marks stay off the blocks the lines pass under.
+    QPainterPath open;
+    open.addRect(0, 0, PictureWidth, PictureHeight);
+    QPainterPath blocks;
+    blocks.addRect(SwitchBox.adjusted(-2, -2, 2, 2));
+    painter.setClipPath(open.subtracted(blocks));
+    painter.setPen(QPen(MimicFlowMark, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    const double offset = MarkSpacing * FFrame / FlowFrames;
+    for (const TLine& line : Lines()) {
+        const TLook l = look[line.Element];
+        if (l == TLook::Flow || l == TLook::Back)
+            DrawChevrons(painter, PathOf(line.Points), offset, l == TLook::Back);
+    }
+    painter.setClipping(false);
+}
+
+void TSingleLineDiagram::DrawFaultMark(QPainter& painter) const {
+    const QPointF at(BatteryJunctionX, MainY);
+    QRadialGradient glow(at, 16);
+    glow.setColorAt(0, QColor(MimicFault.red(), MimicFault.green(), MimicFault.blue(), 150));
+    glow.setColorAt(1, QColor(MimicFault.red(), MimicFault.green(), MimicFault.blue(), 0));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(glow);
+    painter.drawEllipse(at, 16, 16);
+    painter.setBrush(MimicFault);
+    painter.setPen(QPen(QColor(255, 210, 200), 1.5));
+    painter.drawEllipse(at, 7, 7);
+}
