@@ -1,0 +1,56 @@
+#pragma once
+// One end-to-end run: pelmora-sim on a pseudo-terminal and a copy of
+// pelmora-desk in a fresh program folder whose settings point at it. The
+// test reads what the monitor writes (event log, data log) and what the
+// simulator saw on the line, while both run and after the monitor has been
+// stopped. Both processes are killed when the run is destroyed.
+
+#include "app/EquipList.h"
+#include "logging/UDataLogClass.h"
+#include "logging/uEventLogClass.h"
+#include "tests/e2e/ChildProcess.h"
+#include "tests/e2e/SimTraffic.h"
+#include "tests/support/TempFolder.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TE2eConfig {
+    int Protocol = 0;
+    std::string Scenario;            // scenario file text
+    std::vector<TEquipItem> Devices; // the device list, in poll order
+    int32_t RecInterval = 50;        // data-log ticks
+};
+
+class TE2eRun {
+public:
+    // Starts the simulator, waits for its port, then starts the monitor.
+    // Throws std::runtime_error when either cannot be started.
+    explicit TE2eRun(const TE2eConfig& config);
+
+    [[nodiscard]] std::vector<TEventRec> Events() const;
+    [[nodiscard]] std::vector<TDataRec> DataRecords() const;
+    [[nodiscard]] std::vector<TSimFrame> SimFrames() const;
+    [[nodiscard]] std::string SimLog() const;
+    [[nodiscard]] std::string MonitorLog() const;
+
+    // Ends the monitor as the desktop would (SIGTERM) and waits for it.
+    [[nodiscard]] bool StopMonitor();
+    [[nodiscard]] int MonitorExitStatus() const { return FMonitor->ExitStatus(); }
+
+private:
+    [[nodiscard]] std::string Path(const std::string& name) const { return FFolder.Path() + name; }
+    void WriteProgramFolder(const TE2eConfig& config);
+    void StartSimulator(int protocol);
+    void StartMonitor();
+
+    TTempFolder FFolder;
+    std::unique_ptr<TChildProcess> FSim;
+    std::unique_ptr<TChildProcess> FMonitor;
+};
+
+// Polls every 100 ms until done() is true or the time is up; false on time-out.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
