@@ -1,6 +1,7 @@
 #include "ui/FlowPipe.h"
 
 #include "ui/InstrumentColours.h"
+#include "ui/OnScreen.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -54,7 +55,7 @@ void TFlowPipe::SetSurround(const QColor& colour) {
 }
 
 void TFlowPipe::UpdateTimer() {
-    const bool run = FFlowing && isVisible();
+    const bool run = FFlowing && IsOnScreen(*this);
     if (run && !FTimer.isActive())
         FTimer.start(FInterval, this);
     else if (!run)

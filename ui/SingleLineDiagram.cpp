@@ -1,6 +1,7 @@
 #include "ui/SingleLineDiagram.h"
 
 #include "ui/InstrumentColours.h"
+#include "ui/OnScreen.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -54,7 +55,10 @@ constexpr int FaultFrames = 5;
 constexpr int FaultLitFrames = 3; // of the five fault frames, the first three show the mark
 constexpr int FlowFrameMs = 100;
 constexpr int FaultFrameMs = 180;
-constexpr double MarkSpacing = 24; // picture pixels between moving marks
+// Picture pixels between moving marks. The bypass is 148 pixels longer than
+// the main line between the same junctions; a spacing that divides 148 keeps
+// the marks evenly spaced where either path joins the output.
+constexpr double MarkSpacing = 148.0 / 6;
 
 // Picture coordinates of the main line, the junctions and the blocks.
 constexpr double MainY = 118;
@@ -71,23 +75,31 @@ constexpr double SourceRadius = 12;
 
 struct TLine {
     TElement Element;
+    double Phase; // distance along the flow from the input to the first point
     std::vector<QPointF> Points;
 };
 
 const std::vector<TLine>& Lines() {
+    // Along the main line the distance is the x coordinate, so marks run on
+    // evenly from one part to the next.
     static const std::vector<TLine> lines = {
-        {InFeed, {{SourceCentre.x() + SourceRadius, MainY}, {InputJunctionX, MainY}}},
-        {RectIn, {{InputJunctionX, MainY}, {RectifierBox.left(), MainY}}},
-        {DcBusRect, {{RectifierBox.right(), MainY}, {BatteryJunctionX, MainY}}},
-        {DcBusInv, {{BatteryJunctionX, MainY}, {InverterBox.left(), MainY}}},
-        {InvOut, {{InverterBox.right(), MainY}, {OutputJunctionX, MainY}}},
-        {OutFeed, {{OutputJunctionX, MainY}, {398, MainY}}},
+        {InFeed,
+         SourceCentre.x() + SourceRadius,
+         {{SourceCentre.x() + SourceRadius, MainY}, {InputJunctionX, MainY}}},
+        {RectIn, InputJunctionX, {{InputJunctionX, MainY}, {RectifierBox.left(), MainY}}},
+        {DcBusRect,
+         RectifierBox.right(),
+         {{RectifierBox.right(), MainY}, {BatteryJunctionX, MainY}}},
+        {DcBusInv, BatteryJunctionX, {{BatteryJunctionX, MainY}, {InverterBox.left(), MainY}}},
+        {InvOut, InverterBox.right(), {{InverterBox.right(), MainY}, {OutputJunctionX, MainY}}},
+        {OutFeed, OutputJunctionX, {{OutputJunctionX, MainY}, {398, MainY}}},
         {BypassLine,
+         InputJunctionX,
          {{InputJunctionX, MainY},
           {InputJunctionX, BypassY},
           {OutputJunctionX, BypassY},
           {OutputJunctionX, MainY}}},
-        {BattBranch, {{BatteryJunctionX, MainY}, {BatteryJunctionX, BatteryBox.top()}}},
+        {BattBranch, 0, {{BatteryJunctionX, MainY}, {BatteryJunctionX, BatteryBox.top()}}},
     };
     return lines;
 }
@@ -207,10 +219,14 @@ void DrawJunction(QPainter& painter, QPointF at, bool on) {
     painter.drawEllipse(at, 4, 4);
 }
 
-// Chevrons every MarkSpacing along the path, shifted by `offset`.
-void DrawChevrons(QPainter& painter, const QPainterPath& path, double offset, bool back) {
+// Chevrons every MarkSpacing along the path, moved on by `offset`; `phase`
+// is the distance the flow has come before the path starts.
+void DrawChevrons(QPainter& painter, const QPainterPath& path, double offset, double phase,
+                  bool back) {
     const double length = path.length();
-    for (double s = offset; s < length; s += MarkSpacing) {
+    const double first =
+        std::fmod(std::fmod(offset - phase, MarkSpacing) + MarkSpacing, MarkSpacing);
+    for (double s = first; s < length; s += MarkSpacing) {
         const double at = back ? length - s : s;
         const double percent = path.percentAtLength(at);
         const QPointF p = path.pointAtPercent(percent);
@@ -259,7 +275,7 @@ void TSingleLineDiagram::Step() {
 }
 
 void TSingleLineDiagram::showEvent(QShowEvent*) {
-    if (FrameCount() > 1 && !FTimer.isActive())
+    if (FrameCount() > 1 && !FTimer.isActive() && IsOnScreen(*this))
         FTimer.start(FMode == TDiagramMode::Fault ? FaultFrameMs : FlowFrameMs, this);
 }
 
@@ -330,7 +346,7 @@ void TSingleLineDiagram::DrawMarks(QPainter& painter) const {
     for (const TLine& line : Lines()) {
         const TLook l = look[line.Element];
         if (l == TLook::Flow || l == TLook::Back)
-            DrawChevrons(painter, PathOf(line.Points), offset, l == TLook::Back);
+            DrawChevrons(painter, PathOf(line.Points), offset, line.Phase, l == TLook::Back);
     }
     painter.setClipping(false);
 }

@@ -6,6 +6,7 @@
 #include "ui/LedBar.h"
 
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -36,6 +37,26 @@ int AnimationIndex(std::optional<TDiagramMode> mode) {
 QString Zh(const char* text) {
     return QString::fromUtf8(text);
 }
+
+// Counts the paint events of the widgets it watches.
+class TPaintCounter : public QObject {
+public:
+    void Watch(QWidget* widget) {
+        widget->installEventFilter(this);
+        FCounts[widget] = 0;
+    }
+    int Count(const QWidget* widget) const { return FCounts.value(widget); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++FCounts[static_cast<QWidget*>(watched)];
+        return false;
+    }
+
+private:
+    QHash<const QWidget*, int> FCounts;
+};
 } // namespace
 
 class TestRealTimeView : public QObject {
@@ -585,6 +606,72 @@ private slots:
         FView->hide();
         QVERIFY(!online.IsRunning());
         QVERIFY(!pipe.IsTimerRunning());
+    }
+
+    // A minimised window's children still count as visible; nothing may run.
+    void MinimisedWindowRunsNothing() {
+        FView->resize(683, 560);
+        FView->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FView.get()));
+        FView->ShowInnerPage(1);
+        TUpsInfoRec rec = Device(4);
+        rec.ChargeCur = 30.7;
+        Refresh(rec);
+        const TSingleLineDiagram& online = FView->Animation(TDiagramMode::Online);
+        const TSingleLineDiagram& battery = FView->Animation(TDiagramMode::Battery);
+        const TFlowPipe& pipe = FView->ChargePipe();
+        QVERIFY(online.IsRunning());
+        FView->showMinimized();
+        QTRY_VERIFY(!online.IsRunning());
+        QVERIFY(!pipe.IsTimerRunning());
+        // Refreshes go on while minimised: a new picture and a new flow wait.
+        TUpsInfoRec onBattery = Device(5);
+        onBattery.StatusWord[0] = 0x0100;
+        onBattery.DischargeCur = 25;
+        Refresh(onBattery);
+        QVERIFY(!battery.IsRunning());
+        QVERIFY(pipe.IsFlowing());
+        QVERIFY(!pipe.IsTimerRunning());
+        FView->showNormal();
+        QTRY_VERIFY(battery.IsRunning());
+        QVERIFY(pipe.IsTimerRunning());
+        QCOMPARE(pipe.Interval(), 60);
+    }
+
+    // A step of the pipe or of a picture repaints that control, never the page.
+    void AnimationsRepaintOnlyThemselves() {
+        FView->resize(683, 560);
+        FView->show();
+        FView->ShowInnerPage(1);
+        QVERIFY(QTest::qWaitForWindowExposed(FView.get()));
+        TUpsInfoRec rec = Device(1); // standby: a still picture
+        rec.ChargeCur = 30.7;
+        Refresh(rec);
+        auto& pipe = const_cast<TFlowPipe&>(FView->ChargePipe());
+        auto& standby = const_cast<TSingleLineDiagram&>(FView->Animation(TDiagramMode::Standby));
+        // Let the refresh's own repaints (and the layout passes they start) finish.
+        for (int round = 0; round < 10; ++round)
+            QCoreApplication::processEvents();
+        TPaintCounter paints;
+        for (QWidget* w : {static_cast<QWidget*>(FView.get()), Child<QWidget>("tsSketchMap"),
+                           Child<QWidget>("pnlAnimation"), Child<QWidget>("grpCode"),
+                           Child<QWidget>("stComStatus"), static_cast<QWidget*>(&pipe),
+                           static_cast<QWidget*>(&standby)})
+            paints.Watch(w);
+        pipe.Step();
+        QCoreApplication::processEvents();
+        QVERIFY(paints.Count(&pipe) >= 1);
+        QCOMPARE(paints.Count(&standby), 0);
+        QCOMPARE(paints.Count(Child<QWidget>("pnlAnimation")), 0);
+        QCOMPARE(paints.Count(Child<QWidget>("tsSketchMap")), 0);
+        QCOMPARE(paints.Count(FView.get()), 0);
+        standby.update(); // as a frame step does
+        QCoreApplication::processEvents();
+
+        QVERIFY(paints.Count(&standby) >= 1);
+        QCOMPARE(paints.Count(Child<QWidget>("grpCode")), 0);
+        QCOMPARE(paints.Count(Child<QWidget>("stComStatus")), 0);
+        QCOMPARE(paints.Count(FView.get()), 0);
     }
 
     void PipeStepsTheWayItFlows() {
