@@ -97,11 +97,14 @@ QWidget* TRealTimeView::BuildDataPage() {
     upper->addLayout(gauges, 1);
     upper->addWidget(BuildLoadPanel(), 0);
 
-    FDcInputVolt = BuildValuePanel("pnlDcInputVolt", "lblDcInputVoltTitle", QStringLiteral("V"));
-    FOutputFreq = BuildValuePanel("pnlOutputFreq", "lblOutputFreqTitle", QStringLiteral("Hz"));
-    FSupportTime =
-        BuildValuePanel("pnlSupportTime", "lblSupportTimeTitle", QStringLiteral("Minute"));
-    FBattCapacity = BuildValuePanel("pnlBattCapacity", "lblBattCapacityTitle", QStringLiteral("%"));
+    FDcInputVolt = BuildValuePanel({"pnlDcInputVolt", "lblDcInputVoltTitle", "txtDcInputVolt"},
+                                   QStringLiteral("V"));
+    FOutputFreq = BuildValuePanel({"pnlOutputFreq", "lblOutputFreqTitle", "txtOutputFreq"},
+                                  QStringLiteral("Hz"));
+    FSupportTime = BuildValuePanel({"pnlSupportTime", "lblSupportTimeTitle", "txtSupportTime"},
+                                   QStringLiteral("Minute"));
+    FBattCapacity = BuildValuePanel({"pnlBattCapacity", "lblBattCapacityTitle", "txtBattCapacity"},
+                                    QStringLiteral("%"));
     auto* panels = new QHBoxLayout;
     panels->setSpacing(4);
     for (const TValuePanel* panel : {&FDcInputVolt, &FOutputFreq, &FSupportTime, &FBattCapacity})
@@ -164,13 +167,13 @@ QWidget* TRealTimeView::BuildLoadPanel() {
     return panel;
 }
 
-TRealTimeView::TValuePanel TRealTimeView::BuildValuePanel(const char* name, const char* titleName,
+TRealTimeView::TValuePanel TRealTimeView::BuildValuePanel(const TPanelNames& names,
                                                           const QString& unit) {
     auto* panel = new QFrame;
-    panel->setObjectName(QLatin1String(name));
+    panel->setObjectName(QLatin1String(names.Panel));
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    QLabel* title = NewLabel(titleName, Qt::AlignCenter);
-    QLabel* value = NewReadout(QByteArray(name).replace("pnl", "txt").constData());
+    QLabel* title = NewLabel(names.Title, Qt::AlignCenter);
+    QLabel* value = NewReadout(names.Value);
     auto* unitLabel = new QLabel(unit);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);

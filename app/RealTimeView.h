@@ -84,11 +84,16 @@ private:
         QWidget* Panel;
         QLabel* Value;
     };
+    struct TPanelNames {
+        const char* Panel;
+        const char* Title;
+        const char* Value;
+    };
 
     QWidget* BuildDataPage();
     QWidget* BuildGaugeCell(const char* captionName, const char* gaugeName, TAngularGauge*& gauge);
     QWidget* BuildLoadPanel();
-    TValuePanel BuildValuePanel(const char* name, const char* titleName, const QString& unit);
+    TValuePanel BuildValuePanel(const TPanelNames& names, const QString& unit);
     QWidget* BuildSketchPage();
     QWidget* BuildCodeGroup();
     QWidget* BuildSwitchGroup();

@@ -209,7 +209,7 @@ private slots:
 
     void SameAnimationKeepsRunning() {
         FView->ShowStates(Device(4), 0);
-        auto& online = const_cast<TSingleLineDiagram&>(FView->Animation(TDiagramMode::Online));
+        auto& online = *Child<TSingleLineDiagram>("aniOnline");
         online.Step();
         online.Step();
         FView->ShowStates(Device(4), 0);
@@ -222,7 +222,7 @@ private slots:
     void FrameCounts() {
         const int expected[DiagramModeCount] = {1, 9, 9, 9, 9, 9, 5};
         for (int m = 0; m < DiagramModeCount; ++m) {
-            auto& diagram = const_cast<TSingleLineDiagram&>(FView->Animation(TDiagramMode(m)));
+            TSingleLineDiagram diagram{TDiagramMode(m)};
             QCOMPARE(diagram.FrameCount(), expected[m]);
             for (int i = 0; i < expected[m]; ++i)
                 diagram.Step();
@@ -336,6 +336,15 @@ private slots:
         FView->ShowAlarms(rec);
         QCOMPARE(FView->AlarmLines(), lines);
         QCOMPARE(Child<QPlainTextEdit>("memAlarm")->toPlainText(), lines.join('\n'));
+    }
+
+    // The count is a byte; the list holds 80 codes and no more are read.
+    void AlarmCountBeyondTheList() {
+        TUpsInfoRec rec = Device();
+        rec.AlarmCodes.fill(0);
+        rec.AlarmCount = 200;
+        FView->ShowAlarms(rec);
+        QCOMPARE(FView->AlarmLines().size(), MaxAlarmCodes);
     }
 
     void ChargeFlow_data() {
@@ -647,8 +656,8 @@ private slots:
         TUpsInfoRec rec = Device(1); // standby: a still picture
         rec.ChargeCur = 30.7;
         Refresh(rec);
-        auto& pipe = const_cast<TFlowPipe&>(FView->ChargePipe());
-        auto& standby = const_cast<TSingleLineDiagram&>(FView->Animation(TDiagramMode::Standby));
+        auto& pipe = *Child<TFlowPipe>("PipCharge");
+        auto& standby = *Child<TSingleLineDiagram>("aniStandby");
         // Let the refresh's own repaints (and the layout passes they start) finish.
         for (int round = 0; round < 10; ++round)
             QCoreApplication::processEvents();
