@@ -64,7 +64,11 @@ std::string ScenarioFor(const TProtocolCase& c) {
     s << "unit 1 model \"VEX610\" state bypass alarm " << c.Unit1Alarms << "\n"
       << "unit 2 model \"VEX610\" state online alarm " << c.Unit2Alarms << "\n"
       << "at " << c.SilentAt << "s unit 1 silent\n"
-      << "at " << c.ChangeAt << "s unit 2 battery alarm " << c.Unit2Change << "\n";
+      << "at " << c.ChangeAt << "s unit 2 battery alarm " << c.Unit2Change
+      << "\n"
+      // Long after the run: pelmora-sim busy-waits once its last event has
+      // been played, which would take a core from the other runs.
+      << "at 1h unit 2 answer\n";
     return s.str();
 }
 
@@ -165,15 +169,6 @@ bool RunComplete(const TE2eRun& run, const TProtocolCase& c) {
                        [&](const TDataRec& r) { return r.Time > battery->Time; });
 }
 
-// The protocols whose codecs the monitor installs (read from its source at
-// configure time); -1 keeps the list valid when there are none.
-constexpr int WiredProtocols[] = {-1, E2E_WIRED_PROTOCOLS};
-
-bool Wired(int protocol) {
-    return std::find(std::begin(WiredProtocols), std::end(WiredProtocols), protocol) !=
-           std::end(WiredProtocols);
-}
-
 class TEndToEnd : public ::testing::TestWithParam<TProtocolCase> {
 protected:
     // All selected runs start at once and progress side by side.
@@ -186,7 +181,7 @@ protected:
                 selected = selected || (suite->GetTestInfo(i)->should_run() &&
                                         name.ends_with(std::string("/") + c.Name));
             }
-            if (selected && Wired(c.Protocol))
+            if (selected)
                 Runs[c.Protocol] = std::make_unique<TE2eRun>(TE2eConfig{
                     .Protocol = c.Protocol,
                     .Scenario = ScenarioFor(c),
@@ -319,9 +314,6 @@ void ExpectDataLog(const std::vector<TDataRec>& records, const std::vector<TEven
 
 TEST_P(TEndToEnd, LogsWhatHappensOnTheBus) {
     const TProtocolCase& c = GetParam();
-    if (!Wired(c.Protocol)) {
-        GTEST_SKIP() << "the " << c.Name << " codec is not wired into the monitor yet";
-    }
     TE2eRun& run = *Runs.at(c.Protocol);
 
     const bool complete = WaitUntil([&] { return RunComplete(run, c); }, RunTimeout);
