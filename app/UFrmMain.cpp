@@ -2,11 +2,11 @@
 
 #include "app/DeviceTree.h"
 #include "app/EquipList.h"
-#include "app/GraphPage.h"
 #include "app/LangText.h"
 #include "app/ProgramFolder.h"
-#include "app/RealTimePage.h"
+#include "app/RealTimeView.h"
 #include "app/SharedFlags.h"
+#include "app/TrendGraphs.h"
 #include "app/ToolIcons.h"
 #include "app/UFrmMainText.h"
 #include "app/VersionInfo.h"
@@ -279,7 +279,7 @@ QWidget* TFrmMain::BuildLeftPanel() {
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(TreeView1, 1);
     FDeviceTree = new TDeviceTree(
-        TreeView1, {[this] { return IsCommOpen(); }, &TRealTimePage::ClearMeasurements}, this);
+        TreeView1, {[this] { return IsCommOpen(); }, &TRealTimeView::ClearMeasurements}, this);
     connect(FDeviceTree, &TDeviceTree::PageSelected, this, &TFrmMain::ShowPage);
 
     for (int i = 0; i < 3; ++i) {
@@ -295,8 +295,8 @@ QWidget* TFrmMain::BuildLeftPanel() {
 QWidget* TFrmMain::BuildRightArea() {
     PageControl1 = new QStackedWidget(this);
     PageControl1->setObjectName("PageControl1");
-    RealTimePage = new TRealTimePage(PageControl1);
-    GraphPage = new TGraphPage(PageControl1);
+    RealTimePage = new TRealTimeView(PageControl1);
+    GraphPage = new TTrendGraphs(PageControl1);
     PageControl1->addWidget(RealTimePage);
     PageControl1->addWidget(GraphPage);
     return PageControl1;
@@ -350,6 +350,8 @@ void TFrmMain::ApplyLanguage() {
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));
     FDeviceTree->SetLanguage(language, childCaptions);
+    RealTimePage->ApplyLanguage(language);
+    GraphPage->ApplyLanguage(language);
 }
 
 void TFrmMain::SelectLanguage(uint8_t language) {

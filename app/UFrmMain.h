@@ -29,9 +29,9 @@ class QTreeWidget;
 class TDataLog;
 class TDeviceTree;
 class TEventLog;
-class TGraphPage;
+class TTrendGraphs;
 class TLamp;
-class TRealTimePage;
+class TRealTimeView;
 
 // How the main window asks and tells the user. The defaults are message
 // boxes; tests put answers of their own in.
@@ -135,7 +135,7 @@ private:
     TDeviceTree* FDeviceTree = nullptr;
     std::array<QLineEdit*, 3> FDebugEdits{}; // edtTreeData, edtArrEq, edtNode
     QStackedWidget* PageControl1 = nullptr;
-    TRealTimePage* RealTimePage = nullptr;
-    TGraphPage* GraphPage = nullptr;
+    TRealTimeView* RealTimePage = nullptr;
+    TTrendGraphs* GraphPage = nullptr;
     std::array<QLabel*, 4> FStatusPanels{};
 };
