@@ -36,9 +36,13 @@ constexpr int StateBypass = 3, StateOnline = 4, StateBattery = 5;
 struct TProtocolCase {
     int Protocol;
     const char* Name;
-    // Scenario seconds, chosen from the poll order of the protocol: unit 1
-    // falls silent after its state and alarms were read and early enough to
-    // be lost within its next visits; unit 2 changes after its first reading.
+    // Scenario seconds. At one request every 1.3 s the poll order of the
+    // protocol fixes when each unit is read (the first request goes out some
+    // 0.3 s after the simulator starts): unit 1 falls silent a few seconds
+    // after its state and alarms were first read, unit 2 changes between its
+    // first reading and its next visit, with seconds to spare on either side.
+    // The three-phase protocol decodes state and alarms only from a unit's
+    // fifth good reply on, so its times come later.
     double SilentAt;
     double ChangeAt;
     const char* Unit1Alarms;
@@ -53,11 +57,15 @@ struct TProtocolCase {
 // The word protocols carry alarm codes 0-71 as status-word bits, listed in
 // ascending order; the three-phase protocol has alarm bytes of its own.
 const TProtocolCase Cases[] = {
-    {0, "Modular", 5.5, 21, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
-    {1, "ThreePhase", 13.5, 35, "205", "119,143", "+202,-119", {205}, {119, 143}, {202}, {119}},
-    {2, "Modbus", 8, 14, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
-    {3, "Vex", 8, 14, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
+    {0, "Modular", 8, 21, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
+    {1, "ThreePhase", 16, 35, "205", "119,143", "+202,-119", {205}, {119, 143}, {202}, {119}},
+    {2, "Modbus", 9.5, 14, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
+    {3, "Vex", 9.5, 14, "43", "23,51", "+25,-51", {43}, {23, 51}, {25}, {51}},
 };
+
+void PrintTo(const TProtocolCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 std::string ScenarioFor(const TProtocolCase& c) {
     std::ostringstream s;
