@@ -14,11 +14,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
+#include <iostream>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <sstream>
+#include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -72,11 +76,10 @@ std::string ScenarioFor(const TProtocolCase& c) {
     s << "unit 1 model \"VEX610\" state bypass alarm " << c.Unit1Alarms << "\n"
       << "unit 2 model \"VEX610\" state online alarm " << c.Unit2Alarms << "\n"
       << "at " << c.SilentAt << "s unit 1 silent\n"
-      << "at " << c.ChangeAt << "s unit 2 battery alarm " << c.Unit2Change
-      << "\n"
-      // Long after the run: pelmora-sim busy-waits once its last event has
-      // been played, which would take a core from the other runs.
-      << "at 1h unit 2 answer\n";
+      << "at " << c.ChangeAt << "s unit 2 battery alarm " << c.Unit2Change << "\n";
+    // The last event lies long after the run: pelmora-sim busy-waits once its
+    // scenario is played out, which would take a core from the other runs.
+    s << "at 1h unit 2 answer\n";
     return s.str();
 }
 
@@ -276,6 +279,7 @@ void ExpectValue(double value, double level, double spread, const char* what, in
     }
 }
 
+// Checks one data-log record; true when it holds every value checked here.
 bool ExpectRecordValues(const TDataRec& r, double inputLevel) {
     const TUpsInfoRec v = ValuesOf(r);
     const double load = 20 + (r.Address * 7) % 40; // the simulator's load per address
