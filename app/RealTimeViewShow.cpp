@@ -217,7 +217,9 @@ void TRealTimeView::ClearMeasurements(TUpsInfoRec& rec) {
     rec.StatusWord.fill(0);
     rec.DevState = 0;
     rec.Spare1 = rec.Spare2 = rec.Spare3 = rec.Spare4 = 0;
-    rec.LoggedState = 0;
+    // "No state logged yet", not 0: with UpsState now -1, a 0 here would make
+    // the next good reply log a state change to -1 before any state is decoded.
+    rec.LoggedState = StateNone;
     std::fill_n(rec.AlarmCodes.begin(), 65, 0);
     rec.AlarmCount = 0;
     rec.UpsSupply = rec.InputSupply = 0;

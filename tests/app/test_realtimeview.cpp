@@ -484,7 +484,7 @@ private slots:
         QCOMPARE(int(rec.BattSupportTime), 0);
         QVERIFY(rec.StatusWord == (std::array<uint16_t, 10>{}));
         QCOMPARE(rec.DevState + rec.Spare1 + rec.Spare4, 0);
-        QCOMPARE(rec.LoggedState, 0);
+        QCOMPARE(rec.LoggedState, -1); // no state logged yet: the return logs its first state
         QCOMPARE(int(rec.AlarmCount), 0);
         QCOMPARE(rec.AlarmCodes[64], 0);
         QCOMPARE(rec.AlarmCodes[65], 7); // only the first 65 entries

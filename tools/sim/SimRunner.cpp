@@ -51,8 +51,11 @@ int TSimRunner::WaitMs() const {
     if (const auto deadline = FRtu.Deadline()) {
         waitUs = std::min(waitUs, *deadline - NowUs());
     }
+    // With no event left NextTime() is infinite; converting that to an integer
+    // is undefined and made the loop spin, so only a finite wait may shorten it.
     const double untilEvent = (FPlayer.NextTime() - ScenarioSeconds()) / FConfig.TimeScale;
-    waitUs = std::min<int64_t>(waitUs, static_cast<int64_t>(std::max(0.0, untilEvent) * 1e6));
+    if (untilEvent * 1e6 < double(waitUs))
+        waitUs = static_cast<int64_t>(std::max(0.0, untilEvent) * 1e6);
     return static_cast<int>(std::max<int64_t>(0, (waitUs + 999) / 1000));
 }
 
