@@ -10,7 +10,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     libmodbus-dev
     fonts-noto-cjk
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick xdotool
 )
 
 missing=()

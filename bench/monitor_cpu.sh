@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# CPU and memory of the monitor in its steady state: pelmora-desk polls 16
+# simulated units (modular protocol, 9600 baud) on a virtual X screen while
+# the "Sketch Map" page animates the first unit, which is online. Prints the
+# CPU time the monitor used over the sample, in percent of one core, and its
+# VmRSS and VmHWM; leaves a screenshot in /tmp/bench-monitor.png. Exits 1 when
+# the CPU figure is above the 2 % budget.
+#
+#   bash bench/monitor_cpu.sh [BUILD_FOLDER] [--settle SECONDS] [--sample SECONDS]
+#
+# BUILD_FOLDER defaults to build/default; the three programs are built there
+# when needed. The monitor has no command line, so the page is chosen as a user
+# would: xdotool clicks the first unit in the tree and the "Sketch Map" tab.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/default
+settle=20  # seconds between the start and the sample: units start answering
+sample=60  # seconds of CPU time sampling
+budget=2   # percent of one core
+while (($#)); do
+    case $1 in
+    --settle) settle=$2; shift 2 ;;
+    --sample) sample=$2; shift 2 ;;
+    -*) echo "usage: $0 [BUILD_FOLDER] [--settle SECONDS] [--sample SECONDS]" >&2; exit 2 ;;
+    *) build=$1; shift ;;
+    esac
+done
+shot=/tmp/bench-monitor.png
+
+for tool in Xvfb xdotool import compare convert od; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "$tool is missing: run tools/install-deps.sh as root" >&2
+        exit 2
+    fi
+done
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target pelmora-desk pelmora-sim pelmora-setup-demo -j2 >/dev/null
+
+work=$(mktemp -d /tmp/pelmora-bench.XXXXXX)
+children=()
+cleanup() {
+    for ((i = ${#children[@]} - 1; i >= 0; --i)); do
+        kill "${children[i]}" 2>/dev/null || true
+        wait "${children[i]}" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+    echo "monitor_cpu: $*" >&2
+    exit 1
+}
+
+# Polls until the file exists and is not empty, or the process ends.
+wait_for_file() {
+    local file=$1 pid=$2 log=$3
+    for _ in $(seq 100); do
+        [[ -s $file ]] && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$log" >&2
+    fail "no $file"
+}
+
+# Addresses that the monitor's event log reports as communicating (event 22,
+# "communication established"): bytes 8 address, 9 kind, 12.. code of each
+# 48-byte record.
+communicating_units() {
+    local log=$work/prog/Record/EventLog.dat
+    [[ -f $log ]] || return 0
+    od -An -v -tu1 -w48 "$log" | awk '$10 == 0 && $13 == 22 { print $9 }' | sort -un
+}
+
+# utime + stime of a process in clock ticks.
+cpu_ticks() {
+    local stat fields
+    read -r stat <"/proc/$1/stat"
+    # After the command name, which may hold blanks: state (field 3) onwards.
+    read -r -a fields <<<"${stat##*) }"
+    echo $((fields[11] + fields[12]))
+}
+
+# The bus: 16 units in a mix of states. Unit 1, the one shown, is online:
+# every line of its diagram and the charge pipe are moving.
+cat >"$work/bus16.txt" <<'EOF'
+unit 1 state online
+unit 2 state online
+unit 3 state battery
+unit 4 state bypass alarm 43
+unit 5 state online
+unit 6 state economy
+unit 7 state online alarm 23
+unit 8 state battery-test
+unit 9 state online
+unit 10 state fault alarm 9
+unit 11 state standby
+unit 12 state online alarm 51
+unit 13 state battery
+unit 14 state online
+unit 15 state bypass
+unit 16 state maintenance
+EOF
+
+mkdir -p "$work/prog" && cp "$build/app/pelmora-desk" "$work/prog/"
+link=$work/ttyUPS
+"$build/tools/setup-demo/pelmora-setup-demo" --folder "$work/prog" --port "$link" \
+    --scenario "$work/bus16.txt" --protocol 0 >/dev/null 2>"$work/setup.log" ||
+    { cat "$work/setup.log" >&2; fail "pelmora-setup-demo failed"; }
+
+"$build/tools/sim/pelmora-sim" --protocol 0 --baud 9600 --scenario "$work/bus16.txt" \
+    --link "$link" --quiet >"$work/sim.out" 2>"$work/sim.log" &
+children+=($!)
+wait_for_file "$work/sim.out" "${children[-1]}" "$work/sim.log"
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+children+=($!)
+wait_for_file "$work/display" "${children[-1]}" "$work/xvfb.log"
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+
+# A temporary folder of its own keeps the monitor's single-instance socket
+# apart from any other monitor of this user.
+mkdir -m 700 "$work/tmp" "$work/runtime"
+TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/runtime "$work/prog/pelmora-desk" \
+    >"$work/desk.log" 2>&1 &
+monitor=$!
+children+=("$monitor")
+
+# The main window is 863 x 596 and lays out the same on every start; the
+# places below are relative to it.
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pelmora Monitor$' | head -n 1) ||
+    { cat "$work/desk.log" >&2; fail "the main window did not appear"; }
+sleep 1 # the first paint
+eval "$(xdotool getwindowgeometry --shell "$window")" # X, Y
+first_unit=(60 117)        # the first device node of the tree
+sketch_tab=(288 77)        # the "Sketch Map" tab of the real-time page
+data_tab=(200 77)          # the left end of the "Data" tab
+backdrop=(497 337)         # an empty spot of the animation area
+animation=420x220+197+157  # the animation area
+
+# True when the animation area's dark background is where it should be.
+sketch_map_shown() {
+    sleep 0.5
+    local colour
+    colour=$(import -window root -crop "1x1+$((X + backdrop[0]))+$((Y + backdrop[1]))" \
+        -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1)
+    [[ ${colour^^} == "#18222C" ]]
+}
+
+xdotool mousemove --window "$window" "${first_unit[@]}" click 1
+sleep 0.3
+xdotool mousemove --window "$window" "${sketch_tab[@]}" click 1
+if ! sketch_map_shown; then
+    # Other fonts, other tab widths: the wheel over the first tab turns to
+    # the next one whatever the widths.
+    xdotool mousemove --window "$window" "${data_tab[@]}" click 5
+    sketch_map_shown || fail "the Sketch Map page could not be shown"
+fi
+xdotool mousemove 0 0 # no hover highlight during the sample
+
+sleep "$settle"
+kill -0 "$monitor" 2>/dev/null || fail "the monitor ended"
+units_before=$(communicating_units | wc -l)
+communicating_units | grep -qx 1 || fail "unit 1 has not answered within $settle s"
+
+hz=$(getconf CLK_TCK)
+t0=$(date +%s%N)
+c0=$(cpu_ticks "$monitor")
+sleep "$sample"
+c1=$(cpu_ticks "$monitor")
+t1=$(date +%s%N)
+kill -0 "$monitor" 2>/dev/null || fail "the monitor ended"
+units_after=$(communicating_units | wc -l)
+status=$(grep -E '^Vm(RSS|HWM):' "/proc/$monitor/status" | awk '{printf "%s %s kB  ", $1, $2}')
+
+# Two pictures of the animation area a moment apart must differ.
+import -window root "$shot"
+sleep 0.25
+import -window root "$work/second.png"
+IFS=+ read -r size ax ay <<<"$animation"
+convert "$shot" -crop "$size+$((X + ax))+$((Y + ay))" "$work/a.png"
+convert "$work/second.png" -crop "$size+$((X + ax))+$((Y + ay))" "$work/b.png"
+moved=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+
+percent=$(awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) \
+    'BEGIN { printf "%.2f", 100 * c / hz / (ns / 1e9) }')
+wall=$(awk -v ns=$((t1 - t0)) 'BEGIN { printf "%.1f", ns / 1e9 }')
+echo "monitor CPU: $percent % of one core over $wall s ($((c1 - c0)) ticks of 1/$hz s)"
+echo "monitor memory: $status"
+echo "units communicating: $units_before of 16 at the start of the sample, $units_after at its end"
+echo "animation: $moved pixels of the picture changed in 0.25 s; screenshot $shot"
+[[ ${moved%% *} =~ ^[0-9]+$ && ${moved%% *} -gt 0 ]] || fail "the Sketch Map does not animate"
+if awk -v p="$percent" -v b="$budget" 'BEGIN { exit !(p > b) }'; then
+    echo "ABOVE the $budget % budget"
+    exit 1
+fi
+echo "within the $budget % budget"
