@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -57,6 +58,31 @@ protected:
 private:
     QHash<const QWidget*, int> FCounts;
 };
+
+// Collects what the paint events of one widget cover.
+class TPaintedArea : public QObject {
+public:
+    explicit TPaintedArea(QWidget* widget) { widget->installEventFilter(this); }
+    const QRegion& Area() const { return FArea; }
+    void Clear() { FArea = {}; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            FArea += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QRegion FArea;
+};
+
+int AreaOf(const QRegion& region) {
+    int area = 0;
+    for (const QRect& rect : region)
+        area += rect.width() * rect.height();
+    return area;
+}
 } // namespace
 
 class TestRealTimeView : public QObject {
@@ -681,6 +707,43 @@ private slots:
         QCOMPARE(paints.Count(Child<QWidget>("grpCode")), 0);
         QCOMPARE(paints.Count(Child<QWidget>("stComStatus")), 0);
         QCOMPARE(paints.Count(FView.get()), 0);
+    }
+
+    // A frame step repaints only where marks move. Every pixel that changes
+    // from one frame to the next must lie there, or old marks stay on screen.
+    void FrameStepsRepaintAllThatChanges() {
+        for (int m = 0; m < DiagramModeCount; ++m) {
+            TSingleLineDiagram picture{TDiagramMode(m)};
+            picture.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&picture));
+            for (int round = 0; round < 10; ++round)
+                QCoreApplication::processEvents(); // the first full paint
+            TPaintedArea painted(&picture);
+            QRegion moving;
+            if (picture.FrameCount() > 1) {
+                picture.Step();
+                QTRY_VERIFY(!painted.Area().isEmpty());
+                moving = painted.Area();
+                QVERIFY(AreaOf(moving) < picture.width() * picture.height() / 2);
+            }
+            // The picture's own timer may step in between; what changes over
+            // two steps must lie in the same place.
+            QImage previous = picture.grab().toImage();
+            for (int frame = 0; frame < picture.FrameCount(); ++frame) {
+                picture.Step();
+                const QImage next = picture.grab().toImage();
+                for (int y = 0; y < next.height(); ++y)
+                    for (int x = 0; x < next.width(); ++x)
+                        if (next.pixel(x, y) != previous.pixel(x, y) &&
+                            !moving.contains(QPoint(x, y)))
+                            QFAIL(qPrintable(QStringLiteral("mode %1 frame %2: (%3, %4) changed")
+                                                 .arg(m)
+                                                 .arg(frame)
+                                                 .arg(x)
+                                                 .arg(y)));
+                previous = next;
+            }
+        }
     }
 
     void PipeStepsTheWayItFlows() {
