@@ -249,23 +249,48 @@ void DrawJunction(QPainter& painter, QPointF at, bool on) {
     painter.drawEllipse(at, 4, 4);
 }
 
+// A mark: a chevron pointing the way of the flow, a quarter turn at a time
+// (the lines run across and down the picture). Stroking it with antialiasing
+// costs far more than copying it, so it is drawn once for each direction and
+// copied to every mark of every frame.
+const QImage& ChevronSprite(double angle, qreal ratio) {
+    constexpr int Size = 16;
+    static qreal spriteRatio = 0;
+    static std::array<QImage, 4> sprites;
+    if (spriteRatio != ratio) {
+        spriteRatio = ratio;
+        for (std::size_t quarter = 0; quarter < sprites.size(); ++quarter) {
+            QImage& sprite = sprites[quarter];
+            sprite = QImage(QSize(Size, Size) * ratio, QImage::Format_ARGB32_Premultiplied);
+            sprite.setDevicePixelRatio(ratio);
+            sprite.fill(Qt::transparent);
+            QPainter painter(&sprite);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.translate(Size / 2.0, Size / 2.0);
+            painter.rotate(-90.0 * double(quarter));
+            painter.setPen(QPen(MimicFlowMark, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawPolyline(QPolygonF({QPointF(-3, -4.5), QPointF(2, 0), QPointF(-3, 4.5)}));
+        }
+    }
+    const long quarter = std::lround(angle / 90.0);
+    return sprites[std::size_t(((quarter % 4) + 4) % 4)];
+}
+
 // Chevrons every MarkSpacing along the path, moved on by `offset`; `phase`
 // is the distance the flow has come before the path starts.
 void DrawChevrons(QPainter& painter, const QPainterPath& path, double offset, double phase,
-                  bool back) {
+                  bool back, qreal ratio) {
     const double length = path.length();
     const double first =
         std::fmod(std::fmod(offset - phase, MarkSpacing) + MarkSpacing, MarkSpacing);
     for (double s = first; s < length; s += MarkSpacing) {
         const double at = back ? length - s : s;
         const double percent = path.percentAtLength(at);
-        const QPointF p = path.pointAtPercent(percent);
-        const double angle = path.angleAtPercent(percent) + (back ? 180 : 0);
-        painter.save();
-        painter.translate(p);
-        painter.rotate(-angle);
-        painter.drawPolyline(QPolygonF({QPointF(-3, -4.5), QPointF(2, 0), QPointF(-3, 4.5)}));
-        painter.restore();
+        const QImage& sprite =
+            ChevronSprite(path.angleAtPercent(percent) + (back ? 180 : 0), ratio);
+        const QSizeF half = sprite.deviceIndependentSize() / 2;
+        painter.drawImage(path.pointAtPercent(percent) - QPointF(half.width(), half.height()),
+                          sprite);
     }
 }
 } // namespace
@@ -371,13 +396,12 @@ void TSingleLineDiagram::DrawMarks(QPainter& painter) const {
     // costs far less per frame than a clip path.
     const QRegion open(0, 0, PictureWidth, PictureHeight);
     painter.setClipRegion(open.subtracted(SwitchBox.adjusted(-2, -2, 2, 2).toAlignedRect()));
-    painter.setPen(QPen(MimicFlowMark, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
     const double offset = MarkSpacing * FFrame / FlowFrames;
     for (const TLine& line : Lines()) {
         const TLook l = look[line.Element];
         if (Flows(l))
-            DrawChevrons(painter, PathOf(line.Points), offset, line.Phase, l == TLook::Back);
+            DrawChevrons(painter, PathOf(line.Points), offset, line.Phase, l == TLook::Back,
+                         devicePixelRatioF());
     }
     painter.setClipping(false);
 }
