@@ -45,9 +45,19 @@ QString Suffixed(const QString& name, const std::string& text) {
     return name + QStringLiteral("  (") + QString::fromStdString(text) + QLatin1Char(')');
 }
 
+// The picture number is kept beside the icon: Qt cannot tell that a new
+// QIcon equals the old one, so setting it at every view refresh would redraw
+// every row of the tree each time.
+constexpr int PictureRole = Qt::UserRole + 1;
+
 void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption) {
-    node->setIcon(0, TDeviceTree::NodePicture(picture));
-    node->setText(0, caption);
+    const QVariant shown = node->data(0, PictureRole);
+    if (!shown.isValid() || shown.toInt() != int(picture)) {
+        node->setIcon(0, TDeviceTree::NodePicture(picture));
+        node->setData(0, PictureRole, int(picture));
+    }
+    if (node->text(0) != caption)
+        node->setText(0, caption);
 }
 
 } // namespace
