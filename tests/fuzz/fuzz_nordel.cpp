@@ -8,6 +8,7 @@
 #include "comm/EngineState.h"
 #include "protocol/UpsInfoRec.h"
 #include "protocol/uNordelProtocol.h"
+#include "tests/support/CodecState.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,27 +23,9 @@ void Require(bool ok) {
         std::abort();
 }
 
-int32_t ErrorCount() {
-    int32_t sum = 0;
-    for (int32_t n : CommDebug.ErrCnt)
-        sum += n;
-    return sum;
-}
-
-// One communicating device in the list with four good replies, nothing
-// polled yet.
+// Four good replies: status and alarm replies are decoded from then on.
 void ResetEngine() {
-    UpsTable[Device] = TUpsInfoRec{};
-    UpsTable[Device].Address = Device;
-    UpsTable[Device].CommState = 0;
-    UpsTable[Device].OkCount = 4;
-    EquipList.Count = 1;
-    EquipList.Items[0].Address = Device;
-    EquipList.PollPos = 0;
-    EquipList.PollAddress = 0;
-    PollStep = PollStepCount = 0;
-    SearchMode = ManualSendMode = 0;
-    CommDebug = TCommDebug{};
+    ResetOneDevice(Device, 4);
 }
 
 bool KnownAlarm(int32_t code) {
@@ -66,7 +49,7 @@ void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
     Require(codec.Addr == Device);
 
     const bool good = codec.ParseReply(data, size);
-    Require(ErrorCount() == (good ? 0 : 1));
+    Require(RejectedReplies() == (good ? 0 : 1));
     Require(codec.Cmd == (good ? 0 : cmd));
     if (!good)
         return;

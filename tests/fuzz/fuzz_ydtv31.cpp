@@ -7,6 +7,7 @@
 #include "comm/EngineState.h"
 #include "protocol/UpsInfoRec.h"
 #include "protocol/uYDTV31.h"
+#include "tests/support/CodecState.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,25 +22,8 @@ void Require(bool ok) {
         std::abort();
 }
 
-int32_t ErrorCount() {
-    int32_t sum = 0;
-    for (int32_t n : CommDebug.ErrCnt)
-        sum += n;
-    return sum;
-}
-
-// One communicating device in the list, nothing polled yet.
 void ResetEngine() {
-    UpsTable[Device] = TUpsInfoRec{};
-    UpsTable[Device].Address = Device;
-    UpsTable[Device].CommState = 0;
-    EquipList.Count = 1;
-    EquipList.Items[0].Address = Device;
-    EquipList.PollPos = 0;
-    EquipList.PollAddress = 0;
-    PollStep = PollStepCount = 0;
-    SearchMode = ManualSendMode = 0;
-    CommDebug = TCommDebug{};
+    ResetOneDevice(Device, 0);
 }
 
 void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
@@ -51,7 +35,7 @@ void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
     Require(codec.Addr == Device);
 
     const bool good = codec.ParseReply(data, size);
-    Require(ErrorCount() == (good ? 0 : 1));
+    Require(RejectedReplies() == (good ? 0 : 1));
     Require(codec.Cmd == (good ? 0 : cmd));
     if (!good)
         return;

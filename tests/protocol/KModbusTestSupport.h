@@ -7,6 +7,7 @@
 #include "protocol/UpsRecordOps.h"
 #include "protocol/funcUnit.h"
 #include "protocol/uKModbus.h"
+#include "tests/support/CodecState.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -17,16 +18,8 @@ using TBytes = std::vector<uint8_t>;
 
 // Everything the codec reads or writes outside itself, as at program start.
 inline void ResetModbusState() {
-    InitTable();
-    EquipList = TEquipList{};
-    SearchMode = 0;
-    SearchAddress = 0;
-    ManualSendMode = 0;
-    PollStep = 0;
-    PollStepCount = 0;
-    CommandQueue = TCommandQueue{};
+    ResetCodecState();
     TxBuffer.fill(0);
-    CommDebug = TCommDebug{};
     CommandValue = 0;
     ParamWrite = TParamWrite{};
     ModelName.clear();

@@ -8,6 +8,7 @@
 #include "protocol/UpsRecordOps.h"
 #include "protocol/funcUnit.h"
 #include "status/StatusCodes.h"
+#include "tests/support/CodecState.h"
 #include "tools/sim/SimBus.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -109,21 +109,10 @@ std::vector<int32_t> Alarms(const TUpsInfoRec& rec) {
     return {rec.AlarmCodes.begin(), rec.AlarmCodes.begin() + rec.AlarmCount};
 }
 
-int ErrTotal() {
-    return std::accumulate(CommDebug.ErrCnt.begin(), CommDebug.ErrCnt.end(), 0);
-}
-
 class Nordel : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitTable();
-        EquipList = TEquipList{};
-        SearchMode = 0;
-        SearchAddress = 0;
-        ManualSendMode = 0;
-        PollStep = 0;
-        PollStepCount = 0;
-        CommDebug = TCommDebug{};
+        ResetCodecState();
         TxBuffer.fill(0xEE);
         RxBuffer.fill(0);
     }
@@ -507,7 +496,7 @@ TEST_F(Nordel, RepeatedReplyIsGoodButDecodesNothing) {
     EXPECT_TRUE(Parse(reply));
     EXPECT_TRUE(Parse(reply));
     EXPECT_EQ(UpsTable[1].OutputVoltA, -1);
-    EXPECT_EQ(ErrTotal(), 0);
+    EXPECT_EQ(RejectedReplies(), 0);
 }
 
 std::string Replace(std::string frame, std::size_t pos, std::string_view text) {
@@ -555,7 +544,7 @@ TEST_F(Nordel, RejectedRepliesCountOneReason) {
         const TMeasureBlock before = EncodeMeasureBlock(UpsTable[1]);
         EXPECT_FALSE(Parse(row.chunk));
         EXPECT_EQ(CommDebug.ErrCnt[std::size_t(row.reason)], 1);
-        EXPECT_EQ(ErrTotal(), 1);
+        EXPECT_EQ(RejectedReplies(), 1);
         EXPECT_EQ(codec.Cmd, 1);
         EXPECT_EQ(EncodeMeasureBlock(UpsTable[1]), before);
     }
@@ -654,7 +643,7 @@ TEST_F(NordelSim, PollSequenceDecodesTheUnitsValues) {
         ASSERT_FALSE(reply.empty());
         EXPECT_TRUE(Parse(reply));
     }
-    EXPECT_EQ(ErrTotal(), 0);
+    EXPECT_EQ(RejectedReplies(), 0);
 
     const TSimMeasure& m = unit.Measure;
     EXPECT_NEAR(rec.InputVoltA, m.InputVolt[0], 0.01);

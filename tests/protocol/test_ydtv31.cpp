@@ -8,6 +8,7 @@
 #include "protocol/funcUnit.h"
 #include "protocol/uYDTV31.h"
 #include "status/StatusRules.h"
+#include "tests/support/CodecState.h"
 #include "tools/sim/SimBus.h"
 #include "tools/sim/StatusWords.h"
 
@@ -58,11 +59,7 @@ const std::string LoadReply = Reply(1, Info(146, {{95, "001E"},
 class YdtV31Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitTable();
-        EquipList = TEquipList{};
-        PollStep = PollStepCount = 0;
-        SearchMode = SearchAddress = ManualSendMode = 0;
-        CommDebug = TCommDebug{};
+        ResetCodecState();
         TxBuffer.fill(0xEE);
         RxBuffer.fill(0);
     }
@@ -82,13 +79,6 @@ protected:
     void Expect(uint8_t cmd) {
         codec.Addr = 1;
         codec.Cmd = cmd;
-    }
-
-    int Errors() const {
-        int sum = 0;
-        for (int32_t n : CommDebug.ErrCnt)
-            sum += n;
-        return sum;
     }
 
     TYdtV31Protocol codec{TxBuffer, RxBuffer};
@@ -234,7 +224,7 @@ TEST_F(YdtV31Test, AnalogReplyFillsVoltagesAndFrequencyInHundredths) {
     EXPECT_DOUBLE_EQ(rec.OutputFreq, 50.00);
     EXPECT_DOUBLE_EQ(rec.LoadPctA, 7);
     EXPECT_EQ(codec.Cmd, 0);
-    EXPECT_EQ(Errors(), 0);
+    EXPECT_EQ(RejectedReplies(), 0);
 }
 
 TEST_F(YdtV31Test, AnalogWordsSkipCharactersThatAreNotHexDigits) {
@@ -368,7 +358,7 @@ TEST_F(YdtV31Test, RepeatedRepliesAreGoodButDecodeNothing) {
     EXPECT_EQ(rec.UpsState, -1);
     EXPECT_EQ(rec.StatusWord[0], 0);
     EXPECT_DOUBLE_EQ(rec.InputVoltA, 0);
-    EXPECT_EQ(Errors(), 0);
+    EXPECT_EQ(RejectedReplies(), 0);
 }
 
 TEST_F(YdtV31Test, ReplyOfTheLongestChunkIsDecoded) {
@@ -435,7 +425,7 @@ TEST_F(YdtV31Test, RejectsEveryBadChunkWithOneReasonAndChangesNothing) {
         const auto before = Footprint(rec);
         EXPECT_FALSE(Parse(row.Chunk)) << row.Name;
         EXPECT_EQ(CommDebug.ErrCnt[std::size_t(row.Reason)], 1) << row.Name;
-        EXPECT_EQ(Errors(), 1) << row.Name;
+        EXPECT_EQ(RejectedReplies(), 1) << row.Name;
         EXPECT_EQ(Footprint(rec), before) << row.Name;
         EXPECT_EQ(codec.Cmd, row.Cmd) << row.Name;
     }

@@ -1,0 +1,43 @@
+#pragma once
+// The program-wide state a protocol object reads and writes outside itself,
+// for the codec tests and fuzz harnesses.
+
+#include "app/EquipList.h"
+#include "comm/EngineState.h"
+#include "protocol/UpsInfoRec.h"
+#include "protocol/UpsRecordOps.h"
+
+#include <cstdint>
+#include <numeric>
+
+// As at program start: fresh records, an empty device list, no search, no
+// manual sending, no step taken, no command queued, no statistics.
+inline void ResetCodecState() {
+    InitTable();
+    EquipList = TEquipList{};
+    SearchMode = SearchAddress = ManualSendMode = 0;
+    PollStep = PollStepCount = 0;
+    CommandQueue = TCommandQueue{};
+    CommDebug = TCommDebug{};
+}
+
+// Cheap enough for every fuzz input: one communicating device alone in the
+// list, nothing polled yet; the other records are left as they are.
+inline void ResetOneDevice(uint8_t address, int32_t okCount) {
+    UpsTable[address] = TUpsInfoRec{};
+    UpsTable[address].Address = address;
+    UpsTable[address].CommState = 0;
+    UpsTable[address].OkCount = okCount;
+    EquipList.Count = 1;
+    EquipList.Items[0].Address = address;
+    EquipList.PollPos = 0;
+    EquipList.PollAddress = 0;
+    PollStep = PollStepCount = 0;
+    SearchMode = ManualSendMode = 0;
+    CommDebug = TCommDebug{};
+}
+
+// Rejected replies counted under any reason letter.
+inline int RejectedReplies() {
+    return std::accumulate(CommDebug.ErrCnt.begin(), CommDebug.ErrCnt.end(), 0);
+}
