@@ -11,6 +11,7 @@ public:
     virtual void OpenComm() = 0;
     // Closes the port if it is open.
     virtual void CloseComm() = 0;
-    // Closes the serial port itself at exit.
-    virtual void ClosePort() = 0;
+    // At exit: stops the poll engine, then closes the serial port, so that
+    // the closing is not logged as a lost port.
+    virtual void StopForExit() = 0;
 };

@@ -543,7 +543,7 @@ bool TFrmMain::RunExitSequence() {
         qWarning("Pelmora Desk: %s", e.what());
     }
     if (FPort != nullptr)
-        FPort->ClosePort();
+        FPort->StopForExit();
     FExited = true;
     return true;
 }

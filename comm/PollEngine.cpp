@@ -60,7 +60,16 @@ bool TPollEngine::Start() {
     return opened;
 }
 
+void TPollEngine::StopForExit() noexcept {
+    FStopped = true;
+    try {
+        CloseComm();
+    } catch (...) {
+    }
+}
+
 void TPollEngine::Finish() noexcept {
+    FStopped = true;
     try {
         FEventLog.LogSystemEvent(SysEvtClosed);
     } catch (...) {
@@ -120,6 +129,8 @@ bool TPollEngine::SendManualFrame(const uint8_t* bytes, std::size_t length) {
 }
 
 void TPollEngine::Timer1Timer() {
+    if (FStopped)
+        return;
     DbgVal[DbgEngineTimerInterval] = EngineTimerInterval;
     Increment(DbgVal[DbgEngineTicks]);
     const bool open = IsCommOpen();

@@ -58,7 +58,12 @@ public:
     // opened from the settings, all record counters reset. False when the port
     // could not be opened; the engine then runs with the port closed.
     [[nodiscard]] bool Start();
-    // Exit: "Monitor software is closed", then the port is closed. Never throws.
+    // Exit, first step: from now on a tick does nothing, then the port is
+    // closed. A tick between the closing and Finish would otherwise take the
+    // closing for a lost port and log it. Never throws.
+    void StopForExit() noexcept;
+    // Exit: "Monitor software is closed", then the port is closed. Stops the
+    // ticks as StopForExit does. Never throws.
     void Finish() noexcept;
 
     // (Re)opens the port from the settings. Throws the port's ECommsError. A
@@ -109,4 +114,5 @@ private:
     TComm& FComm;
     TEventLog& FEventLog;
     TDataLog& FDataLog;
+    bool FStopped = false; // the program is ending: ticks do nothing
 };

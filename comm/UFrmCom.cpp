@@ -60,8 +60,9 @@ void TFrmCom::CloseComm() {
     FEngine.CloseComm();
 }
 
-void TFrmCom::ClosePort() {
-    Comm1.ClosePort();
+void TFrmCom::StopForExit() {
+    Timer1->stop();
+    FEngine.StopForExit();
 }
 
 void TFrmCom::Timer1Timer() {

@@ -30,7 +30,7 @@ public:
     [[nodiscard]] bool IsCommOpen() const override;
     void OpenComm() override;
     void CloseComm() override;
-    void ClosePort() override;
+    void StopForExit() override;
 
     [[nodiscard]] TPollEngine& Engine() { return FEngine; }
 

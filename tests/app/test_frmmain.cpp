@@ -49,7 +49,7 @@ struct TFakePort : TPortControl {
         ++Closes;
         Open = false;
     }
-    void ClosePort() override {
+    void StopForExit() override {
         ++PortCloses;
         Open = false;
     }

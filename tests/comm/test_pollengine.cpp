@@ -260,6 +260,22 @@ TEST_F(PollEngineTest, StartAndEndWriteTheProgramEvents) {
     EXPECT_EQ(CommEvents(), expected);
 }
 
+// The exit closes the port before the engine logs the program end; ticks
+// that still come in between must not take that closing for a lost port.
+TEST_F(PollEngineTest, TicksBetweenTheExitClosingAndTheEndLogNoPortLoss) {
+    AddDevice(5);
+    ASSERT_TRUE(Engine.Start());
+    Ticks(3);
+    Engine.StopForExit();
+    EXPECT_FALSE(Engine.IsCommOpen());
+    const int32_t sent = CommDebug.TxFrames;
+    Ticks(15);
+    EXPECT_EQ(CommDebug.TxFrames, sent);
+    Engine.Finish();
+    const std::vector<std::pair<int, int>> expected{{0, 20}, {0, 23}, {0, 21}};
+    EXPECT_EQ(CommEvents(), expected);
+}
+
 TEST_F(PollEngineTest, PortThatFailsAtStartLeavesTheEngineRunningClosed) {
     UserPara.PortInfo.ComName = Folder.Path() + "no-such-port";
     UserPara.RecInterval = 1;

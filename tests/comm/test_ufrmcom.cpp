@@ -111,6 +111,18 @@ private slots:
         }
         QVERIFY(!port.IsCommOpen());
     }
+
+    // The main window's exit stops the engine through the port control; a
+    // tick that was already due must find nothing to log.
+    void ticksAfterTheExitStopLogNoPortLoss() {
+        auto frm = std::make_unique<TFrmCom>(*FEvents, *FData);
+        QTRY_COMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23}));
+        static_cast<TPortControl&>(*frm).StopForExit();
+        QVERIFY(!frm->IsCommOpen());
+        frm->Timer1Timer();
+        frm.reset();
+        QCOMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23, 21}));
+    }
 };
 
 QTEST_MAIN(TestFrmCom)
