@@ -1,6 +1,6 @@
 #include "app/DeviceTree.h"
 
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 #include "status/StatusCodes.h"
 #include "status/StatusTexts.h"
 

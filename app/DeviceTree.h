@@ -8,7 +8,7 @@
 // children 3k+1 and 3k+2. Nodes are tied to devices by list position: the
 // 8-bit TreeIndex kept in the file cannot hold indexes above 255.
 
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 
 #include <QIcon>
 #include <QObject>

@@ -9,7 +9,7 @@
 // Captions follow ApplyLanguage; the state and alarm texts use the language
 // of the last ApplyLanguage, the supply texts come from LangText.
 
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 #include "ui/SingleLineDiagram.h"
 
 #include <QStringList>

@@ -3,7 +3,7 @@
 // (by object name). The texts built at every refresh (state, supply and
 // alarm texts) come from their own tables.
 
-#include "app/LangText.h"
+#include "base/LangText.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
 #include "app/TrendGraphs.h"
 
-#include "app/LangText.h"
+#include "base/LangText.h"
 #include "ui/LineGraph.h"
 
 #include <QVBoxLayout>

@@ -6,7 +6,7 @@
 // added. Adding the 120th point of a series empties that graph, so a trace
 // holds at most 119 points and starts again from x = 0.
 
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 
 #include <QTime>
 #include <QWidget>

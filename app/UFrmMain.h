@@ -6,7 +6,7 @@
 // and the pages from the device records. The poll engine is never waited for;
 // the window reads the records on its own timer.
 
-#include "app/PortControl.h"
+#include "comm/PortControl.h"
 
 #include <QMainWindow>
 #include <QMessageBox>

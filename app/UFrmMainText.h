@@ -3,7 +3,7 @@
 // table and sets each row on the object of that name inside the main window,
 // the real-time and graph pages included; objects not present are skipped.
 
-#include "app/LangText.h"
+#include "base/LangText.h"
 
 #include <span>
 

@@ -5,8 +5,9 @@
 function(pelmora_add_test name)
     cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} pelmora_test_support)
     if(T_GUI)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
         target_link_libraries(${name} PRIVATE Qt6::Test)
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES
@@ -21,3 +22,8 @@ function(pelmora_add_test name)
     endif()
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# The tests' own helpers (temporary folders, pseudo-terminals, engine state
+# resets) are included as "tests/...".
+add_library(pelmora_test_support INTERFACE)
+pelmora_expose(pelmora_test_support tests)

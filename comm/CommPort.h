@@ -3,7 +3,7 @@
 // CloseSignal and the read time-outs. Shared by the owner and both workers so
 // the descriptor is closed only when the last of them lets go of it.
 
-#include "comm/SPComm.h"
+#include "comm/CommTypes.h"
 
 #include <atomic>
 #include <chrono>

@@ -3,7 +3,7 @@
 // posts notices to the sink, and can be waited for with a time limit.
 
 #include "comm/CommPort.h"
-#include "comm/SPComm.h"
+#include "comm/CommTypes.h"
 
 #include <chrono>
 #include <future>

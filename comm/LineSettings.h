@@ -2,7 +2,7 @@
 // The component's line settings expressed as termios flags and modem-line
 // requests, and their application to an open terminal.
 
-#include "comm/SPComm.h"
+#include "comm/CommTypes.h"
 
 #include <termios.h>
 

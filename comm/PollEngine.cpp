@@ -1,14 +1,15 @@
 #include "comm/PollEngine.h"
 
-#include "app/EquipList.h"
-#include "app/SharedFlags.h"
+#include "record/EquipList.h"
+#include "comm/SharedFlags.h"
 #include "comm/PortName.h"
+#include "comm/SearchHooks.h"
 #include "comm/SPComm.h"
 #include "config/UUserParaIni.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
-#include "protocol/UpsRecordOps.h"
+#include "record/UpsRecordOps.h"
 #include "status/StatusChangeLog.h"
 
 #include <algorithm>

@@ -10,8 +10,8 @@
 // delivers the port's notices on the user-interface thread, so tests drive it
 // tick by tick. Everything here runs on that one thread.
 
-#include "comm/CodecHooks.h"
-#include "comm/EngineState.h"
+#include "protocol/CodecHooks.h"
+#include "protocol/EngineState.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "comm/UFrmCom.h"
 
-#include "app/LangText.h"
+#include "base/LangText.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

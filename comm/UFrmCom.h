@@ -4,7 +4,7 @@
 // notices from the worker threads to the user-interface thread, and runs the
 // poll engine there. The main window reaches the port through TPortControl.
 
-#include "app/PortControl.h"
+#include "comm/PortControl.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
 #include "protocol/uKModbus.h"

@@ -1,7 +1,7 @@
 #include "config/UUserParaIni.h"
 
-#include "app/ProgramFolder.h"
-#include "config/AtomicFile.h"
+#include "base/ProgramFolder.h"
+#include "base/AtomicFile.h"
 #include "config/IniFile.h"
 
 #include <stdexcept>

@@ -2,7 +2,7 @@
 
 #include "logging/RecordFile.h"
 #include "logging/TimeStamp.h"
-#include "protocol/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <climits>

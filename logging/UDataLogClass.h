@@ -3,7 +3,7 @@
 // Record/DataLog<yyyy>_<mm>.dat. Nothing is cached: each append opens, writes
 // and closes the month file of the record's own time stamp.
 
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 
 #include <array>
 #include <cstddef>

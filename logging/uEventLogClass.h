@@ -4,8 +4,8 @@
 // the user clears it. Nothing is cached: every operation opens, works and
 // closes the file.
 
-#include "protocol/DeviceEventSink.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/DeviceEventSink.h"
+#include "record/UpsInfoRec.h"
 
 #include <array>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #include "protocol/uKModbus.h"
 
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 #include "protocol/ModelUnlock.h"
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 #include "status/StatusRules.h"
 
 #include <algorithm>

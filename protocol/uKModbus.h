@@ -9,9 +9,9 @@
 // ahead of its polling, and decodes replies into the record of the polled
 // address. Bytes in, bytes out: it never sees the port or the clock.
 
-#include "comm/CodecHooks.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
+#include "protocol/CodecHooks.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
 
 #include <cstdint>
 #include <string>

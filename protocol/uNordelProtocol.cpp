@@ -1,7 +1,7 @@
 #include "protocol/uNordelProtocol.h"
 
-#include "app/EquipList.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "base/funcUnit.h"
 #include "status/StatusCodes.h"
 
 #include <algorithm>

@@ -14,9 +14,9 @@
 // device has given four good replies since its counters were last reset.
 // User-interface thread only.
 
-#include "comm/CodecHooks.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
+#include "protocol/CodecHooks.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
 #include "protocol/uYDTV31.h"
 
-#include "app/EquipList.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "base/funcUnit.h"
 #include "status/StatusRules.h"
 
 #include <algorithm>

@@ -9,9 +9,9 @@
 // Bytes in, bytes out: requests are built into the engine's transmit buffer,
 // replies are read only within the bytes received. Main thread only.
 
-#include "comm/CodecHooks.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
+#include "protocol/CodecHooks.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
 
 #include <cstddef>
 #include <cstdint>

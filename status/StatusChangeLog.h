@@ -5,8 +5,8 @@
 // LoggedAlarmCodes/LoggedAlarmCount). Address 0 is never a device and logs
 // nothing.
 
-#include "protocol/DeviceEventSink.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/DeviceEventSink.h"
+#include "record/UpsInfoRec.h"
 
 // State logging is armed once a status reply was decoded (DataValid = 1) or
 // the device gave more than five good replies (which then sets DataValid).

@@ -1,6 +1,6 @@
 #include "status/StatusRules.h"
 
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 #include "status/StatusCodes.h"
 
 #include <cstddef>

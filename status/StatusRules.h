@@ -3,7 +3,7 @@
 // code, switch and supply flags and alarm list. Used by the Modbus/VEX and
 // the modular UPS codecs after decoding; the three-phase codec has its own.
 
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 
 #include <array>
 #include <cstdint>

@@ -7,7 +7,7 @@
 // --state sets UpsState (4 online, 5 battery, 11 fault, ...; -1 none);
 // --lost makes the device not communicating (its record is cleared).
 
-#include "app/LangText.h"
+#include "base/LangText.h"
 #include "app/RealTimeView.h"
 #include "app/TrendGraphs.h"
 #include "status/StatusCodes.h"

@@ -1,7 +1,7 @@
 #include "app/DeviceTree.h"
-#include "app/EquipList.h"
-#include "app/ProgramFolder.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/EquipList.h"
+#include "base/ProgramFolder.h"
+#include "record/UpsInfoRec.h"
 #include "tests/support/TempFolder.h"
 
 #include <QSignalSpy>

@@ -3,14 +3,14 @@
 // language switch and the debug display. Each case runs in a fresh program
 // folder of its own.
 
-#include "app/EquipList.h"
-#include "app/LangText.h"
-#include "app/PortControl.h"
-#include "app/ProgramFolder.h"
-#include "app/SharedFlags.h"
+#include "record/EquipList.h"
+#include "base/LangText.h"
+#include "comm/PortControl.h"
+#include "base/ProgramFolder.h"
+#include "comm/SharedFlags.h"
 #include "app/UFrmMain.h"
 #include "config/UUserParaIni.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 #include "ui/Lamp.h"
 
 #include <QAction>

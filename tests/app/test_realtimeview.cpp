@@ -1,4 +1,4 @@
-#include "app/LangText.h"
+#include "base/LangText.h"
 #include "app/RealTimeView.h"
 #include "app/ViewNumbers.h"
 #include "ui/AngularGauge.h"

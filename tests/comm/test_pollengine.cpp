@@ -3,14 +3,15 @@
 // chunks are either written to the master (and delivered as the reader
 // thread's notices) or delivered by hand as notices built here.
 
-#include "app/EquipList.h"
-#include "app/SharedFlags.h"
+#include "record/EquipList.h"
+#include "comm/SharedFlags.h"
 #include "comm/PollEngine.h"
+#include "comm/SearchHooks.h"
 #include "comm/SPComm.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
-#include "protocol/UpsRecordOps.h"
+#include "record/UpsRecordOps.h"
 #include "status/StatusTexts.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/support/TempFolder.h"

@@ -2,12 +2,12 @@
 // engine, and bytes arriving on a pseudo-terminal reach the engine on the
 // user-interface thread through the queued notices.
 
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
-#include "protocol/UpsRecordOps.h"
+#include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/support/TempFolder.h"
 

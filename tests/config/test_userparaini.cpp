@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/IniFile.h"
 #include "config/UUserParaIni.h"
 #include "tests/support/TempFolder.h"

@@ -1,6 +1,6 @@
 #include "tests/e2e/E2eRun.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "tools/setup-demo/DemoSetup.h"
 
 #include <algorithm>

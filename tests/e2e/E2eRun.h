@@ -5,7 +5,7 @@
 // simulator saw on the line, while both run and after the monitor has been
 // stopped. Both processes are killed when the run is destroyed.
 
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
 #include "tests/e2e/ChildProcess.h"

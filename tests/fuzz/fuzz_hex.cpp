@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to every hex helper as text and checks the properties
 // the codecs rely on. The first byte also chooses widths and positions, so
 // the seed frames are fuzzed both as text and as parameters.
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 
 #include <cstddef>
 #include <cstdint>

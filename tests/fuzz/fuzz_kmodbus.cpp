@@ -9,10 +9,10 @@
 //   (setup >> 5) * 20); bit 3: the reply's address and CRC are made right,
 //   so that random content reaches the register decoding.
 //   choice: otherwise picks the poll step (2 + choice % 5 requests are built).
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsRecordOps.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsRecordOps.h"
+#include "base/funcUnit.h"
 #include "protocol/uKModbus.h"
 
 #include <cstddef>

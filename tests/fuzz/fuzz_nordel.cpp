@@ -4,9 +4,9 @@
 // and the views rely on: a rejected chunk counts exactly one reason and leaves
 // the request open, a good one closes it and leaves only known states and
 // alarm codes, and a repeated copy of a good reply changes nothing.
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
 #include "protocol/uNordelProtocol.h"
 #include "tests/support/CodecState.h"
 

@@ -3,9 +3,9 @@
 // request for a communicating device, and checks what the poll engine relies
 // on: a rejected chunk counts exactly one reason and leaves the request open,
 // a good one closes it, and a repeated copy of a good reply changes nothing.
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
 #include "protocol/uYDTV31.h"
 #include "tests/support/CodecState.h"
 

@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "tests/support/TempFolder.h"

@@ -2,10 +2,10 @@
 // Shared by the Modbus / VEX codec tests: a clean program-wide state, reply
 // frames as a device sends them, and bytes shown as hex in failure messages.
 
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsRecordOps.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsRecordOps.h"
+#include "base/funcUnit.h"
 #include "protocol/uKModbus.h"
 #include "tests/support/CodecState.h"
 

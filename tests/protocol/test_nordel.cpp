@@ -4,9 +4,9 @@
 
 #include "protocol/uNordelProtocol.h"
 
-#include "app/EquipList.h"
-#include "protocol/UpsRecordOps.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "record/UpsRecordOps.h"
+#include "base/funcUnit.h"
 #include "status/StatusCodes.h"
 #include "tests/support/CodecState.h"
 #include "tools/sim/SimBus.h"

@@ -2,10 +2,10 @@
 // decodes into the record, every reason it rejects a chunk for, and a round
 // trip through the simulator's modular UPS responder.
 
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsRecordOps.h"
-#include "protocol/funcUnit.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsRecordOps.h"
+#include "base/funcUnit.h"
 #include "protocol/uYDTV31.h"
 #include "status/StatusRules.h"
 #include "tests/support/CodecState.h"

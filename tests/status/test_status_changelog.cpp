@@ -1,5 +1,5 @@
-#include "protocol/DeviceEventSink.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/DeviceEventSink.h"
+#include "record/UpsInfoRec.h"
 #include "status/StatusChangeLog.h"
 
 #include <gtest/gtest.h>

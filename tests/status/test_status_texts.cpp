@@ -1,4 +1,4 @@
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 #include "status/StatusCodes.h"
 #include "status/StatusRules.h"
 #include "status/StatusTexts.h"

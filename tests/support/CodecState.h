@@ -2,10 +2,10 @@
 // The program-wide state a protocol object reads and writes outside itself,
 // for the codec tests and fuzz harnesses.
 
-#include "app/EquipList.h"
-#include "comm/EngineState.h"
-#include "protocol/UpsInfoRec.h"
-#include "protocol/UpsRecordOps.h"
+#include "record/EquipList.h"
+#include "protocol/EngineState.h"
+#include "record/UpsInfoRec.h"
+#include "record/UpsRecordOps.h"
 
 #include <cstdint>
 #include <numeric>

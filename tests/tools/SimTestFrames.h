@@ -1,7 +1,7 @@
 #pragma once
 // Frames as the monitor builds and checks them, for the simulator's tests.
 
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 
 #include <cstdint>
 #include <string>

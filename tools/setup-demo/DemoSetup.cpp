@@ -1,6 +1,6 @@
 #include "tools/setup-demo/DemoSetup.h"
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/UUserParaIni.h"
 
 #include <filesystem>

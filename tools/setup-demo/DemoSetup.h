@@ -3,7 +3,7 @@
 // and the device list beside the monitor, written with the monitor's own code
 // and only when they do not exist yet, so a user's files are never replaced.
 
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 #include "tools/sim/Scenario.h"
 
 #include <cstdint>

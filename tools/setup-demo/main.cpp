@@ -4,7 +4,7 @@
 // are kept as they are. Prints the protocol the settings file selects, so
 // that the caller starts the simulator speaking it.
 
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "config/UUserParaIni.h"
 #include "tools/setup-demo/DemoSetup.h"
 

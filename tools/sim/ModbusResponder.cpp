@@ -1,6 +1,6 @@
 #include "tools/sim/ModbusResponder.h"
 
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 #include "tools/sim/ModbusRegisters.h"
 
 #include <vector>

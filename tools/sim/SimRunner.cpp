@@ -1,6 +1,6 @@
 #include "tools/sim/SimRunner.h"
 
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 
 #include <algorithm>
 #include <cmath>

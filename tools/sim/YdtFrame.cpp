@@ -1,6 +1,6 @@
 #include "tools/sim/YdtFrame.h"
 
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 
 #include <bit>
 

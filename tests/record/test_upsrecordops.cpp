@@ -1,4 +1,4 @@
-#include "protocol/UpsRecordOps.h"
+#include "record/UpsRecordOps.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // trace window and the control dialogs. Process-wide and touched only by the
 // user-interface thread, so plain variables without locks; all zero at start.
 
-#include "comm/CommandQueue.h"
+#include "protocol/CommandQueue.h"
 
 #include <array>
 #include <cstddef>

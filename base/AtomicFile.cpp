@@ -1,4 +1,4 @@
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

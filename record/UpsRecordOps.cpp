@@ -1,4 +1,4 @@
-#include "protocol/UpsRecordOps.h"
+#include "record/UpsRecordOps.h"
 
 namespace {
 // Fixed thresholds of the communication-state rule; the settings CommErrCnt

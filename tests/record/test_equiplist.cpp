@@ -1,5 +1,5 @@
-#include "app/EquipList.h"
-#include "app/ProgramFolder.h"
+#include "record/EquipList.h"
+#include "base/ProgramFolder.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/GbkText.h"
+#include "base/GbkText.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -3,8 +3,8 @@
 // Called by the poll engine and the receive handler on the user-interface
 // thread; every operation is constant-time and allocates nothing.
 
-#include "protocol/DeviceEventSink.h"
-#include "protocol/UpsInfoRec.h"
+#include "record/DeviceEventSink.h"
+#include "record/UpsInfoRec.h"
 
 // Start values of all 253 records of UpsTable: Address = index, CommState 2
 // (lost until the first good reply), UpsState and LoggedState -1, all else 0.

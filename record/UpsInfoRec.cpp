@@ -1,6 +1,6 @@
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 
-#include "protocol/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 TUpsTable UpsTable;
 

@@ -1,5 +1,4 @@
-#include "comm/EngineState.h"
-#include "comm/CodecHooks.h"
+#include "protocol/EngineState.h"
 
 uint8_t SearchMode = 0;
 uint8_t SearchAddress = 0;
@@ -13,5 +12,3 @@ TCommandQueue CommandQueue{};
 
 TCommDebug CommDebug;
 std::array<int32_t, DbgCntSize> DbgCnt{};
-
-TSearchHooks SearchHooks;

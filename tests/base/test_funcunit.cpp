@@ -1,4 +1,4 @@
-#include "protocol/funcUnit.h"
+#include "base/funcUnit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "protocol/UpsInfoRec.h"
+#include "record/UpsInfoRec.h"
 
 #include <gtest/gtest.h>
 

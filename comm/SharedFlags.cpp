@@ -1,4 +1,4 @@
-#include "app/SharedFlags.h"
+#include "comm/SharedFlags.h"
 
 uint8_t TxLedCount = 0;
 uint8_t RxLedCount = 0;

@@ -1,4 +1,4 @@
-#include "app/VersionInfo.h"
+#include "base/VersionInfo.h"
 
 std::string GetVersionString(std::string_view valueName) {
 #ifdef PELMORA_VERSION

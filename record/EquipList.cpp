@@ -1,8 +1,8 @@
-#include "app/EquipList.h"
+#include "record/EquipList.h"
 
-#include "app/GbkText.h"
-#include "app/ProgramFolder.h"
-#include "config/AtomicFile.h"
+#include "base/GbkText.h"
+#include "base/ProgramFolder.h"
+#include "base/AtomicFile.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,0 +1,3 @@
+#include "comm/SearchHooks.h"
+
+TSearchHooks SearchHooks;
