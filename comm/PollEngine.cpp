@@ -44,6 +44,7 @@ TPollEngine::TPollEngine(TComm& comm, TEventLog& eventLog, TDataLog& dataLog)
     FComm.OnReceiveData = [this](TComm*, const uint8_t* buffer, uint16_t length) {
         Comm1ReceiveData(buffer, length);
     };
+    FComm.OnRequestHangup = [this](TComm*) { PortHungUp(); };
 }
 
 bool TPollEngine::Start() {
@@ -82,6 +83,7 @@ void TPollEngine::Finish() noexcept {
 }
 
 void TPollEngine::OpenComm() {
+    ReopenCountdown = 0;
     if (FComm.IsOpen())
         FComm.ClosePort();
     TPortInfo& info = UserPara.PortInfo;
@@ -102,6 +104,7 @@ void TPollEngine::OpenComm() {
 }
 
 void TPollEngine::CloseComm() {
+    ReopenCountdown = 0;
     if (FComm.IsOpen())
         FComm.ClosePort();
 }
@@ -134,6 +137,7 @@ void TPollEngine::Timer1Timer() {
         return;
     DbgVal[DbgEngineTimerInterval] = EngineTimerInterval;
     Increment(DbgVal[DbgEngineTicks]);
+    CountDownReopen();
     const bool open = IsCommOpen();
     NotePortChange(open);
     if (open)
@@ -143,6 +147,28 @@ void TPollEngine::Timer1Timer() {
     CountDownDataLog();
     if (Trace)
         Trace->ShowRecCountdown(RecCountdown);
+}
+
+void TPollEngine::PortHungUp() {
+    if (FStopped || !FComm.IsOpen())
+        return;
+    // Holding the vanished device would keep its name from a new adapter and
+    // make the status bar say "Link" while nothing can be sent.
+    FComm.ClosePort();
+    ReopenCountdown = ReopenTicks;
+}
+
+// Tries the lost port again from the settings, quietly: the port error box is
+// for the user's own opening.
+void TPollEngine::CountDownReopen() {
+    if (ReopenCountdown == 0 || --ReopenCountdown > 0)
+        return;
+    try {
+        OpenComm();
+    } catch (const ECommsError&) {
+    }
+    if (!IsCommOpen())
+        ReopenCountdown = ReopenTicks;
 }
 
 void TPollEngine::NotePortChange(bool open) {

@@ -33,6 +33,8 @@ enum : uint8_t {
 };
 
 constexpr int EngineTimerInterval = 100; // ms per tick
+// After the adapter went away the port is tried again this often (3 s).
+constexpr int32_t ReopenTicks = 30;
 constexpr uint8_t TicksPerTransmission = 10;
 constexpr uint8_t LedOnCount = 3;
 
@@ -68,7 +70,9 @@ public:
 
     // (Re)opens the port from the settings. Throws the port's ECommsError. A
     // ComName that names no device leaves the port closed without a message.
+    // Ends the retrying after a lost adapter.
     void OpenComm();
+    // The user closes the port: no retrying until it is opened again.
     void CloseComm();
     [[nodiscard]] bool IsCommOpen() const;
 
@@ -81,6 +85,10 @@ public:
 
     // The 100 ms tick.
     void Timer1Timer();
+    // The port's device went away (adapter unplugged, the other end closed):
+    // the port is closed as if by the user, and then tried again every
+    // ReopenTicks ticks without a message until it opens.
+    void PortHungUp();
     // The request state machine; run by Timer1Timer while the port is open.
     void PollTick();
     // One received chunk, handled as one complete reply.
@@ -102,6 +110,7 @@ public:
     bool TraceVisible = false; // set while the trace window is shown
     bool PortWasOpen = false;  // the port was open at the previous tick
     int32_t RecCountdown = 0;  // ticks to the next data-log round; 0 = at the next tick
+    int32_t ReopenCountdown = 0; // ticks to the next try of a lost port; 0 = not retrying
 
 private:
     [[nodiscard]] const TCodecHooks* ActiveCodec() const;
@@ -109,6 +118,7 @@ private:
     void BuildRequest();
     void TransmitOrEnd();
     void CountDownDataLog();
+    void CountDownReopen();
     void HandleGoodReply(TUpsInfoRec* rec);
 
     TComm& FComm;

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -342,6 +343,62 @@ TEST_F(PollEngineTest, ClosingAndReopeningThePortIsLoggedAndResetsTheRecords) {
     EXPECT_EQ(Engine.WaitTicks, waitTicks - 1) << "and continues where it stopped";
     const std::vector<std::pair<int, int>> expected{{0, 20}, {0, 23}, {5, 22}, {0, 18}, {0, 23}};
     EXPECT_EQ(CommEvents(), expected);
+}
+
+// The adapter goes away (here: the other end of the pseudo-terminal closes)
+// and comes back under the same name, as a USB adapter replugged behind a
+// stable link does.
+class PollEngineReplug : public PollEngineTest {
+protected:
+    std::string Link = Folder.Path() + "ttyUPS";
+    std::unique_ptr<TPtyPair> Pty2;
+
+    void SetUp() override {
+        PollEngineTest::SetUp();
+        std::filesystem::create_directories(Folder.Path());
+        std::filesystem::create_symlink(Pty.SlavePath(), Link);
+        UserPara.PortInfo.ComName = Link;
+        AddDevice(5);
+        ASSERT_TRUE(Engine.Start());
+        Ticks(2); // the first request is out
+        Pty.CloseMaster();
+        ASSERT_TRUE(DeliverUntil(Comm, Sink, [&] { return !Engine.IsCommOpen(); }));
+        Ticks(1);
+    }
+    void Replug() {
+        Pty2 = std::make_unique<TPtyPair>();
+        std::filesystem::remove(Link);
+        std::filesystem::create_symlink(Pty2->SlavePath(), Link);
+    }
+};
+
+TEST_F(PollEngineReplug, LostPortIsLoggedAndTriedAgainUntilItOpens) {
+    const std::vector<std::pair<int, int>> lost{{0, 20}, {0, 23}, {0, 18}};
+    EXPECT_EQ(CommEvents(), lost);
+    EXPECT_EQ(UpsTable[5].SendCount, 0) << "records reset as for a closed port";
+
+    Ticks(3 * ReopenTicks); // nothing behind the link yet
+    EXPECT_FALSE(Engine.IsCommOpen());
+    EXPECT_EQ(CommEvents(), lost);
+
+    Replug();
+    Ticks(ReopenTicks - 2);
+    EXPECT_FALSE(Engine.IsCommOpen()) << "tried on the retry tick only, not in a loop";
+    Ticks(2);
+    ASSERT_TRUE(Engine.IsCommOpen());
+    const std::vector<std::pair<int, int>> back{{0, 20}, {0, 23}, {0, 18}, {0, 23}};
+    EXPECT_EQ(CommEvents(), back);
+    TickUntilSent(CommDebug.TxFrames + 1);
+    EXPECT_EQ(Pty2->Read(2, 5s), Frame('Q', 5)) << "polling resumes on the new device";
+}
+
+TEST_F(PollEngineReplug, ClosingByTheUserEndsTheRetrying) {
+    Engine.CloseComm();
+    Replug();
+    Ticks(3 * ReopenTicks);
+    EXPECT_FALSE(Engine.IsCommOpen());
+    Engine.OpenComm();
+    EXPECT_TRUE(Engine.IsCommOpen());
 }
 
 // ---------------------------------------------------------------------------

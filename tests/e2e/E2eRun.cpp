@@ -63,12 +63,13 @@ void TE2eRun::WriteProgramFolder(const TE2eConfig& config) {
 }
 
 void TE2eRun::StartSimulator(int protocol) {
+    ++FSimRuns;
     FSim = std::make_unique<TChildProcess>(TChildProcess::TOptions{
         .Program = PELMORA_SIM_PATH,
         .Args = {"--protocol", std::to_string(protocol), "--scenario", Path("scenario.txt"),
                  "--link", Path(PortLink)},
         .StdoutPath = Path("sim.out"),
-        .StderrPath = Path("sim.log"),
+        .StderrPath = SimLogPath(),
     });
     if (!WaitUntil([&] { return fs::is_symlink(Path(PortLink)) || !FSim->Running(); },
                    StartTimeout) ||
@@ -116,8 +117,23 @@ std::vector<TSimFrame> TE2eRun::SimFrames() const {
     return ParseSimTraffic(SimLog());
 }
 
+std::string TE2eRun::SimLogPath() const {
+    return FSimRuns <= 1 ? Path("sim.log") : Path("sim-" + std::to_string(FSimRuns) + ".log");
+}
+
 std::string TE2eRun::SimLog() const {
-    return ReadBytes(Path("sim.log"));
+    return ReadBytes(SimLogPath());
+}
+
+bool TE2eRun::KillSimulator() {
+    return FSim->StopWith(SIGKILL, StopTimeoutMs);
+}
+
+void TE2eRun::RestartSimulator(int protocol) {
+    // The killed simulator left its link behind; without it the wait below
+    // knows when the new one is up.
+    fs::remove(Path(PortLink));
+    StartSimulator(protocol);
 }
 
 std::string TE2eRun::MonitorLog() const {

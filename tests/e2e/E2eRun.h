@@ -34,8 +34,16 @@ public:
     [[nodiscard]] std::vector<TEventRec> Events() const;
     [[nodiscard]] std::vector<TDataRec> DataRecords() const;
     [[nodiscard]] std::vector<TSimFrame> SimFrames() const;
+    // The traffic of the simulator now running (sim.log for the first).
     [[nodiscard]] std::string SimLog() const;
     [[nodiscard]] std::string MonitorLog() const;
+
+    // The line goes away as an unplugged adapter does: the simulator is
+    // killed, and its pseudo-terminal with it. True when it ended.
+    [[nodiscard]] bool KillSimulator();
+    // A new simulator on a new pseudo-terminal behind the same link, logging
+    // to sim-<run>.log (see SimLog). Throws like the constructor.
+    void RestartSimulator(int protocol);
 
     // Ends the monitor as the desktop would (SIGTERM) and waits for it.
     [[nodiscard]] bool StopMonitor();
@@ -45,9 +53,11 @@ private:
     [[nodiscard]] std::string Path(const std::string& name) const { return FFolder.Path() + name; }
     void WriteProgramFolder(const TE2eConfig& config);
     void StartSimulator(int protocol);
+    [[nodiscard]] std::string SimLogPath() const;
     void StartMonitor();
 
     TTempFolder FFolder;
+    int FSimRuns = 0;
     std::unique_ptr<TChildProcess> FSim;
     std::unique_ptr<TChildProcess> FMonitor;
 };

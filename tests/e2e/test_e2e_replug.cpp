@@ -1,0 +1,65 @@
+// The adapter is unplugged and plugged in again while the real monitor runs:
+// the simulator is killed (its pseudo-terminal goes with it) and a new one is
+// started behind the same link. The monitor must notice the loss on its own,
+// log it, find the line again without anyone touching it, and poll the units.
+
+#include "tests/e2e/E2eRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <sys/wait.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int EvtPortLost = 18, EvtPortRecovered = 23, EvtCommEstablished = 22;
+
+bool Logged(const std::vector<TEventRec>& events, int address, int code) {
+    return std::any_of(events.begin(), events.end(), [&](const TEventRec& e) {
+        return e.Kind == EventKindProgram && e.Address == address && e.Code == code;
+    });
+}
+
+// (address, code) of the program's own port events, in order.
+std::vector<int> PortEvents(const std::vector<TEventRec>& events) {
+    std::vector<int> codes;
+    for (const TEventRec& e : events)
+        if (e.Kind == EventKindProgram && e.Address == 0)
+            codes.push_back(e.Code);
+    return codes;
+}
+
+bool AnsweredAgain(const TE2eRun& run) {
+    const auto frames = run.SimFrames();
+    return std::any_of(frames.begin(), frames.end(),
+                       [](const TSimFrame& f) { return f.Reply && f.Address == 1; });
+}
+
+TEST(TEndToEndReplug, LostLineIsLoggedAndFoundAgain) {
+    TE2eRun run({.Protocol = 2,
+                 .Scenario = "unit 1 model \"VEX610\" state online\n",
+                 .Devices = {{0, 1, "UPS 1"}},
+                 .RecInterval = 0});
+    ASSERT_TRUE(WaitUntil([&] { return Logged(run.Events(), 1, EvtCommEstablished); }, 30s))
+        << run.MonitorLog();
+
+    ASSERT_TRUE(run.KillSimulator());
+    ASSERT_TRUE(WaitUntil([&] { return Logged(run.Events(), 0, EvtPortLost); }, 10s))
+        << "the vanished line was not noticed";
+
+    run.RestartSimulator(2);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return PortEvents(run.Events()) == std::vector<int>{20, 23, 18, 23}; }, 15s))
+        << "the line was not found again";
+    EXPECT_TRUE(WaitUntil([&] { return AnsweredAgain(run); }, 15s))
+        << "the unit is not polled on the new line:\n" << run.SimLog();
+
+    ASSERT_TRUE(run.StopMonitor());
+    EXPECT_TRUE(WIFEXITED(run.MonitorExitStatus()) && WEXITSTATUS(run.MonitorExitStatus()) == 0);
+    EXPECT_EQ(PortEvents(run.Events()), (std::vector<int>{20, 23, 18, 23, 21}));
+}
+
+} // namespace
