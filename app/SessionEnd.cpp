@@ -1,7 +1,9 @@
 #include "app/SessionEnd.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -9,6 +11,9 @@
 #include <unistd.h>
 
 namespace {
+// How often start-up looks for a box to close once the end was requested.
+constexpr int ModalCloseIntervalMs = 50;
+
 // Self-pipe: a signal handler may only write a byte; the notifier turns that
 // byte into an ordinary event of the user-interface thread.
 int SignalPipe[2] = {-1, -1};
@@ -42,8 +47,11 @@ TSessionEnd::TSessionEnd(QObject* parent) : QObject(parent) {
     }
 #ifndef QT_NO_SESSIONMANAGER
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { emit EndRequested(); });
+            [this](QSessionManager&) { Request(); });
 #endif
+    FModalCloser = new QTimer(this);
+    FModalCloser->setInterval(ModalCloseIntervalMs);
+    connect(FModalCloser, &QTimer::timeout, this, &TSessionEnd::CloseActiveModal);
 }
 
 TSessionEnd::~TSessionEnd() {
@@ -60,5 +68,28 @@ void TSessionEnd::SignalArrived() {
     char bytes[16];
     while (read(SignalPipe[0], bytes, sizeof bytes) > 0) {
     }
+    Request();
+}
+
+void TSessionEnd::Request() {
+    FEndRequested = true;
+    if (FStarting) {
+        CloseActiveModal();
+        FModalCloser->start();
+    }
     emit EndRequested();
+}
+
+void TSessionEnd::SetStarting(bool starting) {
+    FStarting = starting;
+    if (!starting)
+        FModalCloser->stop();
+}
+
+void TSessionEnd::CloseActiveModal() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+    else if (modal != nullptr)
+        modal->close();
 }

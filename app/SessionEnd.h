@@ -9,6 +9,7 @@
 
 class QSessionManager;
 class QSocketNotifier;
+class QTimer;
 
 class TSessionEnd : public QObject {
     Q_OBJECT
@@ -18,11 +19,23 @@ public:
     // Puts the default signal handlers back.
     ~TSessionEnd() override;
 
+    // While the windows are being created, start-up may show a message box
+    // or a dialog in a nested event loop (the port error). An end request in
+    // that time closes each such box as it comes up, so that start-up can
+    // finish and the exit sequence run; EndWasRequested then says so.
+    void SetStarting(bool starting);
+    [[nodiscard]] bool EndWasRequested() const { return FEndRequested; }
+
 signals:
     void EndRequested();
 
 private:
     void SignalArrived();
+    void Request();
+    static void CloseActiveModal();
 
     QSocketNotifier* FNotifier = nullptr;
+    QTimer* FModalCloser = nullptr;
+    bool FStarting = false;
+    bool FEndRequested = false;
 };

@@ -10,8 +10,28 @@ const QByteArray RaiseRequest = "raise\n";
 const QByteArray RaiseAnswer = "ok\n";
 } // namespace
 
-QString TSingleInstance::NameFor(const QString& title) {
-    return QStringLiteral("%1-%2").arg(title).arg(getuid());
+QString TSingleInstance::NameFor(const QString& title, const QString& display) {
+    QString name = QStringLiteral("%1-%2").arg(title).arg(getuid());
+    if (display.isEmpty())
+        return name;
+    // The name becomes a file name: nothing of the display may make it a path.
+    QString safe = display;
+    for (QChar& c : safe)
+        if (!c.isLetterOrNumber() && c != u':' && c != u'.' && c != u'-')
+            c = u'_';
+    return name + u'-' + safe;
+}
+
+QString TSingleInstance::CurrentDisplay() {
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (!wayland.isEmpty())
+        return wayland;
+    QString x11 = qEnvironmentVariable("DISPLAY");
+    const qsizetype colon = x11.lastIndexOf(u':');
+    const qsizetype dot = x11.indexOf(u'.', colon + 1);
+    if (colon >= 0 && dot > colon)
+        x11.truncate(dot);
+    return x11;
 }
 
 TSingleInstance::TSingleInstance(QString name, QObject* parent)

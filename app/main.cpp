@@ -26,19 +26,27 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
 
-    TSingleInstance instance(TSingleInstance::NameFor(QString::fromUtf8(ApplicationTitle)));
+    TSingleInstance instance(TSingleInstance::NameFor(QString::fromUtf8(ApplicationTitle),
+                                                      TSingleInstance::CurrentDisplay()));
     if (!instance.Claim())
         return 0;
 
+    // Before any window: a signal while start-up shows the port error must
+    // still save the settings and log the end.
+    TSessionEnd sessionEnd;
+    sessionEnd.SetStarting(true);
     TFrmMain frmMain;
     const std::unique_ptr<QObject> pollEngine = CreatePollEngine(frmMain);
-    TSessionEnd sessionEnd;
+    sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
                      &TFrmMain::BringToFront);
     QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &frmMain, &TFrmMain::EndSession);
     // The program ends with the main window, whatever other windows are open.
     QObject::connect(&frmMain, &TFrmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    frmMain.show();
+    if (sessionEnd.EndWasRequested())
+        frmMain.EndSession();
+    else
+        frmMain.show();
     return QApplication::exec();
 }

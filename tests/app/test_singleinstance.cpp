@@ -1,7 +1,8 @@
-// Two real pelmora-desk processes: the second start asks the first to come to
+// Real pelmora-desk processes: the second start asks the first to come to
 // the front and ends without creating anything; a socket left behind by a
 // killed instance does not keep the next one from starting; SIGTERM ends an
-// instance with its settings saved. Each process runs from its own copy of
+// instance with its settings saved, also while the port error box of the
+// start-up is open. Each process runs from its own copy of
 // the executable, and TMPDIR keeps the instance socket away from any
 // instance the user is running.
 
@@ -18,6 +19,9 @@
 
 namespace {
 constexpr int StartDeadlineMs = 10000;
+const QString DefaultDisplay = QStringLiteral(":91");
+constexpr int EventRecordSize = 48;
+constexpr int EventCodeOffset = 12;
 const QByteArray RaisedNotice = "raised by a second start";
 } // namespace
 
@@ -27,8 +31,8 @@ class TestSingleInstance : public QObject {
     std::unique_ptr<QTemporaryDir> FDir;
     std::vector<std::unique_ptr<QProcess>> FProcesses;
 
-    QString SocketPath() const {
-        return FDir->path() + QStringLiteral("/tmp/Pelmora Desk-%1").arg(getuid());
+    QString SocketPath(const QString& display = DefaultDisplay) const {
+        return FDir->path() + QStringLiteral("/tmp/Pelmora Desk-%1-%2").arg(getuid()).arg(display);
     }
 
     // A copy of the executable in a folder of its own, as a user would run it.
@@ -41,10 +45,12 @@ class TestSingleInstance : public QObject {
         return folder;
     }
 
-    QProcess& Start(const QString& folder) {
+    QProcess& Start(const QString& folder, const QString& display = DefaultDisplay) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("DISPLAY", display); // offscreen draws nowhere; it names the desktop
         env.insert("TMPDIR", FDir->path() + "/tmp");
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(folder);
@@ -57,13 +63,14 @@ class TestSingleInstance : public QObject {
 
     // Started and answering later starts once its socket is there and its
     // window exists (Record/ is made by the main window).
-    void WaitUntilRunning(const QString& folder) {
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(SocketPath()), StartDeadlineMs);
+    void WaitUntilRunning(const QString& folder, const QString& display = DefaultDisplay) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(SocketPath(display)), StartDeadlineMs);
         QTRY_VERIFY_WITH_TIMEOUT(QDir(folder + "/Record").exists(), StartDeadlineMs);
     }
 
-    void ExpectRedirected(const QString& folder, QProcess& first) {
-        QProcess& second = Start(folder);
+    void ExpectRedirected(const QString& folder, QProcess& first,
+                          const QString& display = DefaultDisplay) {
+        QProcess& second = Start(folder, display);
         QVERIFY(second.waitForFinished(StartDeadlineMs));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
@@ -107,6 +114,47 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(QFile::exists(firstFolder + "/UserParaIni.ini"));
+    }
+
+    void eachDesktopRunsItsOwnInstance() {
+        const QString oneFolder = CopyProgram("one");
+        QProcess& one = Start(oneFolder, ":91");
+        WaitUntilRunning(oneFolder, ":91");
+        const QString otherFolder = CopyProgram("other");
+        QProcess& other = Start(otherFolder, ":92");
+        WaitUntilRunning(otherFolder, ":92");
+        QCOMPARE(other.state(), QProcess::Running);
+        // Another screen of the first desktop is the same desktop.
+        ExpectRedirected(CopyProgram("same"), one, ":91.1");
+    }
+
+    void signalDuringThePortErrorBoxEndsTheProgramCleanly() {
+        const QString folder = CopyProgram("no-port");
+        QFile ini(folder + "/UserParaIni.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[CommPort]\nComName=" + (folder + "/no-such-port").toUtf8() + "\n");
+        ini.close();
+        QProcess& monitor = Start(folder);
+        // "Monitor software is open" is logged just before the port is tried
+        // and its error box shown.
+        const QString eventLog = folder + "/Record/EventLog.dat";
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(eventLog).size() == EventRecordSize, StartDeadlineMs);
+        QTest::qWait(300); // the box is up (the exit must be clean either way)
+
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(StartDeadlineMs));
+        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(monitor.exitCode(), 0);
+        QFile events(eventLog);
+        QVERIFY(events.open(QIODevice::ReadOnly));
+        const QByteArray records = events.readAll();
+        QList<int> codes;
+        for (int at = 0; at + EventRecordSize <= records.size(); at += EventRecordSize)
+            codes.append(uint8_t(records[at + EventCodeOffset]));
+        QCOMPARE(codes, (QList<int>{20, 21}));
+        QFile saved(folder + "/UserParaIni.ini");
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY2(saved.readAll().contains("WaitTimer"), "the settings were not saved");
     }
 
     void socketOfKilledInstanceDoesNotBlockStart() {
