@@ -47,7 +47,8 @@ TEquipRecord EncodeEquipRecord(const TEquipItem& item) {
     record.fill(EquipNameFill);
     record[0] = item.TreeIndex;
     record[1] = item.Address;
-    const std::string gbk = StoredGbkName(item.Name);
+    const std::string gbk = item.StoredName.empty() ? StoredGbkName(item.Name)
+                                                    : item.StoredName.substr(0, EquipNameSize);
     std::copy(gbk.begin(), gbk.end(), record.begin() + 2);
     return record;
 }
@@ -57,7 +58,8 @@ TEquipItem DecodeEquipRecord(const TEquipRecord& record) {
     item.TreeIndex = record[0];
     item.Address = record[1];
     const std::string_view raw(reinterpret_cast<const char*>(record.data()) + 2, EquipNameSize);
-    item.Name = GbkToUtf8(StripFill(raw));
+    item.StoredName = StripFill(raw);
+    item.Name = GbkToUtf8(item.StoredName);
     return item;
 }
 
@@ -74,12 +76,20 @@ std::string FitEquipName(std::string_view utf8) {
     return std::string(StripFill(GbkToUtf8(StoredGbkName(utf8))));
 }
 
+namespace {
+// A name the user typed (or a program gave): stored as its GBK form.
+void SetTypedName(TEquipItem& entry, std::string_view utf8) {
+    entry.StoredName = StoredGbkName(utf8);
+    entry.Name = StripFill(GbkToUtf8(entry.StoredName));
+}
+} // namespace
+
 bool AppendEquip(const TEquipItem& item) {
     if (EquipList.Count >= MaxEquipCount || item.Address > MaxEquipAddress)
         return false;
     TEquipItem& entry = EquipList.Items[EquipList.Count];
     entry = item;
-    entry.Name = FitEquipName(item.Name);
+    SetTypedName(entry, item.Name);
     ++EquipList.Count;
     return true;
 }
@@ -107,7 +117,7 @@ int DeleteEquipAddress(uint8_t address) {
 bool RenameEquipAt(int pos, std::string_view name) {
     if (pos < 1 || pos > EquipList.Count)
         return false;
-    EquipList.At(pos).Name = FitEquipName(name);
+    SetTypedName(EquipList.At(pos), name);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 constexpr int MaxEquipCount = 252;        // never 253: every writer stays at or below this
 constexpr uint8_t MaxEquipAddress = 252;  // records exist for addresses 0..252
@@ -20,18 +21,31 @@ constexpr uint8_t EquipNameFill = 0x0D; // fills a short name up to 40 bytes on 
 constexpr const char* TreeFileName = "TreeNode.dat";
 
 struct TEquipItem {
+    TEquipItem() = default;
+    // A device given by its name as text, as the dialogs and the search add it.
+    TEquipItem(uint8_t treeIndex, uint8_t address, std::string name)
+        : TreeIndex(treeIndex), Address(address), Name(std::move(name)) {}
+
     // Low 8 bits of the device node's absolute tree index, set by the tree
     // build and kept in the file. From the 87th device on it no longer equals
     // the node's index, so nodes are found by list position, never by this.
     uint8_t TreeIndex = 0;
     uint8_t Address = 0; // bus address, also the index into UpsTable
     // UTF-8, without the 0x0D fill; at most 40 bytes once converted to GBK.
+    // What the tree and the dialogs show and what the user types.
     std::string Name;
+    // The name's bytes as the file holds them, fill removed. They are written
+    // back unchanged, so a name that is not valid GBK (written by another
+    // program, or damaged) is never altered by a save. Set by reading the file
+    // and by AppendEquip / RenameEquipAt; empty for an item built from Name
+    // alone, which is then stored as Name converted to GBK.
+    std::string StoredName;
 };
 
 using TEquipRecord = std::array<uint8_t, EquipRecordSize>;
 
-// One 42-byte file record: TreeIndex, Address, Name as GBK filled with 0x0D.
+// One 42-byte file record: TreeIndex, Address, StoredName (or Name as GBK)
+// filled with 0x0D.
 [[nodiscard]] TEquipRecord EncodeEquipRecord(const TEquipItem& item);
 // Trailing 0x0D fill bytes are dropped; 0x0D bytes inside the name are kept.
 [[nodiscard]] TEquipItem DecodeEquipRecord(const TEquipRecord& record);

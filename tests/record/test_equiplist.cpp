@@ -205,6 +205,25 @@ TEST_F(TreeFileTest, SaveAfterLoadGivesTheSameBytes) {
     EXPECT_EQ(ReadBytes(TreeFilePath()), bytes);
 }
 
+// Names that are not valid GBK come from other programs or damaged files;
+// the list keeps their bytes, including across an edit of another entry.
+TEST_F(TreeFileTest, NamesThatAreNotValidGbkAreWrittenBackByteForByte) {
+    const std::string bytes = RecordBytes(0, 1, "\xFF\xFE") +
+                              RecordBytes(3, 2, std::string(39, 'a') + "\x81") +
+                              RecordBytes(6, 3, "A\rB\xFF") + RecordBytes(9, 4, "gone");
+    WriteTreeFile(bytes);
+    ASSERT_TRUE(LoadTreeFile());
+    SaveTreeFile();
+    EXPECT_EQ(ReadBytes(TreeFilePath()), bytes);
+
+    ASSERT_EQ(DeleteEquipAddress(4), 1);
+    ASSERT_TRUE(RenameEquipAt(3, "C"));
+    SaveTreeFile();
+    EXPECT_EQ(ReadBytes(TreeFilePath()), RecordBytes(0, 1, "\xFF\xFE") +
+                                             RecordBytes(3, 2, std::string(39, 'a') + "\x81") +
+                                             RecordBytes(6, 3, "C"));
+}
+
 TEST_F(TreeFileTest, SaveRewritesTheWholeFileInListOrder) {
     WriteTreeFile(RecordBytes(0, 1, "A") + RecordBytes(3, 2, "B") + RecordBytes(6, 3, "C"));
     ASSERT_TRUE(LoadTreeFile());
