@@ -36,7 +36,9 @@ void LoadUserPara() {
     TIniFile ini;
     (void)ini.Load(UserParaPath()); // an unreadable file gives the defaults
     TPortInfo& p = UserPara.PortInfo;
-    p.ComName = ini.ReadString(SecPort, "ComName", "COM1");
+    // An empty ComName is the user's choice of no port: only a missing key
+    // gives the first serial port.
+    p.ComName = ini.ReadValue(SecPort, "ComName").value_or("COM1");
     p.BaudRate = ini.ReadInteger(SecPort, "BaudRate", 9600);
     p.StopBits = ReadByte(ini, SecPort, "StopBits", 1);
     p.ReadIntervalTimeout = ini.ReadInteger(SecPort, "ReadIntervalTimeout", 200);

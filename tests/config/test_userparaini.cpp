@@ -141,7 +141,8 @@ TEST_F(UserParaTest, ComNameTakesTheTextOrItsDefault) {
         {"[CommPort]\nComName=COM12\n", "COM12"},
         {"[CommPort]\nComName = COM3 \n", "COM3"},
         {"[CommPort]\nComName=\"COM4\"\n", "COM4"},
-        {"[CommPort]\nComName=\n", "COM1"},
+        {"[CommPort]\nComName=\n", ""}, // no port, on purpose
+        {"[CommPort]\nComName= \n", ""},
         {"[CommPort]\n", "COM1"},
     };
     for (const auto& [text, expected] : rows) {
@@ -149,6 +150,14 @@ TEST_F(UserParaTest, ComNameTakesTheTextOrItsDefault) {
         LoadUserPara();
         EXPECT_EQ(UserPara.PortInfo.ComName, expected) << text;
     }
+}
+
+TEST_F(UserParaTest, EmptyComNameIsWrittenBackEmpty) {
+    WriteIni("[CommPort]\nComName=\n");
+    LoadUserPara();
+    SaveUserPara();
+    LoadUserPara();
+    EXPECT_EQ(UserPara.PortInfo.ComName, "");
 }
 
 TEST_F(UserParaTest, AutoStartFiveLoadsTrueAndIsWrittenBackAsOne) {
