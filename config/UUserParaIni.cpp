@@ -35,6 +35,10 @@ std::string UserParaPath() {
 void LoadUserPara() {
     TIniFile ini;
     (void)ini.Load(UserParaPath()); // an unreadable file gives the defaults
+    LoadUserParaFrom(ini);
+}
+
+void LoadUserParaFrom(const TIniFile& ini) {
     TPortInfo& p = UserPara.PortInfo;
     // An empty ComName is the user's choice of no port: only a missing key
     // gives the first serial port.
@@ -59,6 +63,11 @@ void SaveUserPara() {
     // holds; one too large to be a settings file is started afresh.
     if (ini.Load(path) == TIniFile::TLoadResult::Unreadable)
         throw std::runtime_error("Unable to write to " + path);
+    StoreUserParaIn(ini);
+    WriteFileAtomically(path, ini.Text());
+}
+
+void StoreUserParaIn(TIniFile& ini) {
     const TPortInfo& p = UserPara.PortInfo;
     ini.WriteString(SecPort, "ComName", p.ComName);
     ini.WriteInteger(SecPort, "BaudRate", p.BaudRate);
@@ -72,5 +81,4 @@ void SaveUserPara() {
     ini.WriteInteger(SecMast, "CommLostCnt", p.CommLostCnt);
     ini.WriteInteger(SecLanguage, "Language", UserPara.Language);
     ini.WriteInteger(SecDataLog, "RecInterval", UserPara.RecInterval);
-    WriteFileAtomically(path, ini.Text());
 }

@@ -29,9 +29,15 @@ extern TUserPara UserPara;
 // The settings file: ProgramFolder() + "UserParaIni.ini".
 std::string UserParaPath();
 
+class TIniFile;
+
 // Replaces every value in memory with the file's value or its default. A
 // missing, unreadable or damaged file is not an error.
 void LoadUserPara();
+// The same from a settings text already read.
+void LoadUserParaFrom(const TIniFile& ini);
+// Writes all twelve keys into ini, leaving its other lines as they are.
+void StoreUserParaIn(TIniFile& ini);
 
 // Writes all twelve keys; other sections and keys of the file stay as they
 // are. The file is replaced atomically. Throws std::runtime_error

@@ -4,8 +4,10 @@
 #include "base/ProgramFolder.h"
 #include "base/AtomicFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 TEquipList EquipList;
@@ -138,6 +140,20 @@ std::string TreeFilePath() {
     return RecordPath() + TreeFileName;
 }
 
+TEquipList DecodeTreeFile(std::string_view bytes) {
+    TEquipList loaded;
+    TEquipRecord record;
+    for (std::size_t at = 0; loaded.Count < MaxEquipCount && at + EquipRecordSize <= bytes.size();
+         at += EquipRecordSize) {
+        std::copy_n(bytes.begin() + std::ptrdiff_t(at), EquipRecordSize, record.begin());
+        TEquipItem item = DecodeEquipRecord(record);
+        if (item.Address > MaxEquipAddress)
+            continue;
+        loaded.Items[loaded.Count++] = std::move(item);
+    }
+    return loaded;
+}
+
 bool LoadTreeFile() {
     const std::string path = TreeFilePath();
     std::error_code ec;
@@ -146,16 +162,10 @@ bool LoadTreeFile() {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    TEquipList loaded;
-    TEquipRecord record;
-    while (loaded.Count < MaxEquipCount &&
-           in.read(reinterpret_cast<char*>(record.data()), record.size())) {
-        TEquipItem item = DecodeEquipRecord(record);
-        if (item.Address > MaxEquipAddress)
-            continue;
-        loaded.Items[loaded.Count++] = std::move(item);
-    }
-    EquipList = std::move(loaded);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return false;
+    EquipList = DecodeTreeFile(bytes);
     return true;
 }
 

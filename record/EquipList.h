@@ -92,14 +92,17 @@ bool RenameEquipAt(int pos, std::string_view name);
 // first, and sets PollAddress from it; both become 0 on an empty list.
 void NextPollDevice();
 
+// The list a file's bytes hold: whole 42-byte records in order, a partial
+// last record ignored, records with an address above 252 skipped, at most 252
+// devices. PollPos and PollAddress are 0.
+[[nodiscard]] TEquipList DecodeTreeFile(std::string_view bytes);
+
 // RecordPath() + "TreeNode.dat".
 [[nodiscard]] std::string TreeFilePath();
 
-// Reads the list from TreeFilePath(), creating the file empty when it is
-// missing. A file that cannot be opened leaves the list unchanged and returns
-// false. A partial last record is ignored, records with an address above 252
-// are skipped and at most 252 devices are taken. PollPos and PollAddress
-// become 0. The caller rebuilds the tree afterwards.
+// Reads the list from TreeFilePath() (see DecodeTreeFile), creating the file
+// empty when it is missing. A file that cannot be read leaves the list
+// unchanged and returns false. The caller rebuilds the tree afterwards.
 bool LoadTreeFile();
 
 // Rewrites TreeFilePath() with entries 1..Count, replacing the file in one
