@@ -173,7 +173,8 @@ void TRealTimeView::ShowChargeFlow(const TUpsInfoRec& rec, uint8_t protocol) {
         ShowStateAnimation(effective);
         SetStateText(effective, true);
     }
-    if (!communicating || protocol == 1 || protocol > 3) {
+    // No pipe without a state to show it for (port closed, just reopened).
+    if (!communicating || rec.UpsState == StateNone || protocol == 1 || protocol > 3) {
         SetPipeShown(false);
         PipCharge->SetFlowing(false);
         return;

@@ -47,6 +47,7 @@ void TFlowPipe::SetFlowing(bool flowing) {
         return;
     FFlowing = flowing;
     UpdateTimer();
+    update(); // a stopped pipe is drawn dim; the change must show at once
 }
 
 void TFlowPipe::SetSurround(const QColor& colour) {

@@ -1,5 +1,6 @@
 #include "base/LangText.h"
 #include "app/RealTimeView.h"
+#include "status/StatusCodes.h"
 #include "app/ViewNumbers.h"
 #include "ui/AngularGauge.h"
 #include "ui/FlowPipe.h"
@@ -707,6 +708,36 @@ private slots:
         QCOMPARE(paints.Count(Child<QWidget>("grpCode")), 0);
         QCOMPARE(paints.Count(Child<QWidget>("stComStatus")), 0);
         QCOMPARE(paints.Count(FView.get()), 0);
+    }
+
+    // Going from a unit whose pipe flows to one in EPO: the stopped pipe is
+    // drawn dim at once, not when something else happens to repaint it.
+    void PipeRepaintsWhenTheFlowStartsOrStops() {
+        TFlowPipe pipe(Qt::Vertical);
+        pipe.resize(16, 60);
+        pipe.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pipe));
+        for (bool flowing : {true, false}) {
+            for (int round = 0; round < 10; ++round)
+                QCoreApplication::processEvents();
+            TPaintCounter paints;
+            paints.Watch(&pipe);
+            pipe.SetFlowing(flowing);
+            QCoreApplication::processEvents();
+            QVERIFY2(paints.Count(&pipe) >= 1, flowing ? "start" : "stop");
+        }
+    }
+
+    // Communicating again but no state read yet: nothing to draw a flow for.
+    void NoPipeWithoutAState() {
+        FView->ShowInnerPage(1);
+        TUpsInfoRec rec = Device(4);
+        rec.ChargeCur = 30.7;
+        Refresh(rec);
+        QVERIFY(!Child<TFlowPipe>("PipCharge")->isHidden());
+        rec.UpsState = StateNone;
+        Refresh(rec);
+        QVERIFY(Child<TFlowPipe>("PipCharge")->isHidden());
     }
 
     // A frame step repaints only where marks move. Every pixel that changes
