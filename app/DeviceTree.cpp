@@ -1,11 +1,16 @@
 #include "app/DeviceTree.h"
 
+#include "base/LangText.h"
+
 #include "record/UpsInfoRec.h"
 #include "status/StatusCodes.h"
 #include "status/StatusTexts.h"
 
+#include <QEvent>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -50,7 +55,8 @@ QString Suffixed(const QString& name, const std::string& text) {
 // every row of the tree each time.
 constexpr int PictureRole = Qt::UserRole + 1;
 
-void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption) {
+void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption,
+             const QString& tip = {}) {
     const QVariant shown = node->data(0, PictureRole);
     if (!shown.isValid() || shown.toInt() != int(picture)) {
         node->setIcon(0, TDeviceTree::NodePicture(picture));
@@ -58,6 +64,15 @@ void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption
     }
     if (node->text(0) != caption)
         node->setText(0, caption);
+    if (node->toolTip(0) != tip)
+        node->setToolTip(0, tip);
+}
+
+// A device node's tool tip: the whole caption (state included) and the address.
+QString DeviceTip(const QString& caption, uint8_t address, uint8_t language) {
+    static constexpr TTextPair AddressWord{"地址", "Address"};
+    return caption + u'\n' + QString::fromUtf8(PickText(AddressWord, language)) + u' ' +
+           QString::number(address);
 }
 
 } // namespace
@@ -68,8 +83,29 @@ TDeviceTree::TDeviceTree(QTreeWidget* view, TDeviceTreeHooks hooks, QObject* par
     FTree->setHeaderHidden(true);
     FTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FTree->setIconSize(QSize(16, 16));
+    // Long captions scroll sideways instead of being cut off.
+    FTree->header()->setStretchLastSection(false);
+    FTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    FTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    FTree->viewport()->installEventFilter(this);
     connect(FTree, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { NodeClicked(item); });
+    connect(FTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { CurrentNodeChanged(item); });
+}
+
+bool TDeviceTree::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress)
+        FMousePressed = true;
+    else if (event->type() == QEvent::MouseButtonRelease)
+        FMousePressed = false;
+    return QObject::eventFilter(watched, event);
+}
+
+// A press moves the current node too; the click that follows chooses then.
+void TDeviceTree::CurrentNodeChanged(QTreeWidgetItem* item) {
+    if (item != nullptr && !FRebuilding && !FMousePressed)
+        NodeClicked(item);
 }
 
 QIcon TDeviceTree::NodePicture(TNodePicture picture) {
@@ -90,14 +126,16 @@ void TDeviceTree::SetLanguage(uint8_t language, const QStringList& childCaptions
 
 QTreeWidgetItem* TDeviceTree::NewDeviceNode(int pos) const {
     auto* node = new QTreeWidgetItem;
-    SetNode(node, PicNotCommunicating,
-            QString::fromStdString(ShownEquipName(EquipList.At(pos).Name)));
+    const TEquipItem& entry = EquipList.At(pos);
+    const QString name = QString::fromStdString(ShownEquipName(entry.Name));
+    SetNode(node, PicNotCommunicating, name, DeviceTip(name, entry.Address, FLanguage));
     for (const QString& caption : FChildCaptions)
         SetNode(new QTreeWidgetItem(node), PicPage, caption);
     return node;
 }
 
 void TDeviceTree::RebuildTree() {
+    const QScopedValueRollback rebuilding(FRebuilding, true);
     FTree->clear();
     QList<QTreeWidgetItem*> nodes;
     for (int pos = 1; pos <= EquipList.Count; ++pos) {
@@ -152,23 +190,26 @@ void TDeviceTree::RefreshNode(int pos) {
         return;
     TUpsInfoRec& rec = UpsTable[entry.Address];
     const QString name = QString::fromStdString(ShownEquipName(entry.Name));
+    const auto set = [&](TNodePicture picture, const QString& caption) {
+        SetNode(node, picture, caption, DeviceTip(caption, entry.Address, FLanguage));
+    };
     if (!FHooks.IsCommOpen()) {
-        SetNode(node, PicNotCommunicating, Suffixed(name, StateText(StateCommLost, FLanguage)));
+        set(PicNotCommunicating, Suffixed(name, StateText(StateCommLost, FLanguage)));
         FHooks.ClearMeasurements(rec);
         return;
     }
     switch (rec.CommState) {
     case 0: {
         const bool alarm = rec.AlarmCount > 0 || rec.UpsState == StateMaintBypass;
-        SetNode(node, alarm ? PicAlarm : PicCommunicating,
-                rec.UpsState >= 0 ? Suffixed(name, StateText(rec.UpsState, FLanguage)) : name);
+        set(alarm ? PicAlarm : PicCommunicating,
+            rec.UpsState >= 0 ? Suffixed(name, StateText(rec.UpsState, FLanguage)) : name);
         break;
     }
     case 1:
-        SetNode(node, PicAlarm, Suffixed(name, EventText(EventCommError, FLanguage)));
+        set(PicAlarm, Suffixed(name, EventText(EventCommError, FLanguage)));
         break;
     case 2:
-        SetNode(node, PicNotCommunicating, Suffixed(name, EventText(EventCommLost, FLanguage)));
+        set(PicNotCommunicating, Suffixed(name, EventText(EventCommLost, FLanguage)));
         FHooks.ClearMeasurements(rec);
         break;
     default:

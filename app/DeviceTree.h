@@ -2,7 +2,10 @@
 // The device tree of the main window's left panel. Every device of EquipList
 // gets a node with two page children ("Real-time Info" and "Graph"); a lamp
 // picture and a suffix in the caption show how the device communicates. A
-// click chooses the device whose record the right area shows, and its page.
+// click, or a move with the keyboard, chooses the device whose record the
+// right area shows, and its page: what is highlighted is what is shown and
+// what Delete removes. A caption too wide for the panel scrolls, and its tool
+// tip shows it whole with the address.
 //
 // Device k of the list (counting from 0) has the absolute node index 3k, its
 // children 3k+1 and 3k+2. Nodes are tied to devices by list position: the
@@ -71,14 +74,15 @@ public:
     // record; the view refresh calls it for pos = 1..Count.
     void RefreshNode(int pos);
 
-    // The selection made by the last click (or kept by the last rebuild).
+    // The selection made by the last click or keyboard move (or kept by the
+    // last rebuild).
     [[nodiscard]] uint8_t GetSelDevAddr() const { return FSelDevAddr; } // 0 when none
     [[nodiscard]] int32_t GetSelPos() const { return FSelPos; }         // 0 when none
     [[nodiscard]] int32_t GetIdxSelNode() const { return FidxSelNode; } // -1 when none
 
-    // The node highlighted in the widget, which keyboard moves change too
-    // (the Delete and Property commands act only when there is one): its
-    // absolute index, and that of its device node; -1 when none.
+    // The node highlighted in the widget (the Delete and Property commands
+    // act only when there is one): its absolute index, and that of its device
+    // node; -1 when none.
     [[nodiscard]] int SelectedNodeIndex() const;
     [[nodiscard]] int SelectedDeviceNode() const;
 
@@ -91,12 +95,16 @@ public:
     [[nodiscard]] static QIcon NodePicture(TNodePicture picture);
 
 signals:
-    // A click chose a page of the right area: 0 real-time view, 1 graphs.
-    // Sent at every click, also when that page is already shown.
+    // A click or a keyboard move chose a page of the right area: 0 real-time
+    // view, 1 graphs. Sent at every click, also when that page is shown.
     void PageSelected(int page);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void NodeClicked(QTreeWidgetItem* item);
+    void CurrentNodeChanged(QTreeWidgetItem* item);
     [[nodiscard]] int AbsoluteIndex(QTreeWidgetItem* item) const;
     [[nodiscard]] QTreeWidgetItem* NewDeviceNode(int pos) const;
     void ApplySelection();
@@ -108,4 +116,6 @@ private:
     int32_t FSelPos = 0;
     uint8_t FSelDevAddr = 0;
     QStringList FChildCaptions;
+    bool FRebuilding = false;    // the rebuild sets the current node itself
+    bool FMousePressed = false;  // the click that follows the press chooses
 };

@@ -4,6 +4,8 @@
 #include "record/UpsInfoRec.h"
 #include "tests/support/TempFolder.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -155,14 +157,51 @@ private slots:
         QCOMPARE(pages.count(), 2);
     }
 
-    void keyboardMovesLeaveTheSelectionAlone() {
-        Start({11, 22});
+    // What is highlighted is what is shown and what Delete removes.
+    void keyboardMovesSelectAsAClickDoes() {
+        Start({11, 22, 33});
         Click(Node(1));
-        QTest::keyClick(FView.get(), Qt::Key_End);
-        QCOMPARE(FTree->SelectedNodeIndex(), 5);
-        QCOMPARE(FTree->GetSelPos(), 1);
+        QSignalSpy pages(FTree.get(), &TDeviceTree::PageSelected);
+        QTest::keyClick(FView.get(), Qt::Key_Down);
+        QTest::keyClick(FView.get(), Qt::Key_Down);
+        QCOMPARE(FTree->SelectedNodeIndex(), 2);
+        QCOMPARE(FTree->GetIdxSelNode(), 2);
         QCOMPARE(int(FTree->GetSelDevAddr()), 11);
-        QCOMPARE(FTree->GetIdxSelNode(), 0);
+        QCOMPARE(pages.count(), 2);
+        QCOMPARE(pages.last().at(0).toInt(), 1); // the graph page of UPS11
+        QTest::keyClick(FView.get(), Qt::Key_Down);
+        QCOMPARE(FTree->GetSelPos(), 2);
+        QCOMPARE(int(FTree->GetSelDevAddr()), 22);
+        QCOMPARE(pages.last().at(0).toInt(), 0);
+
+        FTree->DeleteEquip();
+        QCOMPARE(EquipList.Count, 2);
+        QCOMPARE(int(EquipList.At(1).Address), 11);
+        QCOMPARE(int(EquipList.At(2).Address), 33);
+    }
+
+    // A rebuild (language change, list edit) keeps the page the user chose.
+    void rebuildChoosesNoPage() {
+        Start({11, 22});
+        QSignalSpy pages(FTree.get(), &TDeviceTree::PageSelected);
+        FTree->SetLanguage(1, ChineseChildren);
+        FTree->AddEquip({0, 33, "UPS33"});
+        QCOMPARE(pages.count(), 0);
+    }
+
+    // A caption wider than the panel scrolls; its tool tip tells it whole.
+    void longCaptionScrollsAndItsTipShowsStateAndAddress() {
+        Start({7});
+        FTree->RenameEquip(0, std::string(40, 'W'));
+        UpsTable[7].CommState = 0;
+        UpsTable[7].UpsState = 4;
+        FTree->RefreshNode(1);
+        const QString caption = Node(1)->text(0);
+        QVERIFY(caption.endsWith(QStringLiteral("(Online)")));
+        QCOMPARE(Node(1)->toolTip(0), caption + QStringLiteral("\nAddress 7"));
+        QTRY_VERIFY(FView->header()->sectionSize(0) >
+                    FView->fontMetrics().horizontalAdvance(caption));
+        QVERIFY(FView->horizontalScrollBar()->maximum() > 0);
     }
 
     void deleteRemovesEveryDeviceWithTheSelectedAddress() {
