@@ -153,7 +153,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(BuildRightArea(), 1);
     setCentralWidget(central);
     BuildStatusBar();
-    setFixedSize(ClientSize);
+    // The window's own area is below the menu bar.
+    setFixedSize(ClientSize + QSize(0, menuBar()->sizeHint().height()));
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 
@@ -403,13 +404,27 @@ void TFrmMain::UpdateDebugLabel() {
 
 void TFrmMain::ShowPortState() {
     if (IsCommOpen()) {
-        FStatusPanels[0]->setText(
-            QString::fromStdString(UserPara.PortInfo.ComName + LangText.PortOpenStatus));
+        SetPanelText(0, UserPara.PortInfo.ComName + LangText.PortOpenStatus);
         btnCom->setText(QString::fromStdString(LangText.PortCloseCaption));
     } else {
-        FStatusPanels[0]->setText(QString::fromStdString(LangText.PortClosedStatus));
+        SetPanelText(0, LangText.PortClosedStatus);
         btnCom->setText(QString::fromStdString(LangText.PortOpenCaption));
     }
+}
+
+// A text too long for its panel (a /dev/serial/by-id/... port) loses its
+// middle, so that the state word at its end stays readable; the tool tip
+// holds it whole.
+void TFrmMain::SetPanelText(int panel, const std::string& text) {
+    QLabel* label = FStatusPanels[std::size_t(panel)];
+    const QString full = QString::fromStdString(text);
+    const int room = label->contentsRect().width() - 2 * label->margin() - label->indent() - 4;
+    const QString shown = label->fontMetrics().elidedText(full, Qt::ElideMiddle, room);
+    if (label->text() != shown)
+        label->setText(shown);
+    const QString tip = shown == full ? QString() : full;
+    if (label->toolTip() != tip)
+        label->setToolTip(tip);
 }
 
 void TFrmMain::ShowLamps() {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QCloseEvent;
@@ -100,6 +101,7 @@ private:
     void ViewRefresh();
     void UpdateDebugLabel();
     void ShowPortState();
+    void SetPanelText(int panel, const std::string& text);
     void ShowLamps();
     void ShowMenusByProtocol();
     void FillDebugEdits(int listPos);

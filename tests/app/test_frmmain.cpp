@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -152,7 +153,9 @@ private slots:
         TFrmMain& w = Create();
         w.show();
 
-        QCOMPARE(w.size(), QSize(863, 596));
+        // 863 x 596 below the menu bar.
+        QCOMPARE(w.size(), QSize(863, 596 + w.menuBar()->sizeHint().height()));
+        QCOMPARE(w.height() - w.menuBar()->geometry().bottom() - 1, 596);
         QVERIFY(QDir(FFolder + "Record").exists());
         QVERIFY(QDir(FFolder + "Backup").exists());
         QVERIFY(!DebugShow);
@@ -275,6 +278,21 @@ private slots:
         QCOMPARE(UserPara.PortInfo.ComName, std::string("COM3"));
         Tick(11);
         QCOMPARE(Panel(1), QString("COM3 is Link"));
+
+        // A long device path loses its middle, never the state word.
+        btnCom->click();
+        UserPara.PortInfo.ComName =
+            "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+        FPort.Open = true;
+        Tick(11);
+        const auto* panel = Child<QLabel>("StatusPanel1");
+        QVERIFY(Panel(1).endsWith(" is Link"));
+        QVERIFY(Panel(1).contains(QChar(0x2026)));
+        QCOMPARE(panel->toolTip(), QString::fromStdString(UserPara.PortInfo.ComName) + " is Link");
+        QVERIFY(panel->fontMetrics().horizontalAdvance(Panel(1)) <= panel->contentsRect().width());
+        UserPara.PortInfo.ComName = "COM3";
+        Tick(11);
+        QCOMPARE(panel->toolTip(), QString());
 
         FPort.Open = false;
         FPort.OpenError = "Error opening serial port";
