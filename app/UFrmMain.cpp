@@ -15,6 +15,7 @@
 #include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
+#include "ui/ToolkitLanguage.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -347,6 +348,8 @@ void TFrmMain::ApplyLanguage() {
             SetRowText(target, row.Kind, QString::fromUtf8(PickText(row.Text, language)));
     }
     FillLangText(language);
+    if (!ApplyToolkitLanguage(language))
+        qWarning("Pelmora Desk: no Chinese texts for the dialog buttons (qt6-translations-l10n)");
     QStringList childCaptions;
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));

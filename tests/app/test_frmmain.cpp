@@ -455,6 +455,21 @@ private slots:
         QCOMPARE(Child<QLineEdit>("edtNode")->text(), QString("FidxSelNode=0FSelDevAddr=5"));
         DebugShow = false;
     }
+
+    // Every button of a Chinese window reads in Chinese, the toolkit's too.
+    void chineseMessageBoxButtonsAreChinese() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        const auto yesText = [&w] {
+            QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No, &w);
+            return box.button(QMessageBox::Yes)->text();
+        };
+        QCOMPARE(yesText(), QString("&Yes"));
+        w.menuBar()->findChild<QAction*>("mni401")->trigger();
+        QVERIFY2(yesText().contains(QString::fromUtf8("是")), qPrintable(yesText()));
+        w.menuBar()->findChild<QAction*>("mni402")->trigger();
+        QCOMPARE(yesText(), QString("&Yes"));
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
