@@ -70,8 +70,7 @@ void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption
 
 // A device node's tool tip: the whole caption (state included) and the address.
 QString DeviceTip(const QString& caption, uint8_t address, uint8_t language) {
-    static constexpr TTextPair AddressWord{"地址", "Address"};
-    return caption + u'\n' + QString::fromUtf8(PickText(AddressWord, language)) + u' ' +
+    return caption + u'\n' + QString::fromUtf8(PickText(AddressText, language)) + u' ' +
            QString::number(address);
 }
 

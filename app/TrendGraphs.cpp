@@ -3,6 +3,7 @@
 #include "base/LangText.h"
 #include "ui/LineGraph.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,11 +23,17 @@ TTrendGraphs::TTrendGraphs(QWidget* parent, TClock clock)
     : QWidget(parent),
       FClock(clock ? std::move(clock) : TClock([] { return QTime::currentTime(); })) {
     setObjectName(QStringLiteral("TrendGraphs"));
+    lblDevice = new QLabel(this);
+    lblDevice->setObjectName(QStringLiteral("lblDevice"));
+    QFont bold = lblDevice->font();
+    bold.setBold(true);
+    lblDevice->setFont(bold);
     chtInputVolt = NewGraph("chtInputVolt");
     chtOutputVolt = NewGraph("chtOutputVolt");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(6);
+    layout->addWidget(lblDevice);
     layout->addWidget(chtInputVolt);
     layout->addWidget(chtOutputVolt);
     ApplyLanguage(1); // the built-in texts are the Chinese ones
@@ -43,8 +50,37 @@ TLineGraph* TTrendGraphs::NewGraph(const char* name) {
 }
 
 void TTrendGraphs::ApplyLanguage(uint8_t language) {
+    FLanguage = language;
     chtInputVolt->SetTitle(QString::fromUtf8(PickText(InputTitle, language)));
     chtOutputVolt->SetTitle(QString::fromUtf8(PickText(OutputTitle, language)));
+    ShowDeviceCaption();
+}
+
+void TTrendGraphs::ShowDevice(uint8_t address, const QString& name) {
+    if (address != FAddress) {
+        for (TLineGraph* graph : {chtInputVolt, chtOutputVolt})
+            for (int s = 0; s < graph->SeriesCount(); ++s)
+                graph->ClearSeries(s);
+    }
+    if (address == FAddress && name == FName)
+        return;
+    FAddress = address;
+    FName = name;
+    ShowDeviceCaption();
+}
+
+QString TTrendGraphs::DeviceCaption() const {
+    return lblDevice->text();
+}
+
+void TTrendGraphs::ShowDeviceCaption() {
+    if (FAddress == 0) {
+        lblDevice->clear();
+        return;
+    }
+    lblDevice->setText(QStringLiteral("%1  (%2 %3)")
+                           .arg(FName, QString::fromUtf8(PickText(AddressText, FLanguage)))
+                           .arg(FAddress));
 }
 
 void TTrendGraphs::AddInputVolts(const TUpsInfoRec& rec) {

@@ -4,7 +4,8 @@
 // refresh. Each holds the series "A" (red), "B" (green) and "C" (blue) on
 // fixed axes (1 to 120, 180 to 300 V); a point's label is the time it was
 // added. Adding the 120th point of a series empties that graph, so a trace
-// holds at most 119 points and starts again from x = 0.
+// holds at most 119 points and starts again from x = 0. A line above the
+// graphs names the device plotted; another device starts fresh traces.
 
 #include "record/UpsInfoRec.h"
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 
+class QLabel;
 class TLineGraph;
 
 class TTrendGraphs : public QWidget {
@@ -24,6 +26,10 @@ public:
     // clock gives the time for the point labels; the local clock by default.
     explicit TTrendGraphs(QWidget* parent = nullptr, TClock clock = {});
 
+    // View refresh, first: the device whose voltages follow (address 0 and an
+    // empty name when none is selected). A device other than the last one
+    // empties both graphs, so its trace is never joined to the last one's.
+    void ShowDevice(uint8_t address, const QString& name);
     // View refresh: graph 1 gets the input voltages, graph 2 the output ones.
     void AddInputVolts(const TUpsInfoRec& rec);
     void AddOutputVolts(const TUpsInfoRec& rec);
@@ -32,14 +38,20 @@ public:
 
     [[nodiscard]] const TLineGraph& InputGraph() const { return *chtInputVolt; }
     [[nodiscard]] const TLineGraph& OutputGraph() const { return *chtOutputVolt; }
+    [[nodiscard]] QString DeviceCaption() const;
 
     [[nodiscard]] QSize sizeHint() const override { return {683, 560}; }
 
 private:
     TLineGraph* NewGraph(const char* name);
     void AddVolts(TLineGraph& graph, const double (&volts)[3]);
+    void ShowDeviceCaption();
 
     TClock FClock;
+    uint8_t FLanguage = 1;
+    uint8_t FAddress = 0;
+    QString FName;
+    QLabel* lblDevice = nullptr;
     TLineGraph* chtInputVolt = nullptr;
     TLineGraph* chtOutputVolt = nullptr;
 };

@@ -463,6 +463,8 @@ void TFrmMain::ViewRefresh() {
     }
     const TUpsInfoRec& rec = RecordOf(sel);
     const uint8_t protocol = UserPara.PortInfo.Protocol;
+    GraphPage->ShowDevice(
+        sel, selPos > 0 ? QString::fromStdString(ShownEquipName(EquipList.At(selPos).Name)) : "");
     RealTimePage->ShowInputSide(rec);
     GraphPage->AddInputVolts(rec);
     RealTimePage->ShowOutputSide(rec);

@@ -15,6 +15,9 @@ struct TTextPair {
     return language == 1 ? text.Zh : text.En;
 }
 
+// "Address" before a bus address, where a device is named with it.
+constexpr TTextPair AddressText = {"地址", "Address"};
+
 // Texts of the current language that the main window fills at every language
 // change and that the poll engine window and the real-time view read.
 struct TLangText {

@@ -120,6 +120,27 @@ private slots:
         QCOMPARE(Graph(0).PointAt(0, 5).X, 5.0);
     }
 
+    // A new selection starts fresh traces under the new device's name, so
+    // its first point is never joined to the last device's trace.
+    void AnotherSelectionStartsAFreshTrace() {
+        FGraphs->ShowDevice(1, "UPS 1");
+        QCOMPARE(FGraphs->DeviceCaption(), QString::fromUtf8("UPS 1  (地址 1)"));
+        Refreshes(5);
+        FGraphs->ShowDevice(1, "UPS 1"); // the same device at the next refresh
+        Refresh(Reading(9));
+        QCOMPARE(Graph(1).PointCount(0), 6);
+        FGraphs->ShowDevice(2, "UPS 2");
+        Refresh(Reading(50));
+        for (int g = 0; g < 2; ++g) {
+            QCOMPARE(Graph(g).PointCount(0), 1);
+            QCOMPARE(Graph(g).PointAt(2, 0).X, 0.0);
+        }
+        FGraphs->ApplyLanguage(0);
+        QCOMPARE(FGraphs->DeviceCaption(), QString("UPS 2  (Address 2)"));
+        FGraphs->ShowDevice(0, "");
+        QCOMPARE(FGraphs->DeviceCaption(), QString());
+    }
+
     void LanguageChangeKeepsThePoints() {
         Refreshes(4);
         FGraphs->ApplyLanguage(0);
