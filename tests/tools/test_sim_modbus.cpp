@@ -4,6 +4,7 @@
 #include "tests/tools/SimTestFrames.h"
 #include "tools/sim/ModbusRegisters.h"
 #include "tools/sim/ModbusResponder.h"
+#include "tools/sim/StatusWords.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,25 @@ TEST_F(SimModbus, BatteryTestRunsForTheGivenSecondsThenEnds) {
     EXPECT_EQ(Registers(Ask(ModbusRequest(1, 4, 30082, 1)), 1, 4, 1).at(0) & 0x0600, 0x0200);
     TickUnit(Unit(1), 2);
     EXPECT_EQ(Unit(1).State, TSimState::Online);
+}
+
+// A scenario's battery-test state has no duration: it lasts until the
+// scenario ends it, discharging the battery as a test does.
+TEST_F(SimModbus, BatteryTestWithoutDurationLastsUntilEnded) {
+    SetUnitState(Unit(1), TSimState::BatteryTest);
+    TickUnit(Unit(1), 3600);
+    EXPECT_EQ(Unit(1).State, TSimState::BatteryTest);
+}
+
+// On battery and during a test the battery discharges, and says so.
+TEST_F(SimModbus, DischargingStatesSetTheDischargingBit) {
+    const std::pair<TSimState, bool> rows[] = {
+        {TSimState::Battery, true},  {TSimState::BatteryTest, true}, {TSimState::Online, false},
+        {TSimState::Standby, false}, {TSimState::Bypass, false},     {TSimState::Economy, false},
+    };
+    for (const auto& [state, discharging] : rows) {
+        EXPECT_EQ((WordsForState(state)[0] & 0x0100) != 0, discharging) << int(state);
+    }
 }
 
 TEST_F(SimModbus, LockedModelTakesOneParameterPerUnlock) {

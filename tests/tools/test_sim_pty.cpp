@@ -112,7 +112,7 @@ TEST_F(SimPty, ModularUnitAnswersThroughTheLink) {
     EXPECT_EQ(AskAscii("~31012A430000FDA1\r"), "~31012A00901600000004CC00C700000000F934\r");
     const std::string battery = AskAscii(YdtRequest(0x31, 2, 0x43));
     EXPECT_EQ(YdtReplyProblem(battery, 0x31, 2), "");
-    EXPECT_EQ(battery.substr(21, 4), "C800");
+    EXPECT_EQ(battery.substr(21, 4), "C900"); // on battery, discharging (bit 8)
     Stop();
     EXPECT_FALSE(LinkExists(LinkPath));
 }
@@ -135,10 +135,10 @@ TEST_F(SimPty, ScenarioEventsHappenOnTheScaledClock) {
     Start(TSimProtocol::Modular, "unit 1 online\nat 2s unit 1 battery", 40);
     const auto deadline = TClock::now() + std::chrono::seconds(5);
     std::string w0;
-    while (w0 != "C800" && TClock::now() < deadline) {
+    while (w0 != "C900" && TClock::now() < deadline) {
         const std::string reply = AskAscii("~31012A430000FDA1\r");
         ASSERT_EQ(YdtReplyProblem(reply, 0x31, 1), "");
         w0 = reply.substr(21, 4);
     }
-    EXPECT_EQ(w0, "C800");
+    EXPECT_EQ(w0, "C900");
 }

@@ -139,8 +139,10 @@ void MoveCapacity(TSimUnit& u, double seconds) {
     cap = std::clamp(cap, 0.0, 100.0);
 }
 
+// A test started with a duration ends by itself; one without (a scenario's
+// battery-test state) lasts until the scenario ends it.
 void CountDownTest(TSimUnit& u, double seconds) {
-    if (u.State != TSimState::BatteryTest) {
+    if (u.State != TSimState::BatteryTest || u.TestSecondsLeft <= 0) {
         return;
     }
     u.TestSecondsLeft -= seconds;

@@ -53,7 +53,7 @@ struct TSimUnit {
     double BaseLoadPct = 30; // load while the output is on
     TSimMeasure Measure;
     THoldingRegs Holding{};
-    double TestSecondsLeft = 0;  // battery test still to run
+    double TestSecondsLeft = 0;  // battery test still to run; 0 = until told to end
     bool WritesUnlocked = false; // "LNM7100": one parameter write allowed
     std::minstd_rand Rng;        // drift of the measurements, seeded per unit
 };

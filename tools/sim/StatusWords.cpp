@@ -4,7 +4,8 @@ namespace {
 
 // Bits of the state words:
 //  W0: 15 input switch closed, 14 inverter output valid, 13 EPO, 11 rectifier
-//      input present, 10 supplied by mains (clear: by battery), 9 battery test.
+//      input present, 10 supplied by mains (clear: by battery), 9 battery test,
+//      8 battery discharging.
 //  W4: 15 bypass switch, 14 output switch, 13 maintenance bypass switch,
 //      10/9 inverter running (both) or starting (9 alone), 8 output from the
 //      inverter, 7 output from the bypass.
@@ -17,10 +18,10 @@ struct TStateWordsRow {
 constexpr TStateWordsRow StateWords[] = {
     {TSimState::Standby, 1, 0xCC00, 0x8000, 0x0000},
     {TSimState::Online, 4, 0xCC00, 0xC700, 0x0000},
-    {TSimState::Battery, 5, 0xC800, 0xC700, 0x0000},
+    {TSimState::Battery, 5, 0xC900, 0xC700, 0x0000},
     {TSimState::Bypass, 3, 0xCC00, 0xC080, 0x0000},
     {TSimState::Economy, 8, 0xCC00, 0xC480, 0x0800},
-    {TSimState::BatteryTest, 6, 0xCA00, 0xC700, 0x0000},
+    {TSimState::BatteryTest, 6, 0xCB00, 0xC700, 0x0000},
     {TSimState::Fault, 11, 0xCC00, 0xC080, 0x0000},
     {TSimState::MaintBypass, 10, 0xCC00, 0xA080, 0x0000},
     {TSimState::Epo, 9, 0xAC00, 0x8000, 0x0000},
