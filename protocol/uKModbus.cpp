@@ -2,6 +2,7 @@
 
 #include "record/EquipList.h"
 #include "protocol/ModelUnlock.h"
+#include "protocol/PollPosition.h"
 #include "base/funcUnit.h"
 #include "status/StatusRules.h"
 
@@ -275,15 +276,9 @@ bool TMModbus::TakeCommand() {
 void TMModbus::NextPollRequest() {
     Rec = RecordOf(CurAddr);
     PollStepCount = StepCountFor(Rec);
-    // Written as a comparison before the increment so that a step counter
-    // left at any value by another protocol still wraps to step 1.
-    if (PollStep >= PollStepCount) {
-        PollStep = 1;
-        NextPollDevice();
-        CurAddr = EquipList.PollAddress;
-    } else {
-        ++PollStep;
-    }
+    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, CurAddr);
+    PollStep = next.Step;
+    CurAddr = next.Address;
     const TPollStepRow& step = PollSteps[PollStep - 1];
     Slave = uint8_t(CurAddr);
     Func = step.Func;
