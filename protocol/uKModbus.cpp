@@ -3,6 +3,7 @@
 #include "record/EquipList.h"
 #include "protocol/ModelUnlock.h"
 #include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
 #include "base/funcUnit.h"
 #include "status/StatusRules.h"
 
@@ -192,10 +193,6 @@ constexpr int MinReplyLength = 4;
 constexpr uint8_t ExceptionBit = 0x80;
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
-
-TUpsInfoRec* RecordOf(uint16_t address) {
-    return address < UpsTableSize ? &UpsTable[address] : nullptr;
-}
 
 uint8_t StepCountFor(const TUpsInfoRec* rec) {
     if (!rec || rec->CommState == 2)

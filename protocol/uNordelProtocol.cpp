@@ -2,6 +2,7 @@
 
 #include "base/funcUnit.h"
 #include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
 #include "protocol/YdtFrame.h"
 #include "status/StatusCodes.h"
 
@@ -120,12 +121,6 @@ constexpr TByteAlarm BatteryConditions[] = {
 // The row of Cmd 1..5; nullptr for 0 (nothing outstanding) or anything else.
 const TCommandRow* CommandOf(uint8_t cmd) {
     return cmd >= 1 && cmd <= Commands.size() ? &Commands[cmd - 1u] : nullptr;
-}
-
-// The record of a bus address; nullptr above the table, where a search
-// range typed up to 255 may probe.
-TUpsInfoRec* RecordOf(uint16_t address) {
-    return address < UpsTableSize ? &UpsTable[address] : nullptr;
 }
 
 bool IsSpecialAlarmByte(int index) {

@@ -2,6 +2,7 @@
 
 #include "base/funcUnit.h"
 #include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
 #include "protocol/YdtFrame.h"
 #include "status/StatusRules.h"
 
@@ -117,10 +118,6 @@ constexpr TField BatteryFields[] = {
     {35, TRead::Word, [](TUpsInfoRec& r, uint32_t v) { r.BattSupportTime = uint16_t(v); }},
     {39, TRead::Word, [](TUpsInfoRec& r, uint32_t v) { r.BattCapacity = int32_t(v); }},
 };
-
-TUpsInfoRec* RecordOf(uint16_t address) {
-    return address < UpsTableSize ? &UpsTable[address] : nullptr;
-}
 
 } // namespace
 
