@@ -2,6 +2,8 @@
 
 #include "record/EquipList.h"
 #include "protocol/ModelUnlock.h"
+#include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
 #include "base/funcUnit.h"
 #include "status/StatusRules.h"
 
@@ -192,10 +194,6 @@ constexpr uint8_t ExceptionBit = 0x80;
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
-TUpsInfoRec* RecordOf(uint16_t address) {
-    return address < UpsTableSize ? &UpsTable[address] : nullptr;
-}
-
 uint8_t StepCountFor(const TUpsInfoRec* rec) {
     if (!rec || rec->CommState == 2)
         return LostStepCount; // one short request per visit until it answers
@@ -275,15 +273,9 @@ bool TMModbus::TakeCommand() {
 void TMModbus::NextPollRequest() {
     Rec = RecordOf(CurAddr);
     PollStepCount = StepCountFor(Rec);
-    // Written as a comparison before the increment so that a step counter
-    // left at any value by another protocol still wraps to step 1.
-    if (PollStep >= PollStepCount) {
-        PollStep = 1;
-        NextPollDevice();
-        CurAddr = EquipList.PollAddress;
-    } else {
-        ++PollStep;
-    }
+    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, CurAddr);
+    PollStep = next.Step;
+    CurAddr = next.Address;
     const TPollStepRow& step = PollSteps[PollStep - 1];
     Slave = uint8_t(CurAddr);
     Func = step.Func;

@@ -1,27 +1,18 @@
 #include "protocol/uNordelProtocol.h"
 
-#include "record/EquipList.h"
 #include "base/funcUnit.h"
+#include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
+#include "protocol/YdtFrame.h"
 #include "status/StatusCodes.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <string_view>
 
 namespace {
-
-constexpr char Soi = '~';
-constexpr char Eoi = '\r';
-constexpr int32_t Version = 0x11;
-constexpr std::string_view UpsDeviceType = "2A";
-constexpr int32_t UpsDeviceTypeValue = 0x2A;
-constexpr int RequestLength = 18;
-constexpr int FrameOverhead = 18; // SOI, header, LENGTH, CHKSUM and EOI around the INFO
-constexpr int InfoStart = 13;
-constexpr int NoError = -1;
 
 constexpr uint8_t CommLost = 2;
 constexpr uint8_t StepCount = 5;
@@ -30,7 +21,7 @@ constexpr uint8_t SearchCmd = 2;     // the status request probes the bus
 constexpr int32_t MinOkCountForStatus = 4;
 
 // Commands by step / Cmd 1..5. MinInfo is the number of INFO characters the
-// decoder of the step reads (INFO runs from position 13); a reply that holds
+// decoder of the step reads (INFO runs from YdtInfoStart); a reply that holds
 // fewer is rejected rather than decoded from stale buffer content.
 struct TCommandRow {
     std::string_view Cid2;
@@ -193,13 +184,11 @@ bool TNordelProtocol::BuildQuery() {
     }
     if (ManualSendMode)
         return false;
-    Rec = &UpsTable[Addr];
-    PollStepCount = Rec->CommState == CommLost ? LostStepCount : StepCount;
-    if (++PollStep > PollStepCount) {
-        PollStep = 1;
-        NextPollDevice();
-        Addr = EquipList.PollAddress;
-    }
+    const TUpsInfoRec* rec = RecordOf(Addr);
+    PollStepCount = rec && rec->CommState != CommLost ? StepCount : LostStepCount;
+    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, Addr);
+    PollStep = next.Step;
+    Addr = next.Address;
     Cmd = PollStep;
     BuildFrame();
     return true;
@@ -210,50 +199,29 @@ void TNordelProtocol::BuildFrame() {
     const TCommandRow* command = CommandOf(Cmd);
     if (!command)
         return;
-    std::string frame(1, Soi);
-    frame += VerText;
-    frame += WordToHex4(Addr).substr(2);
-    frame += UpsDeviceType;
-    frame += command->Cid2;
-    frame += LengthField(0);
-    frame += FrameChecksum(frame, InfoStart - 1);
-    frame += Eoi;
-    frame += '\0'; // not part of the frame
-    std::memcpy(TxBuf.data(), frame.data(), frame.size());
-    FrameLen = RequestLength;
+    const std::string frame = YdtRequest(VerText, Addr, command->Cid2);
+    std::copy(frame.begin(), frame.end(), TxBuf.begin());
+    TxBuf[frame.size()] = 0; // not part of the frame
+    FrameLen = int32_t(frame.size());
 }
 
 bool TNordelProtocol::ParseReply(const uint8_t* bytes, int length) {
     RxBuf = std::span<const uint8_t>(bytes, std::size_t(std::max(length, 0)));
     const int error = CheckFrame();
-    if (error != NoError) {
+    if (error != YdtReplyGood) {
         ++CommDebug.ErrCnt[std::size_t(error)];
         return false;
     }
-    Rec = &UpsTable[Addr];
+    Rec = RecordOf(Addr); // the frame check admits only addresses with a record
     Decode();
     Cmd = 0;
     return true;
 }
 
-// The first check the block fails, as an ErrCnt index, or NoError.
+// The first check the block fails, as an ErrCnt index, or YdtReplyGood.
 int TNordelProtocol::CheckFrame() const {
-    const int length = int(RxBuf.size());
-    if (FrameText(RxBuf, 0, 1) != std::string_view(&Soi, 1))
-        return ErrStartByte;
-    if (ByteAt(RxBuf, 1) != Version)
-        return ErrVersion;
-    if (ByteAt(RxBuf, 3) != Addr)
-        return ErrAddress;
-    if (ByteAt(RxBuf, 5) != UpsDeviceTypeValue || ByteAt(RxBuf, 7) != 0)
-        return ErrDevType;
     const TCommandRow* command = CommandOf(Cmd);
-    const int lenid = length - FrameOverhead;
-    if (lenid < (command ? command->MinInfo : 0) || FrameText(RxBuf, 9, 4) != LengthField(lenid))
-        return ErrLength;
-    if (FrameText(RxBuf, std::size_t(length - 5), 4) != FrameChecksum(RxBuf, length - 6))
-        return ErrChecksum;
-    return NoError;
+    return YdtRejectReason(RxBuf, VerText, Addr, command ? command->MinInfo : 0);
 }
 
 void TNordelProtocol::Decode() {

@@ -1,22 +1,19 @@
 #include "protocol/uYDTV31.h"
 
-#include "record/EquipList.h"
 #include "base/funcUnit.h"
+#include "protocol/PollPosition.h"
+#include "protocol/RecordOf.h"
+#include "protocol/YdtFrame.h"
 #include "status/StatusRules.h"
 
 #include <algorithm>
 
-// Every frame, request or reply, in the YD/T 1363 layout:
-//   ~ VER ADR CID1 CID2/RTN LENGTH INFO   CHKSUM CR
-//   0 1   3   5    7        9      13     13+LENID
-// A request carries no INFO:  ~31012A420000FDA2 CR  (address 1, analog values).
+// Frames in the YD/T envelope of YdtFrame.h; the positions below count from
+// the start character "~" at 0, INFO from 13.
 
 namespace {
 
-constexpr uint8_t UpsDeviceType = 0x2A; // CID1
-constexpr int ReplyGood = -1;
-constexpr int InfoStart = 13;
-constexpr int FrameOverhead = 18; // everything but the INFO
+constexpr int InfoStart = YdtInfoStart;
 
 // How the characters at a reply position are read.
 enum class TRead : uint8_t {
@@ -122,14 +119,6 @@ constexpr TField BatteryFields[] = {
     {39, TRead::Word, [](TUpsInfoRec& r, uint32_t v) { r.BattCapacity = int32_t(v); }},
 };
 
-TUpsInfoRec* RecordOf(uint16_t address) {
-    return address < UpsTableSize ? &UpsTable[address] : nullptr;
-}
-
-uint32_t HexAt(std::span<const uint8_t> frame, std::size_t pos) {
-    return uint32_t(HexTextToInt(FrameText(frame, pos, 2), 2));
-}
-
 } // namespace
 
 struct TYdtV31Protocol::TCommand {
@@ -167,12 +156,9 @@ bool TYdtV31Protocol::BuildQuery() {
     // A lost device costs one request per pass through the list.
     const TUpsInfoRec* rec = RecordOf(Addr);
     PollStepCount = rec && rec->CommState != 2 ? 5 : 1;
-    ++PollStep; // shared with the other protocols, so it may wrap
-    if (PollStep > PollStepCount || PollStep == 0) {
-        PollStep = 1;
-        NextPollDevice();
-        Addr = EquipList.PollAddress;
-    }
+    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, Addr);
+    PollStep = next.Step;
+    Addr = next.Address;
     Cmd = PollStep;
     BuildFrame();
     return FrameLen > 0;
@@ -183,9 +169,7 @@ void TYdtV31Protocol::BuildFrame() {
     const TCommand* command = CommandOf(Cmd);
     if (!command)
         return;
-    const std::string head = "~" + VerText.substr(0, 2) + WordToHex4(Addr).substr(2) +
-                             WordToHex4(UpsDeviceType).substr(2) + command->Cid2 + LengthField(0);
-    const std::string frame = head + FrameChecksum(head, int(head.size()) - 1) + "\r";
+    const std::string frame = YdtRequest(VerText, Addr, command->Cid2);
     std::copy(frame.begin(), frame.end(), TxBuf.begin());
     TxBuf[frame.size()] = 0; // not part of the frame
     FrameLen = int32_t(frame.size());
@@ -194,10 +178,11 @@ void TYdtV31Protocol::BuildFrame() {
 bool TYdtV31Protocol::ParseReply(const uint8_t* bytes, int length) {
     RxBuf = std::span<const uint8_t>(bytes, length > 0 ? std::size_t(length) : 0);
     const int reason = RejectReason();
-    if (reason != ReplyGood) {
+    if (reason != YdtReplyGood) {
         ++CommDebug.ErrCnt[std::size_t(reason)];
         return false;
     }
+    Rec = RecordOf(Addr);
     // Cmd is 0 once a reply to the request was decoded: later copies of the
     // reply to a repeated request are good but change nothing.
     if (const TCommand* command = CommandOf(Cmd))
@@ -206,27 +191,11 @@ bool TYdtV31Protocol::ParseReply(const uint8_t* bytes, int length) {
     return true;
 }
 
-int TYdtV31Protocol::RejectReason() {
-    if (FrameText(RxBuf, 0, 1) != "~")
-        return ErrStartByte;
-    if (HexAt(RxBuf, 1) != uint32_t(HexTextToInt(VerText, 2)))
-        return ErrVersion;
-    if (HexAt(RxBuf, 3) != Addr || !RecordOf(Addr))
-        return ErrAddress;
-    if (HexAt(RxBuf, 5) != UpsDeviceType || HexAt(RxBuf, 7) != 0)
-        return ErrDevType;
-    Rec = RecordOf(Addr);
-    const int length = int(RxBuf.size());
-    const int lenid = length - FrameOverhead;
-    if (lenid < 0 || FrameText(RxBuf, 9, 4) != LengthField(lenid))
-        return ErrLength;
+int TYdtV31Protocol::RejectReason() const {
     // A reply that ends before the positions its command reads is no answer
     // to that command.
-    if (const TCommand* command = CommandOf(Cmd); command && lenid < InfoNeeded(command->Fields))
-        return ErrLength;
-    if (FrameText(RxBuf, std::size_t(length - 5), 4) != FrameChecksum(RxBuf, length - 6))
-        return ErrChecksum;
-    return ReplyGood;
+    const TCommand* command = CommandOf(Cmd);
+    return YdtRejectReason(RxBuf, VerText, Addr, command ? InfoNeeded(command->Fields) : 0);
 }
 
 void TYdtV31Protocol::DecodeAnalog() {

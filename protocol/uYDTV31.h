@@ -11,6 +11,7 @@
 
 #include "protocol/CodecHooks.h"
 #include "protocol/EngineState.h"
+#include "protocol/YdtFrame.h"
 #include "record/UpsInfoRec.h"
 
 #include <cstddef>
@@ -18,7 +19,7 @@
 #include <span>
 #include <string>
 
-constexpr int YdtV31RequestLength = 18; // every request; a reply is 18 + LENID
+constexpr int YdtV31RequestLength = YdtRequestLength; // every request; a reply is 18 + LENID
 
 class TYdtV31Protocol {
 public:
@@ -56,8 +57,8 @@ private:
 
     // The command for Cmd 1..5, nullptr for any other value.
     [[nodiscard]] static const TCommand* CommandOf(uint8_t cmd);
-    // The ErrCnt reason of a rejected chunk in RxBuf, or ReplyGood.
-    [[nodiscard]] int RejectReason();
+    // The ErrCnt reason of a rejected chunk in RxBuf, or YdtReplyGood.
+    [[nodiscard]] int RejectReason() const;
     void DecodeAnalog();
     void DecodeStatus();
     void DecodeAlarms();

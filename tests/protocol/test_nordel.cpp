@@ -245,6 +245,38 @@ TEST_F(Nordel, SearchProbeIsAStatusRequestAndLeavesTheStepCounter) {
     EXPECT_TRUE(Parse(Reply(StatusInfo(OnlineCodes), {.Address = 0x1F})));
 }
 
+// A search range typed up to 255 probes addresses that have no record. The
+// probe goes out, the answer is refused before anything is decoded, and the
+// poll carries on from the probed address to the list without touching a
+// record that does not exist (the address sanitizer run catches that).
+TEST_F(Nordel, AddressesWithoutARecordAreProbedButNeverDecoded) {
+    ASSERT_TRUE(AppendEquip({0, 5, "five"}));
+    const std::string status = StatusInfo(OnlineCodes);
+    for (const uint8_t address : {253, 254, 255, 0}) {
+        SCOPED_TRACE(int(address));
+        CommDebug = TCommDebug{};
+        PollStep = 0;
+        UpsTable[252].OkCount = 4;
+        const TMeasureBlock lastRecord = EncodeMeasureBlock(UpsTable[252]);
+        SearchMode = 255;
+        SearchAddress = address;
+        ASSERT_TRUE(codec.BuildQuery());
+        EXPECT_EQ(Sent().substr(3, 2), Hex2(address));
+        EXPECT_FALSE(Parse(Reply(status, {.Address = address})));
+        EXPECT_EQ(CommDebug.ErrCnt[ErrAddress], 1);
+        EXPECT_EQ(RejectedReplies(), 1);
+
+        SearchMode = 0;
+        ASSERT_TRUE(codec.BuildQuery()); // the step left by the search, at the probed address
+        EXPECT_EQ(codec.Addr, address);
+        EXPECT_EQ(codec.FrameLen, 18);
+        EXPECT_FALSE(Parse(Reply(status, {.Address = address})));
+        ASSERT_TRUE(codec.BuildQuery());
+        EXPECT_EQ(codec.Addr, 5);
+        EXPECT_EQ(EncodeMeasureBlock(UpsTable[252]), lastRecord);
+    }
+}
+
 TEST_F(Nordel, ManualSendModeBuildsNothing) {
     ManualSendMode = 255;
     PollStep = 2;
