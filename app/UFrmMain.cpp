@@ -91,7 +91,7 @@ QString Num(long long value) {
 }
 
 // Record of a bus address; anything outside the table reads address 0.
-const TUpsInfoRec& RecordOf(uint8_t address) {
+const TUpsInfoRec& ShownRecord(uint8_t address) {
     return UpsTable[address < UpsTableSize ? address : 0];
 }
 
@@ -397,8 +397,8 @@ void TFrmMain::UpdateDebugLabel() {
     // The address the active protocol object serves; none for an unknown protocol.
     const uint8_t cur = UserPara.PortInfo.Protocol > 3 ? 0 : EquipList.PollAddress;
     const uint8_t sel = GetSelDevAddr();
-    const TUpsInfoRec& curRec = RecordOf(cur);
-    const TUpsInfoRec& selRec = RecordOf(sel);
+    const TUpsInfoRec& curRec = ShownRecord(cur);
+    const TUpsInfoRec& selRec = ShownRecord(sel);
     lblDevID->setText("Cur[" + Num(cur) + "]:" + Num(curRec.SendCount) + "  Dev[" + Num(sel) +
                       "]:" + Num(selRec.SuccessRate) + "%;" + "R:" + Num(selRec.FailCount) + "; " +
                       Num(selRec.RecvCount) + ":" + Num(selRec.OkCount) + "/" +
@@ -461,7 +461,7 @@ void TFrmMain::ViewRefresh() {
         if (EquipList.At(pos).Address == sel)
             selPos = pos;
     }
-    const TUpsInfoRec& rec = RecordOf(sel);
+    const TUpsInfoRec& rec = ShownRecord(sel);
     const uint8_t protocol = UserPara.PortInfo.Protocol;
     GraphPage->ShowDevice(
         sel, selPos > 0 ? QString::fromStdString(ShownEquipName(EquipList.At(selPos).Name)) : "");
@@ -483,7 +483,7 @@ void TFrmMain::FillDebugEdits(int listPos) {
     const int selNode = FDeviceTree->SelectedNodeIndex();
     FDebugEdits[0]->setText("Items:" + Num(listPos) + " Name:" + QString::fromStdString(item.Name) +
                             " Addr:" + Num(item.Address) + " Node:" + Num(item.TreeIndex));
-    FDebugEdits[1]->setText("Select:" + Num(sel) + " Addr:" + Num(RecordOf(sel).Address) +
+    FDebugEdits[1]->setText("Select:" + Num(sel) + " Addr:" + Num(ShownRecord(sel).Address) +
                             (selNode >= 0 ? " SelNode:" + Num(selNode) : " SelNode: -1"));
     FDebugEdits[2]->setText("FidxSelNode=" + Num(FDeviceTree->GetIdxSelNode()) +
                             "FSelDevAddr=" + Num(sel));

@@ -16,12 +16,6 @@
 
 namespace {
 
-// The record of a bus address; none for an address beyond the table, which a
-// damaged device list or a faulty codec could otherwise make us index with.
-TUpsInfoRec* RecordOf(uint8_t address) {
-    return address < UpsTable.size() ? &UpsTable[address] : nullptr;
-}
-
 // Counters shown in the debug grid run for the life of the program; let them
 // wrap instead of overflowing.
 void Increment(int32_t& counter) {

@@ -3,7 +3,6 @@
 #include "record/EquipList.h"
 #include "protocol/ModelUnlock.h"
 #include "protocol/PollPosition.h"
-#include "protocol/RecordOf.h"
 #include "base/funcUnit.h"
 #include "status/StatusRules.h"
 

@@ -2,7 +2,6 @@
 
 #include "base/funcUnit.h"
 #include "protocol/PollPosition.h"
-#include "protocol/RecordOf.h"
 #include "protocol/YdtFrame.h"
 #include "status/StatusRules.h"
 

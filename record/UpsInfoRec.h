@@ -91,6 +91,13 @@ using TUpsTable = std::array<TUpsInfoRec, UpsTableSize>;
 // The process-wide table, indexed directly by bus address.
 extern TUpsTable UpsTable;
 
+// The record of a bus address; nullptr for an address without one (253 and
+// above: a search range is typed up to 255, and a damaged device list or a
+// faulty reply must never index past the table).
+[[nodiscard]] inline TUpsInfoRec* RecordOf(uint16_t address) {
+    return address < UpsTableSize ? &UpsTable[address] : nullptr;
+}
+
 // Byte-exact images of the two blocks that the logs copy.
 constexpr std::size_t MeasureBlockSize = 112;
 constexpr std::size_t StatusBlockSize = 26;
