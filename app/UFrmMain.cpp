@@ -4,6 +4,7 @@
 #include "record/EquipList.h"
 #include "base/LangText.h"
 #include "base/ProgramFolder.h"
+#include "app/QtTexts.h"
 #include "app/RealTimeView.h"
 #include "comm/SharedFlags.h"
 #include "app/TrendGraphs.h"
@@ -346,6 +347,7 @@ void TFrmMain::ApplyLanguage() {
             SetRowText(target, row.Kind, QString::fromUtf8(PickText(row.Text, language)));
     }
     FillLangText(language);
+    ApplyQtTexts(language);
     QStringList childCaptions;
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -64,6 +65,13 @@ void WriteFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
+}
+
+// The Yes button of a confirmation box, which Qt labels itself.
+QString YesButtonText() {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    return box.button(QMessageBox::Yes)->text();
 }
 
 void WriteDevice(const QString& folder, uint8_t address, const std::string& name) {
@@ -380,6 +388,7 @@ private slots:
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("曲线图"));
         QCOMPARE(w.GetSelDevAddr(), uint8_t(5));
         QCOMPARE(LangText.PortError, std::string("开启串口时出错,请检查串口设置!"));
+        QCOMPARE(YesButtonText(), QString("是(&Y)")); // Qt's own texts follow too
         // The port texts follow at the next status step.
         Tick(11);
         QCOMPARE(Panel(1), QString("串口已关闭"));
@@ -391,6 +400,7 @@ private slots:
         QCOMPARE(Child<QPushButton>("btnAppend")->toolTip(),
                  QString("Append inverter of need to be Monitored "));
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("Graph"));
+        QCOMPARE(YesButtonText(), QString("&Yes"));
     }
 
     void storedLanguageAtStart_data() {
