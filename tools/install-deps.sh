@@ -11,6 +11,8 @@ packages=(
     libmodbus-dev
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth x11-utils imagemagick xdotool
+    # the Debian package: its build (CPack's dependency list, stripping) and its checks
+    dpkg-dev file binutils desktop-file-utils appstream groff-base
 )
 
 missing=()
