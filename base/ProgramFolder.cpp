@@ -81,7 +81,8 @@ std::string ExecutableFolder() {
 const std::string& ProgramFolder() {
     std::optional<std::string>& folder = Folder();
     if (!folder)
-        folder = DataFolderFor(ExecutableFolder(), {std::getenv("XDG_DATA_HOME"), std::getenv("HOME")});
+        folder =
+            DataFolderFor(ExecutableFolder(), {std::getenv("XDG_DATA_HOME"), std::getenv("HOME")});
     return *folder;
 }
 
@@ -89,5 +90,9 @@ void SetProgramFolder(const std::string& folder) {
     Folder() = folder.empty() ? folder : WithSlash(folder);
 }
 
-std::string RecordPath() { return ProgramFolder() + "Record/"; }
-std::string BackupPath() { return ProgramFolder() + "Backup/"; }
+std::string RecordPath() {
+    return ProgramFolder() + "Record/";
+}
+std::string BackupPath() {
+    return ProgramFolder() + "Backup/";
+}
