@@ -194,6 +194,9 @@ TEST_F(PackageTest, DesktopEntryIsValidAndNamesTheInstalledIconAndProgram) {
     EXPECT_EQ(keys["Name[zh_CN]"], "Pelmora监控");
     EXPECT_EQ(keys["Exec"], "pelmora-desk");
     EXPECT_EQ(keys["Icon"], AppId);
+    // Qt names the window class after the application, so the desktop finds
+    // the entry of a running window by it.
+    EXPECT_EQ(keys["StartupWMClass"], "Pelmora Desk");
     for (const char* key :
          {"Comment", "Comment[zh_CN]", "Categories", "Keywords", "Keywords[zh_CN]"})
         EXPECT_FALSE(keys[key].empty()) << key;
@@ -280,10 +283,14 @@ protected:
         if (geteuid() == 0) {
             ASSERT_EQ(RunCommand("chown -R nobody: " + Folder.Path()).Status, 0);
         }
-        fs::permissions(Installed + "/usr/bin", fs::perms::owner_read | fs::perms::owner_exec |
-                                                    fs::perms::group_read | fs::perms::group_exec |
-                                                    fs::perms::others_read |
-                                                    fs::perms::others_exec);
+        fs::permissions(Installed + "/usr/bin", fs::perms::owner_write | fs::perms::group_write,
+                        fs::perm_options::remove);
+    }
+    // Writable again, so that the folder can be removed by any user.
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(Installed + "/usr/bin", fs::perms::owner_write, fs::perm_options::add,
+                        ignored);
     }
 
     // The program, started as nobody when the test runs as root.
