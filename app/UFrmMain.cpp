@@ -4,6 +4,7 @@
 #include "record/EquipList.h"
 #include "base/LangText.h"
 #include "base/ProgramFolder.h"
+#include "app/QtTexts.h"
 #include "app/RealTimeView.h"
 #include "comm/SharedFlags.h"
 #include "app/TrendGraphs.h"
@@ -15,7 +16,6 @@
 #include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
-#include "ui/ToolkitLanguage.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -348,8 +348,7 @@ void TFrmMain::ApplyLanguage() {
             SetRowText(target, row.Kind, QString::fromUtf8(PickText(row.Text, language)));
     }
     FillLangText(language);
-    if (!ApplyToolkitLanguage(language))
-        qWarning("Pelmora Desk: no Chinese texts for the dialog buttons (qt6-translations-l10n)");
+    ApplyQtTexts(language);
     QStringList childCaptions;
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));

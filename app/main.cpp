@@ -1,3 +1,4 @@
+#include "app/AppIcon.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
@@ -25,6 +26,7 @@ std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+    SetDesktopIdentity();
 
     TSingleInstance instance(TSingleInstance::NameFor(QString::fromUtf8(ApplicationTitle),
                                                       TSingleInstance::CurrentDisplay()));

@@ -1,29 +1,98 @@
 #include "base/ProgramFolder.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-std::string ExecutableFolder() {
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return "./";
-    std::string path(buf, std::size_t(n));
-    return path.substr(0, path.rfind('/') + 1);
+constexpr const char* DataFolderName = "pelmora-desk/";
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
 }
 
-std::string& Folder() {
-    static std::string folder = ExecutableFolder();
+// Installed programs live here; their data never does.
+bool IsSystemProgramFolder(const std::string& folder) {
+    return folder.starts_with("/usr/") || folder == "/bin/" || folder == "/sbin/";
+}
+
+bool IsWritableFolder(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool CanKeepRecordIn(const std::string& folder) {
+    const std::string record = folder + "Record";
+    if (mkdir(record.c_str(), 0777) == 0)
+        return true;
+    return errno == EEXIST && IsWritableFolder(record);
+}
+
+// Relative values are ignored, as the XDG base directory rules ask.
+bool IsAbsolute(const char* path) {
+    return path != nullptr && path[0] == '/';
+}
+
+std::string HomeFolder(const TDataHome& home) {
+    if (IsAbsolute(home.Home))
+        return home.Home;
+    const passwd* user = getpwuid(getuid());
+    return user != nullptr && IsAbsolute(user->pw_dir) ? user->pw_dir : "/";
+}
+
+std::string UserDataFolder(const TDataHome& home) {
+    const std::string dataHome = IsAbsolute(home.XdgDataHome)
+                                     ? std::string(home.XdgDataHome)
+                                     : WithSlash(HomeFolder(home)) + ".local/share";
+    return WithSlash(dataHome) + DataFolderName;
+}
+
+// Decided at the first use, so that a test or tool that sets the folder
+// first leaves no Record/ beside its own executable.
+std::optional<std::string>& Folder() {
+    static std::optional<std::string> folder;
     return folder;
 }
 } // namespace
 
-const std::string& ProgramFolder() { return Folder(); }
-
-void SetProgramFolder(const std::string& folder) {
-    Folder() = folder.empty() || folder.back() == '/' ? folder : folder + '/';
+std::string DataFolderFor(const std::string& exeFolder, const TDataHome& home) {
+    const std::string folder = WithSlash(exeFolder);
+    if (!IsSystemProgramFolder(folder) && CanKeepRecordIn(folder))
+        return folder;
+    return UserDataFolder(home);
 }
 
-std::string RecordPath() { return ProgramFolder() + "Record/"; }
-std::string BackupPath() { return ProgramFolder() + "Backup/"; }
+std::string ExecutableFolder() {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "./";
+    const std::string path(buf, std::size_t(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+const std::string& ProgramFolder() {
+    std::optional<std::string>& folder = Folder();
+    if (!folder)
+        folder =
+            DataFolderFor(ExecutableFolder(), {std::getenv("XDG_DATA_HOME"), std::getenv("HOME")});
+    return *folder;
+}
+
+void SetProgramFolder(const std::string& folder) {
+    Folder() = folder.empty() ? folder : WithSlash(folder);
+}
+
+std::string RecordPath() {
+    return ProgramFolder() + "Record/";
+}
+std::string BackupPath() {
+    return ProgramFolder() + "Backup/";
+}

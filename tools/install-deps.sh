@@ -5,12 +5,14 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     libmodbus-dev
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth x11-utils imagemagick xdotool
+    # the Debian package: its build (CPack's dependency list, stripping) and its checks
+    dpkg-dev file binutils desktop-file-utils appstream groff-base
 )
 
 missing=()
