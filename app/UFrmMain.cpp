@@ -1,6 +1,7 @@
 #include "app/UFrmMain.h"
 
 #include "app/DeviceTree.h"
+#include "app/DeviceCommands.h"
 #include "record/EquipList.h"
 #include "base/LangText.h"
 #include "base/ProgramFolder.h"
@@ -153,6 +154,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(BuildRightArea(), 1);
     setCentralWidget(central);
     BuildStatusBar();
+    FDeviceCommands = new TDeviceCommands(this, *FDeviceTree);
     setFixedSize(ClientSize);
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
