@@ -19,8 +19,7 @@ TDeviceCommands::TDeviceCommands(QMainWindow* window, TDeviceTree& tree)
     };
     connect(button("btnSearch"), &QPushButton::clicked, this, &TDeviceCommands::btnSearchClick);
     connect(button("btnAppend"), &QPushButton::clicked, this, &TDeviceCommands::btnAppendClick);
-    connect(button("btnProperty"), &QPushButton::clicked, this,
-            &TDeviceCommands::btnPropertyClick);
+    connect(button("btnProperty"), &QPushButton::clicked, this, &TDeviceCommands::btnPropertyClick);
     connect(action("mni501"), &QAction::triggered, this, &TDeviceCommands::mni501Click);
     connect(action("ToolButton6"), &QAction::triggered, this, &TDeviceCommands::mni501Click);
 }

@@ -18,6 +18,7 @@ int32_t ReplyPercent() {
 
 int32_t EngineValue(const TPollEngine& engine, uint16_t number) {
     const TPortInfo& port = UserPara.PortInfo;
+    // clang-format off
     switch (number) {
     case 21: return engine.IsCommOpen() ? 1 : 0;
     case 22: return int32_t(engine.Port().BaudRate());
@@ -44,6 +45,7 @@ int32_t EngineValue(const TPollEngine& engine, uint16_t number) {
     case 105: return ReplyPercent();
     default: return 0;
     }
+    // clang-format on
 }
 
 } // namespace

@@ -20,18 +20,18 @@ struct TSearchRow {
 
 // What pick-one ">" did.
 enum class TPickResult {
-    Added,          // the address is now the last chosen row
-    NothingChosen,  // no found address is selected
-    AlreadyListed,  // "This address is already exists !"
-    AlreadyChosen,  // "You had appended this address to the list,not to append again"
+    Added,         // the address is now the last chosen row
+    NothingChosen, // no found address is selected
+    AlreadyListed, // "This address is already exists !"
+    AlreadyChosen, // "You had appended this address to the list,not to append again"
 };
 
 // What Append did.
 enum class TAppendResult {
-    Appended,    // every chosen row is in the device list now
-    NoRows,      // "There are no equipment that can be appended"
-    EmptyName,   // "Please set Equipment name for every Equipment ..."; nothing appended
-    ListFull,    // only the rows that fit were appended; the others stay chosen
+    Appended,  // every chosen row is in the device list now
+    NoRows,    // "There are no equipment that can be appended"
+    EmptyName, // "Please set Equipment name for every Equipment ..."; nothing appended
+    ListFull,  // only the rows that fit were appended; the others stay chosen
 };
 
 class TEquipSearch {

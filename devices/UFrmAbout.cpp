@@ -3,6 +3,7 @@
 #include "base/LangText.h"
 #include "base/VersionInfo.h"
 #include "config/UUserParaIni.h"
+#include "devices/TellUser.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -14,7 +15,6 @@
 namespace {
 const TTextPair CaptionText = {"关于", "About"};
 const TTextPair ProductText = {"PC监控软件", "PC Monitor Software"};
-const TTextPair OkText = {"确定", "OK"};
 
 QString Lang(const TTextPair& text) {
     return QString::fromUtf8(PickText(text, UserPara.Language));
@@ -64,7 +64,7 @@ QString TFrmAbout::ProductLine() {
 void TFrmAbout::showEvent(QShowEvent* event) {
     setWindowTitle(Lang(CaptionText));
     lblProduct->setText(ProductLine());
-    btnOK->setText(Lang(OkText));
+    btnOK->setText(Lang(OkButtonText));
     QDialog::showEvent(event);
     setFocus();
 }

@@ -18,6 +18,8 @@ TFrmNewEquip::TFrmNewEquip(std::function<void(const TEquipItem&)> addEquip, QWid
     setObjectName("FrmNewEquip");
     cbAddress->setObjectName("cbAddress");
     cbAddress->setEditable(false);
+    // A list of up to 252 addresses scrolls instead of filling the screen.
+    cbAddress->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     cbAddress->setMaxVisibleItems(16);
     connect(FForm.btnOK, &QPushButton::clicked, this, &TFrmNewEquip::btnOKClick);
 }

@@ -8,7 +8,6 @@
 
 namespace {
 const TTextPair CaptionText = {"设备属性", "Equipment Property"};
-const TTextPair OkText = {"确定", "OK"};
 const TTextPair NameEmptyText = {"设备名不能为空", "Equipment name is empty !"};
 } // namespace
 
@@ -28,7 +27,7 @@ TFrmProperty::TFrmProperty(int treeIndex, int listPos, TRename rename, QWidget* 
 
 void TFrmProperty::showEvent(QShowEvent* event) {
     setWindowTitle(EquipLang(CaptionText));
-    FForm.ApplyLanguage(OkText);
+    FForm.ApplyLanguage(OkButtonText);
     QDialog::showEvent(event);
 }
 

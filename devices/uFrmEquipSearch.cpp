@@ -101,8 +101,10 @@ TFrmEquipSearch::TFrmEquipSearch(std::function<void()> rebuildTree, QWidget* par
     auto* search = new QGridLayout(gbSearch);
     search->addWidget(gbRange, 0, 0);
     search->addWidget(btnSearch, 0, 1);
+    // One place for both: the bar while searching, the completion text else.
     search->addWidget(ProgressBar1, 1, 0, 1, 2);
-    search->addWidget(lblFinish, 2, 0, 1, 2);
+    search->addWidget(lblFinish, 1, 0, 1, 2);
+    search->setRowMinimumHeight(1, ProgressBar1->sizeHint().height());
 
     gbSearched = new QGroupBox(this);
     lbSearched = new QListWidget(gbSearched);
@@ -255,11 +257,12 @@ void TFrmEquipSearch::ShowRows() {
     sgAppend->setRowCount(int(rows.size()) + 1);
     for (int r = 0; r <= int(rows.size()); ++r) {
         const bool filled = r < int(rows.size());
-        auto* address = new QTableWidgetItem(filled ? Num(rows[std::size_t(r)].Address) : QString());
+        auto* address =
+            new QTableWidgetItem(filled ? Num(rows[std::size_t(r)].Address) : QString());
         // Addresses come from the search alone; only names are typed.
         address->setFlags(address->flags() & ~Qt::ItemIsEditable);
-        auto* name = new QTableWidgetItem(
-            filled ? QString::fromStdString(rows[std::size_t(r)].Name) : QString());
+        auto* name = new QTableWidgetItem(filled ? QString::fromStdString(rows[std::size_t(r)].Name)
+                                                 : QString());
         if (!filled)
             name->setFlags(name->flags() & ~Qt::ItemIsEditable);
         sgAppend->setItem(r, 0, address);

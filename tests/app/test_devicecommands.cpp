@@ -91,7 +91,9 @@ private slots:
                 name->setText("Hall B");
                 QTest::mouseClick(Child<QPushButton>(&d, "btnOK"), Qt::LeftButton);
             },
-            [&] { QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnProperty"), Qt::LeftButton); });
+            [&] {
+                QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnProperty"), Qt::LeftButton);
+            });
         QVERIFY(opened);
         QCOMPARE(shown, QString("UPS9@9"));
         QCOMPARE(EquipList.At(2).Name, std::string("Hall B"));
@@ -102,9 +104,11 @@ private slots:
         // Without a selected node the button does nothing.
         tree->clearSelection();
         tree->setCurrentItem(nullptr);
-        QVERIFY(!OnModal<TFrmProperty>([](TFrmProperty&) {}, [&] {
-            QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnProperty"), Qt::LeftButton);
-        }));
+        QVERIFY(!OnModal<TFrmProperty>(
+            [](TFrmProperty&) {},
+            [&] {
+                QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnProperty"), Qt::LeftButton);
+            }));
     }
 
     void appendAddsToTheTreeAndTheFile() {
@@ -114,7 +118,9 @@ private slots:
                 Child<QComboBox>(&d, "cbAddress")->setCurrentText("5");
                 QTest::mouseClick(Child<QPushButton>(&d, "btnOK"), Qt::LeftButton);
             },
-            [&] { QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnAppend"), Qt::LeftButton); });
+            [&] {
+                QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnAppend"), Qt::LeftButton);
+            });
         QVERIFY(opened);
         QCOMPARE(EquipList.Count, uint8_t(3));
         QCOMPARE(EquipList.At(3).Address, uint8_t(5));
@@ -125,7 +131,9 @@ private slots:
     void searchOpensItsWindow() {
         QVERIFY(OnModal<TFrmEquipSearch>(
             [&](TFrmEquipSearch& d) { QCOMPARE(d.Search().Found().size(), std::size_t(0)); },
-            [&] { QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnSearch"), Qt::LeftButton); }));
+            [&] {
+                QTest::mouseClick(Child<QPushButton>(FWin.get(), "btnSearch"), Qt::LeftButton);
+            }));
     }
 
     // The menu entry and the tool button both open the About box, which

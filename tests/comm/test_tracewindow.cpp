@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(grid->item(0, 0)->text(), QString());
         QCOMPARE(grid->item(1, 0)->text(), QString("20"));
         QCOMPARE(grid->item(100, 0)->text(), QString("119"));
-        QVERIFY(grid->item(2, 1)->text() != "0");          // 21: the port is open
+        QVERIFY(grid->item(2, 1)->text() != "0");            // 21: the port is open
         QCOMPARE(grid->item(3, 1)->text(), QString("9600")); // 22
         QCOMPARE(grid->item(81, 1)->text(), QString("1"));   // 100: TxFrames
         QCOMPARE(grid->item(38, 1)->text(), QString("2"));   // 57: wait over, sent

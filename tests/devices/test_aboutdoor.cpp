@@ -36,16 +36,22 @@ TEST_P(AboutDoorKeys, OpenOnlyOnTheCodeAtTheStartOfTheBuffer) {
         EXPECT_NE(actions[i], A::OpenTrace) << row.Case << " key " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, AboutDoorKeys,
-    ::testing::Values(TKeyRow{"the code", "40517293", true},
-                      TKeyRow{"a digit first", "140517293", false},
-                      TKeyRow{"a letter empties the buffer", "1x40517293", true},
-                      TKeyRow{"a blank empties it too", "99 40517293", true},
-                      // An eleventh digit empties the buffer, itself included.
-                      TKeyRow{"after eleven digits", "01234567899" "40517293", true},
-                      TKeyRow{"the code cut by the 11th digit", "1234567890" "4" "0517293",
-                              false}));
+INSTANTIATE_TEST_SUITE_P(Rows, AboutDoorKeys,
+                         ::testing::Values(TKeyRow{"the code", "40517293", true},
+                                           TKeyRow{"a digit first", "140517293", false},
+                                           TKeyRow{"a letter empties the buffer", "1x40517293",
+                                                   true},
+                                           TKeyRow{"a blank empties it too", "99 40517293", true},
+                                           // An eleventh digit empties the buffer, itself included.
+                                           TKeyRow{"after eleven digits",
+                                                   "01234567899"
+                                                   "40517293",
+                                                   true},
+                                           TKeyRow{"the code cut by the 11th digit",
+                                                   "1234567890"
+                                                   "4"
+                                                   "0517293",
+                                                   false}));
 
 TEST(AboutDoor, EscClosesAndOtherKeysHideTheTrace) {
     TAboutDoor door;

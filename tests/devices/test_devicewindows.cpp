@@ -103,11 +103,14 @@ private slots:
         QTest::addColumn<QString>("completed");
         QTest::addColumn<QString>("addrHeader");
         QTest::addColumn<QString>("stopFirst");
-        QTest::newRow("English") << 0 << "Search Equipment" << "Search" << "Stop"
-                                 << "Search Completed !" << "Addr"
+        QTest::newRow("English") << 0 << "Search Equipment"
+                                 << "Search"
+                                 << "Stop"
+                                 << "Search Completed !"
+                                 << "Addr"
                                  << "Please stop search before close this forms !";
-        QTest::newRow("Chinese") << 1 << U("设备搜索") << U("搜索") << U("停止")
-                                 << U("搜索完毕!") << U("地址") << U("请先停止搜索再关闭窗口!");
+        QTest::newRow("Chinese") << 1 << U("设备搜索") << U("搜索") << U("停止") << U("搜索完毕!")
+                                 << U("地址") << U("请先停止搜索再关闭窗口!");
     }
 
     // From 5 to 5 probes one address; the button, progress bar and completion
@@ -253,7 +256,8 @@ private slots:
         const std::string file = ReadBytes(TreeFilePath());
         QCOMPARE(file.size(), std::size_t(3 * EquipRecordSize));
         // 一号机房 in GBK, then the CR fill.
-        QCOMPARE(file.substr(EquipRecordSize + 1, 10), std::string("\x03\xD2\xBB\xBA\xC5\xBB\xFA\xB7\xBF\x0D"));
+        QCOMPARE(file.substr(EquipRecordSize + 1, 10),
+                 std::string("\x03\xD2\xBB\xBA\xC5\xBB\xFA\xB7\xBF\x0D"));
         QCOMPARE(file.substr(2 * EquipRecordSize + 1, 9), std::string("\x09UPS nine"));
 
         QTest::mouseClick(Child<QPushButton>(&w, "btnSelAll"), Qt::LeftButton);
@@ -266,10 +270,10 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QStringList>("messages"); // no name, no address, too long
-        QTest::newRow("English")
-            << 0 << "Append Equipment"
-            << QStringList{"Equipment Name is empty !", "Equipment Address is empty !",
-                           "Equipment name is too long !"};
+        QTest::newRow("English") << 0 << "Append Equipment"
+                                 << QStringList{"Equipment Name is empty !",
+                                                "Equipment Address is empty !",
+                                                "Equipment name is too long !"};
         QTest::newRow("Chinese") << 1 << U("添加要监控的设备")
                                  << QStringList{U("设备名不能为空"), U("设备地址不能为空"),
                                                 U("设备名过长")};
@@ -375,7 +379,8 @@ private slots:
         box.show();
         QCOMPARE(Child<QLabel>(&box, "lblProduct")->text(), product);
         QCOMPARE(box.windowTitle(), language == 1 ? U("关于") : QString("About"));
-        QTest::keyClicks(&box, "1" "40517293");
+        QTest::keyClicks(&box, "1"
+                               "40517293");
         QCOMPARE(shown, 0);
         QTest::keyClicks(&box, "x");
         QCOMPARE(hidden, 1);

@@ -61,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TCheckRow{"neither name nor address", "", 0, C::NameEmpty, C::NameEmpty},
         TCheckRow{"name, no address", "UPS", 0, C::AddressEmpty, C::Ok},
-        TCheckRow{"too long, no address", std::string(41, 'x'), 0, C::AddressEmpty,
-                  C::NameTooLong},
+        TCheckRow{"too long, no address", std::string(41, 'x'), 0, C::AddressEmpty, C::NameTooLong},
         TCheckRow{"40 bytes", std::string(40, 'x'), 2, C::Ok, C::Ok},
         TCheckRow{"41 bytes", std::string(41, 'x'), 2, C::NameTooLong, C::NameTooLong},
         TCheckRow{"20 Chinese characters", Times(Ji, 20), 2, C::Ok, C::Ok},

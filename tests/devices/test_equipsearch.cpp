@@ -95,10 +95,8 @@ TEST_P(SearchRange, ProbesEachAddressOnceAscendingThenCompletes) {
 INSTANTIATE_TEST_SUITE_P(Rows, SearchRange,
                          ::testing::Values(TRangeRow{1, 16, Range(1, 16)}, TRangeRow{5, 5, {5}},
                                            TRangeRow{250, 252, {250, 251, 252}},
-                                           TRangeRow{252, 252, {252}},
-                                           TRangeRow{0, 2, {1, 2}},
-                                           TRangeRow{251, 255, {251, 252}},
-                                           TRangeRow{9, 3, {9}}));
+                                           TRangeRow{252, 252, {252}}, TRangeRow{0, 2, {1, 2}},
+                                           TRangeRow{251, 255, {251, 252}}, TRangeRow{9, 3, {9}}));
 
 TEST_F(EquipSearchTest, StopKeepsTheFoundListAndIsNoCompletion) {
     Search.Toggle();

@@ -3,9 +3,9 @@
 // address of the range once, in ascending order, and nothing outside it.
 
 #include "comm/PollEngine.h"
+#include "comm/SPComm.h"
 #include "comm/SearchHooks.h"
 #include "comm/SharedFlags.h"
-#include "comm/SPComm.h"
 #include "config/UUserParaIni.h"
 #include "devices/EquipSearch.h"
 #include "logging/UDataLogClass.h"
@@ -29,7 +29,9 @@ namespace {
 struct TSentFrames : TTraceSink {
     std::vector<std::vector<uint8_t>> Frames;
     void EchoReceived(const uint8_t*, int) override {}
-    void EchoSent(const uint8_t* bytes, int length) override { Frames.emplace_back(bytes, bytes + length); }
+    void EchoSent(const uint8_t* bytes, int length) override {
+        Frames.emplace_back(bytes, bytes + length);
+    }
     void RefreshTrace() override {}
     void ShowRecCountdown(int32_t) override {}
 };

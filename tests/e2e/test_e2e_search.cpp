@@ -66,8 +66,8 @@ private slots:
         TTempFolder folder;
         const std::string link = folder.Path() + "ttyUPS";
         TChildProcess sim({.Program = PELMORA_SIM_PATH,
-                           .Args = {"--protocol", std::to_string(protocol), "--units",
-                                    "3,7,12,20", "--link", link},
+                           .Args = {"--protocol", std::to_string(protocol), "--units", "3,7,12,20",
+                                    "--link", link},
                            .StderrPath = folder.Path() + "sim.log"});
         for (int i = 0; i < 100 && !std::filesystem::is_symlink(link); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
