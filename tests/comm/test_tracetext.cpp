@@ -1,17 +1,12 @@
 // The trace window's texts and diagnostic values, without a window.
 
 #include "comm/DebugValue.h"
-#include "comm/PollEngine.h"
-#include "comm/SPComm.h"
 #include "comm/SharedFlags.h"
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
-#include "logging/UDataLogClass.h"
-#include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
-#include "tests/comm/PtyHarness.h"
+#include "tests/comm/EngineRig.h"
 #include "tests/support/CodecState.h"
-#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -71,16 +66,8 @@ TEST(TraceText, RateAndGridCells) {
     EXPECT_EQ(DebugCellText(0x12345, true), "12345");
 }
 
-class DebugValues : public ::testing::Test {
+class DebugValues : public ::testing::Test, protected TEngineRig {
 protected:
-    TTempFolder Folder;
-    TPtyPair Pty;
-    TQueueSink Sink;
-    TComm Comm{Sink};
-    TEventLog Events{Folder.Path() + "Record/", EventLogFileName, Folder.Path() + "Backup/"};
-    TDataLog DataLog{Folder.Path() + "Record/"};
-    TPollEngine Engine{Comm, Events, DataLog};
-
     void SetUp() override {
         ResetCodecState();
         DbgVal = {};
@@ -136,6 +123,9 @@ TEST_F(DebugValues, EachNumberReadsItsState) {
         EXPECT_EQ(DebugValue(Engine, uint16_t(number)), value) << number;
     EXPECT_NE(DebugValue(Engine, 21), 0);
 
+    // Long runs: the percentage is worked out without overflowing.
+    CommDebug.TxFrames = CommDebug.RxFrames = 2000000000;
+    EXPECT_EQ(DebugValue(Engine, 26), 100);
     CommDebug.TxFrames = 0;
     EXPECT_EQ(DebugValue(Engine, 26), 0);
     Engine.AwaitingReply = 0;

@@ -2,21 +2,16 @@
 // objects, tick by tick over a pseudo-terminal: every protocol probes each
 // address of the range once, in ascending order, and nothing outside it.
 
-#include "comm/PollEngine.h"
-#include "comm/SPComm.h"
 #include "comm/SearchHooks.h"
 #include "comm/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "devices/EquipSearch.h"
-#include "logging/UDataLogClass.h"
-#include "logging/uEventLogClass.h"
 #include "protocol/uKModbus.h"
 #include "protocol/uNordelProtocol.h"
 #include "protocol/uYDTV31.h"
 #include "record/UpsRecordOps.h"
-#include "tests/comm/PtyHarness.h"
+#include "tests/comm/EngineRig.h"
 #include "tests/support/CodecState.h"
-#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -49,15 +44,8 @@ struct TProbeRow {
     const char* Name;
 };
 
-class SearchProbes : public ::testing::TestWithParam<TProbeRow> {
+class SearchProbes : public ::testing::TestWithParam<TProbeRow>, protected TEngineRig {
 protected:
-    TTempFolder Folder;
-    TPtyPair Pty;
-    TQueueSink Sink;
-    TComm Comm{Sink};
-    TEventLog Events{Folder.Path() + "Record/", EventLogFileName, Folder.Path() + "Backup/"};
-    TDataLog DataLog{Folder.Path() + "Record/"};
-    TPollEngine Engine{Comm, Events, DataLog};
     TYdtV31Protocol Modular{TxBuffer, RxBuffer};
     TNordelProtocol ThreePhase{TxBuffer, RxBuffer};
     TMModbus Modbus{TxBuffer};
@@ -134,16 +122,11 @@ INSTANTIATE_TEST_SUITE_P(Protocols, SearchProbes,
 // The engine asks for no probe outside 1..252, even when the search window
 // hands it one.
 TEST(SearchProbeGuard, AnAddressOutsideTheBusEndsTheSearch) {
-    TTempFolder folder;
-    TPtyPair pty;
-    TQueueSink sink;
-    TComm comm{sink};
-    TEventLog events{folder.Path() + "Record/", EventLogFileName, folder.Path() + "Backup/"};
-    TDataLog dataLog{folder.Path() + "Record/"};
-    TPollEngine engine{comm, events, dataLog};
+    TEngineRig rig;
+    TPollEngine& engine = rig.Engine;
     ResetCodecState();
     UserPara = {};
-    UserPara.PortInfo.ComName = pty.SlavePath();
+    UserPara.PortInfo.ComName = rig.Pty.SlavePath();
     UserPara.PortInfo.BaudRate = 9600;
     UserPara.PortInfo.MaxReSend = 2;
     int built = 0;
