@@ -1,6 +1,7 @@
 #include "app/UFrmMain.h"
 
 #include "app/DeviceTree.h"
+#include "app/DeviceCommands.h"
 #include "record/EquipList.h"
 #include "base/LangText.h"
 #include "base/ProgramFolder.h"
@@ -154,6 +155,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(BuildRightArea(), 1);
     setCentralWidget(central);
     BuildStatusBar();
+    FDeviceCommands = new TDeviceCommands(this, *FDeviceTree);
     // The window's own area is below the menu bar.
     setFixedSize(ClientSize + QSize(0, menuBar()->sizeHint().height()));
     if (const QScreen* desktop = screen())

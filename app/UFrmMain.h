@@ -29,6 +29,7 @@ class QToolBar;
 class QTreeWidget;
 class TDataLog;
 class TDeviceTree;
+class TDeviceCommands;
 class TEventLog;
 class TTrendGraphs;
 class TLamp;
@@ -62,6 +63,8 @@ public:
     [[nodiscard]] TEventLog& EventLog() { return *FEventLog; }
     [[nodiscard]] TDataLog& DataLog() { return *FDataLog; }
     [[nodiscard]] TDeviceTree& DeviceTree() { return *FDeviceTree; }
+    // Search, append, property and About; the entry gives it the trace window.
+    [[nodiscard]] TDeviceCommands& DeviceCommands() { return *FDeviceCommands; }
 
     // Bus address of the selected device; 0 when none.
     [[nodiscard]] uint8_t GetSelDevAddr() const;
@@ -135,6 +138,7 @@ private:
     QPushButton* btnCom = nullptr;
     QTreeWidget* TreeView1 = nullptr;
     TDeviceTree* FDeviceTree = nullptr;
+    TDeviceCommands* FDeviceCommands = nullptr;
     std::array<QLineEdit*, 3> FDebugEdits{}; // edtTreeData, edtArrEq, edtNode
     QStackedWidget* PageControl1 = nullptr;
     TRealTimeView* RealTimePage = nullptr;

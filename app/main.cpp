@@ -1,4 +1,5 @@
 #include "app/AppIcon.h"
+#include "app/DeviceCommands.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
@@ -17,8 +18,18 @@ namespace {
 std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
     auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog());
     frmMain.SetPortControl(frmCom.get());
-    QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain,
-                     [&frmMain] { frmMain.SetPortControl(nullptr); });
+    // The About box shows and hides the poll engine window as the trace window.
+    TFrmCom* trace = frmCom.get();
+    frmMain.DeviceCommands().SetTraceDoor({[trace] {
+                                               trace->showNormal();
+                                               trace->raise();
+                                               trace->activateWindow();
+                                           },
+                                           [trace] { trace->hide(); }});
+    QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain, [&frmMain] {
+        frmMain.SetPortControl(nullptr);
+        frmMain.DeviceCommands().SetTraceDoor({});
+    });
     return frmCom;
 }
 } // namespace

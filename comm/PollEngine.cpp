@@ -195,6 +195,9 @@ void TPollEngine::PollTick() {
             SearchAddress = SearchHooks.NextSearchAddress();
         else
             SearchMode = 0;
+        // Bus addresses run from 1 to 252: a probe never goes anywhere else.
+        if (SearchAddress == 0 || SearchAddress > MaxEquipAddress)
+            SearchMode = 0;
         if (!SearchMode) {
             EngineStep = StepSearchEnded;
             return;

@@ -75,6 +75,8 @@ public:
     // The user closes the port: no retrying until it is opened again.
     void CloseComm();
     [[nodiscard]] bool IsCommOpen() const;
+    // The serial port, for the trace window's diagnostic values.
+    [[nodiscard]] const TComm& Port() const { return FComm; }
 
     // Sends through the port, lights the transmit lamp, echoes to the trace
     // window and counts the frame.

@@ -1,8 +1,11 @@
 #include "comm/UFrmCom.h"
 
 #include "base/LangText.h"
+#include "comm/TraceView.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHideEvent>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QTimer>
@@ -23,6 +26,7 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent)
     : QWidget(parent, Qt::Window), FEngine(Comm1, eventLog, dataLog) {
     setWindowTitle(QStringLiteral("Trace"));
     resize(880, 527);
+    BuildTraceView();
     InstallProtocols();
     const bool opened = FEngine.Start();
     Timer1 = new QTimer(this);
@@ -37,6 +41,35 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent)
 TFrmCom::~TFrmCom() {
     Timer1->stop();
     FEngine.Finish();
+    FEngine.Trace = nullptr;
+}
+
+void TFrmCom::BuildTraceView() {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    FTraceView = new TTraceView(FEngine, this);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(FTraceView);
+    FEngine.Trace = FTraceView;
+}
+
+void TFrmCom::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FTraceView->FormShow();
+}
+
+void TFrmCom::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Minimising hides the window spontaneously; only a real hide ends tracing.
+    if (!event->spontaneous())
+        FTraceView->FormClose();
+}
+
+void TFrmCom::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FTraceView->FormActivate();
 }
 
 // The protocol objects are created here, each entry of FEngine.Codecs

@@ -3,6 +3,7 @@
 // owns the serial port Comm1 and the 100 ms timer Timer1, hands the port's
 // notices from the worker threads to the user-interface thread, and runs the
 // poll engine there. The main window reaches the port through TPortControl.
+// Shown (from the About box) it is the trace window of TTraceView.
 
 #include "comm/PortControl.h"
 #include "comm/PollEngine.h"
@@ -14,6 +15,7 @@
 #include <QWidget>
 
 class QTimer;
+class TTraceView;
 class TEventLog;
 class TDataLog;
 
@@ -33,9 +35,16 @@ public:
     void StopForExit() override;
 
     [[nodiscard]] TPollEngine& Engine() { return FEngine; }
+    [[nodiscard]] TTraceView& TraceView() { return *FTraceView; }
 
 public slots:
     void Timer1Timer();
+
+protected:
+    // Showing, hiding (not minimising) and activating the trace window.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Queues each notice of the port's threads for the user-interface thread.
@@ -49,6 +58,7 @@ private:
     };
 
     void InstallProtocols();
+    void BuildTraceView();
 
     // The protocol objects outlive the engine that calls them.
     TYdtV31Protocol FYdtV31Protocol{TxBuffer, RxBuffer};
@@ -59,4 +69,5 @@ private:
     TComm Comm1{FPoster};
     TPollEngine FEngine;
     QTimer* Timer1 = nullptr;
+    TTraceView* FTraceView = nullptr;
 };

@@ -13,7 +13,7 @@
 #include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
 #include "status/StatusTexts.h"
-#include "tests/comm/PtyHarness.h"
+#include "tests/comm/EngineRig.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -77,15 +77,8 @@ void ResetProcessState() {
     TxLedCount = RxLedCount = 0;
 }
 
-class PollEngineTest : public ::testing::Test {
+class PollEngineTest : public ::testing::Test, protected TEngineRig {
 protected:
-    TTempFolder Folder;
-    TPtyPair Pty;
-    TQueueSink Sink;
-    TComm Comm{Sink};
-    TEventLog Events{Folder.Path() + "Record/", EventLogFileName, Folder.Path() + "Backup/"};
-    TDataLog DataLog{Folder.Path() + "Record/"};
-    TPollEngine Engine{Comm, Events, DataLog};
     TTestCodec Codec;
 
     void SetUp() override {

@@ -248,9 +248,15 @@ void ExpectLostAfterTenRequests(const std::vector<TEventRec>& events,
     ASSERT_GE(unanswered.size(), std::size_t(LostAfterRequests));
     EXPECT_NEAR(unanswered[LostAfterRequests - 1].Time, lostOnSimClock, 0.6)
         << "the lost event should coincide with the tenth unanswered request";
-    for (std::size_t i = 1; i < unanswered.size(); ++i) {
-        EXPECT_GE(unanswered[i].Time - unanswered[i - 1].Time, RequestSeconds - 0.1);
-    }
+    // One transmission per request: a second one would follow 10 ticks
+    // (1.0 s) after the first. The 100 ms timer of a busy machine fires late
+    // now and then and catches up at the next tick, so single gaps are only
+    // held to the pace as a whole.
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < unanswered.size(); ++i)
+        gaps.push_back(unanswered[i].Time - unanswered[i - 1].Time);
+    EXPECT_NEAR(Median(gaps), RequestSeconds, 0.05);
+    EXPECT_GT(*std::min_element(gaps.begin(), gaps.end()), 1.05);
 }
 
 // One transmission per request, 1.3 s apart, whoever is asked.
