@@ -14,7 +14,8 @@ namespace {
 // port error in the language the main window has applied. It is destroyed
 // before the main window, so the event log outlives it.
 std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
-    auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog());
+    auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog(), nullptr,
+                                            [&frmMain] { frmMain.ApplyProtocolLayout(); });
     frmMain.SetPortControl(frmCom.get());
     QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain,
                      [&frmMain] { frmMain.SetPortControl(nullptr); });

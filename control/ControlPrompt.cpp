@@ -1,0 +1,37 @@
+#include "control/ControlPrompt.h"
+
+#include "config/UUserParaIni.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+TTell MessageBoxTell() {
+    return [](QWidget* parent, const QString& text) {
+        QMessageBox::information(parent, QCoreApplication::applicationName(), text);
+    };
+}
+
+QString CurrentText(const TTextPair& text) {
+    return QString::fromUtf8(PickText(text, UserPara.Language));
+}
+
+TNumberKeyFilter::TNumberKeyFilter(bool allowPoint, QObject* parent)
+    : QObject(parent), FAllowPoint(allowPoint) {}
+
+bool TNumberKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
+        key->matches(QKeySequence::Cut) || key->key() == Qt::Key_Backspace)
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return key->modifiers().testFlag(Qt::ControlModifier); // other Ctrl chords type nothing useful
+    for (const QChar c : text) {
+        if (!(c >= u'0' && c <= u'9') && !(FAllowPoint && c == u'.'))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// How the control windows tell the user something, and the key filter of
+// their number entries.
+
+#include "base/LangText.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// A message for the user; a message box with OK unless a test puts its own.
+using TTell = std::function<void(QWidget* parent, const QString& text)>;
+[[nodiscard]] TTell MessageBoxTell();
+
+// The text of the current Language setting.
+[[nodiscard]] QString CurrentText(const TTextPair& text);
+
+// Lets digits (and with allowPoint ".") through, and the editing keys
+// Backspace, Ctrl+C, Ctrl+V and Ctrl+X; every other typed character is
+// dropped. Keys that type nothing (arrows, Delete) keep their use.
+class TNumberKeyFilter : public QObject {
+    Q_OBJECT
+public:
+    TNumberKeyFilter(bool allowPoint, QObject* parent);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool FAllowPoint;
+};
