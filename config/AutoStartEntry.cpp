@@ -53,7 +53,10 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 TAutoStartFolders DefaultAutoStartFolders() {
     const std::string home = EnvOr("HOME", "/");
     const std::string config = EnvOr("XDG_CONFIG_HOME", home + "/.config");
-    return {"/etc/xdg/autostart/", config + "/autostart/"};
+    // The first of the system's configuration folders is the one desktops read first.
+    std::string system = EnvOr("XDG_CONFIG_DIRS", "/etc/xdg");
+    system = system.substr(0, system.find(':'));
+    return {system + "/autostart/", config + "/autostart/"};
 }
 
 TAutoStartEntry::TAutoStartEntry(TAutoStartFolders folders, std::string title,

@@ -12,7 +12,8 @@ struct TAutoStartFolders {
     std::string User;    // with a trailing '/'
 };
 
-// /etc/xdg/autostart/ and $XDG_CONFIG_HOME/autostart/ (~/.config/autostart/).
+// The autostart folders of the first of $XDG_CONFIG_DIRS (/etc/xdg) and of
+// $XDG_CONFIG_HOME (~/.config).
 [[nodiscard]] TAutoStartFolders DefaultAutoStartFolders();
 
 class TAutoStartEntry {

@@ -240,3 +240,33 @@ TEST(AutoStartExecTest, ThePathIsQuotedAndEscaped) {
 }
 
 } // namespace
+
+namespace {
+
+// The folders follow the XDG variables, so a test or a packaged desktop can
+// move them.
+TEST(AutoStartFoldersTest, FollowTheXdgVariables) {
+    const auto keep = [](const char* name) {
+        const char* v = std::getenv(name);
+        return std::pair<std::string, bool>{v ? v : "", v != nullptr};
+    };
+    const auto home = keep("HOME"), dirs = keep("XDG_CONFIG_DIRS"), config = keep("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/ups", 1);
+    setenv("XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", 1);
+    setenv("XDG_CONFIG_HOME", "/home/ups/cfg", 1);
+    EXPECT_EQ(DefaultAutoStartFolders().Machine, "/opt/xdg/autostart/");
+    EXPECT_EQ(DefaultAutoStartFolders().User, "/home/ups/cfg/autostart/");
+    unsetenv("XDG_CONFIG_DIRS");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(DefaultAutoStartFolders().Machine, "/etc/xdg/autostart/");
+    EXPECT_EQ(DefaultAutoStartFolders().User, "/home/ups/.config/autostart/");
+    for (const auto& [name, value] : {std::pair{"HOME", home}, std::pair{"XDG_CONFIG_DIRS", dirs},
+                                      std::pair{"XDG_CONFIG_HOME", config}}) {
+        if (value.second)
+            setenv(name, value.first.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+}
+
+} // namespace
