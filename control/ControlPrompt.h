@@ -20,7 +20,8 @@ using TTell = std::function<void(QWidget* parent, const QString& text)>;
 
 // Lets digits (and with allowPoint ".") through, and the editing keys
 // Backspace, Ctrl+C, Ctrl+V and Ctrl+X; every other typed character is
-// dropped. Keys that type nothing (arrows, Delete) keep their use.
+// dropped. Keys that type nothing (arrows, Delete, the other Ctrl chords)
+// keep their use.
 class TNumberKeyFilter : public QObject {
     Q_OBJECT
 public:

@@ -54,8 +54,10 @@ TFrmDataSet::TFrmDataSet(TControlContext context, QWidget* parent)
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName("ListBox1");
     ListBox1->setMinimumWidth(250);
+    // A click, also on the item already selected, or a choice by keyboard;
+    // the list taking the focus selects nothing.
     connect(ListBox1, &QListWidget::itemClicked, this, &TFrmDataSet::ListBox1Click);
-    connect(ListBox1, &QListWidget::currentRowChanged, this, &TFrmDataSet::ListBox1Click);
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TFrmDataSet::ListBox1Click);
 
     grpSetting = new QGroupBox(this);
     grpSetting->setObjectName("grpSetting");

@@ -153,6 +153,18 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("数据设置"));
     }
 
+    // Until an item is chosen there is no value, also when the list takes the focus.
+    void theListTakingTheFocusChoosesNothing() {
+        TFrmDataSet dialog(Context());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Child<QListWidget>(dialog, "ListBox1")->setFocus();
+        QCOMPARE(dialog.SelItem(), -1);
+        QVERIFY(!Child<QGroupBox>(dialog, "grpSetting")->isVisible());
+        QTest::keyClick(Child<QListWidget>(dialog, "ListBox1"), Qt::Key_Down);
+        QVERIFY(Child<QGroupBox>(dialog, "grpSetting")->isVisible());
+    }
+
     void aDeviceNotCommunicatingShowsNoValue() {
         Device().CommState = 1;
         TFrmDataSet dialog(Context());
@@ -214,6 +226,8 @@ private slots:
         QVERIFY(entry->isVisible());
         QCOMPARE(entry->text(), QString("12"));
         entry->clear();
+        QTest::keyClicks(entry, "9");
+        QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier); // select all still works
         QTest::keyClicks(entry, "5a1-");
         QCOMPARE(entry->text(), QString("51"));
         Child<QPushButton>(dialog, "btnSetTo")->click();
