@@ -26,6 +26,7 @@ constexpr TTextPair TxtSet{"设置", "Set"};
 constexpr TTextPair MsgPortOff{"串口已关闭", "Serial Port Off"};
 constexpr int ValueGroupHeight = 110;
 constexpr int SwitchGroupHeight = 240;
+constexpr int ValueColumnWidth = 260;
 
 const TUpsInfoRec& RecordOf(uint8_t address) {
     return UpsTable[address < UpsTableSize ? address : 0];
@@ -85,7 +86,11 @@ TFrmDataSet::TFrmDataSet(TControlContext context, QWidget* parent)
     setting->addWidget(RadioGroup5);
     setting->addWidget(btnSetTo, 0, Qt::AlignRight);
 
-    auto* right = new QVBoxLayout;
+    // The value column keeps its width while the value group is hidden.
+    auto* column = new QWidget(this);
+    column->setFixedWidth(ValueColumnWidth);
+    auto* right = new QVBoxLayout(column);
+    right->setContentsMargins(0, 0, 0, 0);
     right->addSpacing(Label1->sizeHint().height());
     right->addWidget(grpSetting);
     right->addStretch(1);
@@ -93,9 +98,8 @@ TFrmDataSet::TFrmDataSet(TControlContext context, QWidget* parent)
     left->addWidget(Label1);
     left->addWidget(ListBox1, 1);
     auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addLayout(right);
-    grpSetting->setFixedWidth(260);
+    layout->addLayout(left, 1);
+    layout->addWidget(column);
     resize(560, 440);
     setFixedSize(size());
 

@@ -233,6 +233,7 @@ private slots:
         Child<QPushButton>(dialog, "btnSetTo")->click();
         QCOMPARE(FTold, QStringList{"[Max Charge current] value is invalid"});
         QCOMPARE(entry->text(), QString("50"));
+        QCOMPARE(CommandQueue[0].Pending, uint8_t(0));
         Child<QPushButton>(dialog, "btnSetTo")->click();
         QCOMPARE(CommandQueue[0].Register, 40023);
         QCOMPARE(ParamWrite.MaxChargeCur, uint16_t(50));
