@@ -595,17 +595,9 @@ void TFrmMain::mni102Click() {
 }
 
 void TFrmMain::mni301Click() {
-    TfrmPSW gate(this);
-    if (gate.exec() != QDialog::Accepted)
-        return;
-    TFrmTest dialog(ControlContext(), this);
-    dialog.exec();
+    RunBehindPasswordGate<TFrmTest>(ControlContext(), this);
 }
 
 void TFrmMain::mniTurnOnClick() {
-    TfrmPSW gate(this);
-    if (gate.exec() != QDialog::Accepted)
-        return;
-    TfrmTrunOn dialog(ControlContext(), this);
-    dialog.exec();
+    RunBehindPasswordGate<TfrmTrunOn>(ControlContext(), this);
 }

@@ -1,6 +1,6 @@
 #include "config/UFrmSoftWarePara.h"
 
-#include "base/LangText.h"
+#include "config/CurrentText.h"
 #include "config/SoftwareParaChoices.h"
 #include "config/UUserParaIni.h"
 
@@ -32,10 +32,6 @@ constexpr TTextPair ProtocolTexts[ProtocolCount] = {
     {"Modbus", "Modbus "},
     {"VEX", "VEX"},
 };
-
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -106,15 +102,15 @@ void TFrmSoftwarePara::showEvent(QShowEvent* event) {
 }
 
 void TFrmSoftwarePara::SetCaptions() {
-    setWindowTitle(Lang(TxtCaption));
-    lblComName->setText(Lang(TxtComName));
-    lblBaudRate->setText(Lang(TxtBaudRate));
-    lblProtocol->setText(Lang(TxtProtocol));
+    setWindowTitle(CurrentText(TxtCaption));
+    lblComName->setText(CurrentText(TxtComName));
+    lblBaudRate->setText(CurrentText(TxtBaudRate));
+    lblProtocol->setText(CurrentText(TxtProtocol));
     for (int i = 0; i < ProtocolCount; ++i)
-        cbxcurProtocol->setItemText(i, Lang(ProtocolTexts[i]));
-    crbAutoStartup->setText(Lang(TxtAutoStart));
-    SaveSetBtn->setText(Lang(TxtSave));
-    Button4->setText(Lang(TxtCancel));
+        cbxcurProtocol->setItemText(i, CurrentText(ProtocolTexts[i]));
+    crbAutoStartup->setText(CurrentText(TxtAutoStart));
+    SaveSetBtn->setText(CurrentText(TxtSave));
+    Button4->setText(CurrentText(TxtCancel));
 }
 
 // The port list is made afresh at each showing, so that an adapter plugged in

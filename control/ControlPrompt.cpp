@@ -1,7 +1,5 @@
 #include "control/ControlPrompt.h"
 
-#include "config/UUserParaIni.h"
-
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -10,10 +8,6 @@ TTell MessageBoxTell() {
     return [](QWidget* parent, const QString& text) {
         QMessageBox::information(parent, QCoreApplication::applicationName(), text);
     };
-}
-
-QString CurrentText(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
 }
 
 TNumberKeyFilter::TNumberKeyFilter(bool allowPoint, QObject* parent)

@@ -2,7 +2,7 @@
 // How the control windows tell the user something, and the key filter of
 // their number entries.
 
-#include "base/LangText.h"
+#include "config/CurrentText.h"
 
 #include <QObject>
 #include <QString>
@@ -14,9 +14,6 @@ class QWidget;
 // A message for the user; a message box with OK unless a test puts its own.
 using TTell = std::function<void(QWidget* parent, const QString& text)>;
 [[nodiscard]] TTell MessageBoxTell();
-
-// The text of the current Language setting.
-[[nodiscard]] QString CurrentText(const TTextPair& text);
 
 // Lets digits (and with allowPoint ".") through, and the editing keys
 // Backspace, Ctrl+C, Ctrl+V and Ctrl+X; every other typed character is

@@ -161,9 +161,5 @@ void TFrmUserSet::ClearValues() {
 }
 
 void TFrmUserSet::btnSetClick() {
-    TfrmPSW gate(this);
-    if (gate.exec() != QDialog::Accepted)
-        return;
-    TFrmDataSet dialog(FContext, this);
-    dialog.exec();
+    RunBehindPasswordGate<TFrmDataSet>(FContext, this);
 }

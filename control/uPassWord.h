@@ -34,3 +34,13 @@ private:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancle = nullptr;
 };
+
+// A control dialog, made for this use only, after the gate closed with OK.
+template <typename TDialog, typename TContext>
+void RunBehindPasswordGate(const TContext& context, QWidget* parent) {
+    TfrmPSW gate(parent);
+    if (gate.exec() != QDialog::Accepted)
+        return;
+    TDialog dialog(context, parent);
+    dialog.exec();
+}

@@ -13,6 +13,7 @@
 #include "config/UFrmSoftWarePara.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
+#include "tests/support/AutoStartFolders.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TempFolder.h"
 
@@ -76,8 +77,7 @@ private slots:
     void init() {
         FTemp = std::make_unique<TTempFolder>();
         SetProgramFolder(FTemp->Path());
-        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(FTemp->Path() + "xdg"));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(FTemp->Path() + "home"));
+        PointAutoStartFoldersAt(FTemp->Path());
         EquipList = {};
         TEquipItem item;
         item.Address = Unit;

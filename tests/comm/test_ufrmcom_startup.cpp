@@ -12,6 +12,7 @@
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
+#include "tests/support/AutoStartFolders.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TempFolder.h"
 
@@ -45,8 +46,7 @@ private slots:
     void init() {
         FTemp = std::make_unique<TTempFolder>();
         SetProgramFolder(FTemp->Path());
-        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(FTemp->Path() + "xdg"));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(FTemp->Path() + "home"));
+        PointAutoStartFoldersAt(FTemp->Path());
         FPty = std::make_unique<TPtyPair>();
         FEvents = std::make_unique<TEventLog>(FTemp->Path() + "Record/", EventLogFileName,
                                               FTemp->Path() + "Backup/");
