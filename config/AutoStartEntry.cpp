@@ -61,7 +61,8 @@ TAutoStartFolders DefaultAutoStartFolders() {
 
 TAutoStartEntry::TAutoStartEntry(TAutoStartFolders folders, std::string title,
                                  std::string programPath)
-    : FFolders(std::move(folders)), FTitle(std::move(title)), FProgramPath(std::move(programPath)) {}
+    : FFolders(std::move(folders)), FTitle(std::move(title)), FProgramPath(std::move(programPath)) {
+}
 
 bool TAutoStartEntry::Exists() const {
     std::error_code ec;
@@ -72,8 +73,12 @@ bool TAutoStartEntry::Exists() const {
 std::string TAutoStartEntry::EntryText() const {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + StringValue(FTitle) + "\n"
-           "Exec=" + ExecValue(FProgramPath) + "\n"
+           "Name=" +
+           StringValue(FTitle) +
+           "\n"
+           "Exec=" +
+           ExecValue(FProgramPath) +
+           "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

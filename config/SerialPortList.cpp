@@ -16,7 +16,8 @@ bool NaturalLess(const std::string& a, const std::string& b) {
         while (digits > 0 && std::isdigit(static_cast<unsigned char>(s[digits - 1])))
             --digits;
         const std::string number = s.substr(digits);
-        return std::pair{s.substr(0, digits), number.empty() ? -1L : std::stol(number.substr(0, 9))};
+        return std::pair{s.substr(0, digits),
+                         number.empty() ? -1L : std::stol(number.substr(0, 9))};
     };
     return split(a) < split(b);
 }

@@ -10,7 +10,7 @@
 
 // Where the devices are looked for; tests point both at a temporary folder.
 struct TSerialRoots {
-    std::string Dev = "/dev/";            // with a trailing '/'
+    std::string Dev = "/dev/";              // with a trailing '/'
     std::string SysTty = "/sys/class/tty/"; // with a trailing '/'
 };
 

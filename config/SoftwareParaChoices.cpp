@@ -30,6 +30,7 @@ void TakeChoices(TPortInfo& info, const std::string& portText, const std::string
                  int protocolIndex, bool autoStart) {
     info.ComName = portText;
     info.BaudRate = BaudOf(baudText);
-    info.Protocol = protocolIndex >= 0 && protocolIndex < ProtocolCount ? uint8_t(protocolIndex) : 0;
+    info.Protocol =
+        protocolIndex >= 0 && protocolIndex < ProtocolCount ? uint8_t(protocolIndex) : 0;
     info.AutoStart = autoStart;
 }

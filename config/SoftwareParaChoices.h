@@ -14,8 +14,8 @@ inline constexpr const char* BaudRateTexts[] = {"2400", "4800", "9600"};
 constexpr int ProtocolCount = 4; // 0 modular, 1 three-phase, 2 Modbus, 3 VEX
 
 struct TSoftwareParaChoices {
-    int PortIndex = 0;    // into the port list
-    int BaudIndex = 0;    // into BaudRateTexts
+    int PortIndex = 0; // into the port list
+    int BaudIndex = 0; // into BaudRateTexts
     int ProtocolIndex = 0;
 };
 

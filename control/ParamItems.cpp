@@ -87,6 +87,7 @@ std::vector<TValueChoice> BatteryNumberChoices(const std::string& model) {
 }
 
 // The device's current value of a list item, as the register holds it.
+// clang-format off
 int32_t DeviceValue(int item, const TUpsInfoRec& d) {
     switch (item) {
     case 0: return d.WorkMode;
@@ -103,6 +104,7 @@ int32_t DeviceValue(int item, const TUpsInfoRec& d) {
     default: return 0;
     }
 }
+// clang-format on
 
 int ExactMatch(const std::vector<TValueChoice>& choices, int32_t value) {
     for (std::size_t i = 0; i < choices.size(); ++i) {
@@ -113,6 +115,7 @@ int ExactMatch(const std::vector<TValueChoice>& choices, int32_t value) {
 }
 
 // Position of the device's value by range or arithmetic; may lie outside the list.
+// clang-format off
 int PositionOf(int item, const std::string& model, int32_t value) {
     switch (item) {
     case 4:
@@ -134,6 +137,7 @@ int PositionOf(int item, const std::string& model, int32_t value) {
         return -1;
     }
 }
+// clang-format on
 } // namespace
 
 int ParamItemCountFor(const std::string& model) {
@@ -144,6 +148,7 @@ const TParamItem& ParamItemAt(int item) {
     return Items[item];
 }
 
+// clang-format off
 std::vector<TValueChoice> ValueChoices(int item, const std::string& model,
                                        const TUpsInfoRec& device, uint8_t language) {
     switch (item) {
@@ -166,7 +171,9 @@ std::vector<TValueChoice> ValueChoices(int item, const std::string& model,
     default: return {};
     }
 }
+// clang-format on
 
+// clang-format off
 int MatchingChoice(int item, const std::string& model, const TUpsInfoRec& device) {
     const std::vector<TValueChoice> choices = ValueChoices(item, model, device, 0);
     const int32_t value = DeviceValue(item, device);
@@ -181,7 +188,9 @@ int MatchingChoice(int item, const std::string& model, const TUpsInfoRec& device
         return -1;
     }
 }
+// clang-format on
 
+// clang-format off
 std::string EntryText(int item, const TUpsInfoRec& d) {
     switch (item) {
     case 8: return std::to_string(d.BattGroups);
@@ -199,6 +208,7 @@ std::string EntryText(int item, const TUpsInfoRec& d) {
     default: return {};
     }
 }
+// clang-format on
 
 int32_t MaxChargeLimit(const TUpsInfoRec& device) {
     return int32_t(device.BattCapacityAh) * int32_t(device.BattGroups) / 4;

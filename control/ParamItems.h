@@ -25,8 +25,8 @@ struct TParamItem {
     TEditorKind Editor;
 };
 
-constexpr int ParamItemCount = 19;     // for every model
-constexpr int OperationModeItem = 19;  // the 20th, for the five-step model only
+constexpr int ParamItemCount = 19;    // for every model
+constexpr int OperationModeItem = 19; // the 20th, for the five-step model only
 constexpr int StatusControlItem = 15;
 constexpr uint16_t BuzzerDisableBit = 0x1000;
 constexpr uint16_t BoostDisableBit = 0x2000;

@@ -96,25 +96,30 @@ TParamCheck ValidateEntry(int32_t reg, const std::string& entry, const TUpsInfoR
     const uint16_t v = EntryValue(entry);
     const bool empty = entry.empty();
     switch (reg) {
-    case 40002: return !empty && v >= 1 && v <= 14 ? Accept(v) : Refuse(reg);
-    case 40007: return !empty ? Accept(v) : Refuse(reg);
+    case 40002:
+        return !empty && v >= 1 && v <= 14 ? Accept(v) : Refuse(reg);
+    case 40007:
+        return !empty ? Accept(v) : Refuse(reg);
     case 40008:
         return !empty && (v == 0 || v < d.ParallelAmount)
                    ? Accept(v)
                    : Refuse(reg, std::to_string(d.ParallelAmount > 0 ? d.ParallelAmount - 1 : 0));
-    case 40017: return !empty && v >= 1 && v <= 8 ? Accept(v) : Refuse(reg);
+    case 40017:
+        return !empty && v >= 1 && v <= 8 ? Accept(v) : Refuse(reg);
     case 40020: {
         const auto eod = EodHundredths(entry);
         return eod ? Accept(*eod) : Refuse(reg, DefaultEodEntry);
     }
-    case 40021: return !empty && v >= 1 && v <= 2000 ? Accept(v) : Refuse(reg);
+    case 40021:
+        return !empty && v >= 1 && v <= 2000 ? Accept(v) : Refuse(reg);
     case 40023: {
         const int32_t limit = MaxChargeLimit(d);
         return !empty && v <= limit ? Accept(v) : Refuse(reg, std::to_string(limit));
     }
     case 40025:
         return !empty && v <= 600 ? Accept(v) : Refuse(reg, DefaultBoostTimeEntry);
-    default: return Refuse(reg);
+    default:
+        return Refuse(reg);
     }
 }
 

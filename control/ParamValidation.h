@@ -11,9 +11,9 @@
 #include <string>
 
 struct TParamInput {
-    std::string Entry;        // entry items: the text of the entry field
-    int Choice = -1;          // list items: the selected entry, -1 none
-    int32_t ChoiceValue = 0;  // list items: its value
+    std::string Entry;          // entry items: the text of the entry field
+    int Choice = -1;            // list items: the selected entry, -1 none
+    int32_t ChoiceValue = 0;    // list items: its value
     bool BuzzerDisable = false; // item 15
     bool BoostDisable = false;  // item 15
 };
@@ -26,5 +26,5 @@ struct TParamCheck {
 };
 
 // The check of item 0..19 against the device's current values.
-[[nodiscard]] TParamCheck ValidateItem(int item, const TParamInput& input,
-                                       const std::string& model, const TUpsInfoRec& device);
+[[nodiscard]] TParamCheck ValidateItem(int item, const TParamInput& input, const std::string& model,
+                                       const TUpsInfoRec& device);

@@ -27,8 +27,7 @@ std::string WorkModeText(const R& d, uint8_t) {
 std::string OperationModeText(const R& d, uint8_t language) {
     constexpr TTextPair Modes[] = {
         {"普通模式", "Normal"}, {"休眠模式", "Sleep"}, {"变频模式", "Frequency variable"}};
-    return d.OperationMode < 3 ? PickText(Modes[d.OperationMode], language)
-                               : Num(d.OperationMode);
+    return d.OperationMode < 3 ? PickText(Modes[d.OperationMode], language) : Num(d.OperationMode);
 }
 
 // The switches are shown alike in both languages.
@@ -36,6 +35,7 @@ std::string Switch(uint16_t statusControl, uint16_t disableBit) {
     return (statusControl & disableBit) != 0 ? "disable" : "enable";
 }
 
+// clang-format off
 const TUserSetField Fields[] = {
     {"Label1", "edtSysID", {"并机系统ID", "Parallel ID"}, G::Device,
      [](const R& d, uint8_t) { return Num(d.ParallelId); }},
@@ -80,6 +80,7 @@ const TUserSetField Fields[] = {
      G::Battery, [](const R& d, uint8_t) { return Num(d.Hold40022); }},
     {"lblOptMode", "edtOptVolt", {"操作模式", "Operation Mode"}, G::Operation, OperationModeText},
 };
+// clang-format on
 } // namespace
 
 std::span<const TUserSetField> UserSetFields() {

@@ -46,11 +46,11 @@ private:
     void QueueItem();
 
     TControlContext FContext;
-    int FSelItem = -1;          // index of the selected item; -1 none
-    uint16_t FSelRegister = 0;  // holding register of the item shown
-    uint16_t FSetValue = 0;     // the value of the last successful check
-    uint8_t FShownAddr = 0;     // the device whose values are shown
-    TUpsInfoRec FShown;         // its record as it was when the item was selected
+    int FSelItem = -1;         // index of the selected item; -1 none
+    uint16_t FSelRegister = 0; // holding register of the item shown
+    uint16_t FSetValue = 0;    // the value of the last successful check
+    uint8_t FShownAddr = 0;    // the device whose values are shown
+    TUpsInfoRec FShown;        // its record as it was when the item was selected
     std::vector<TValueChoice> FChoices;
 
     QLabel* Label1 = nullptr;
@@ -62,6 +62,6 @@ private:
     QPushButton* btnSetTo = nullptr;
     QGroupBox* RadioGroup4 = nullptr;
     QGroupBox* RadioGroup5 = nullptr;
-    QRadioButton* FBuzzer[2] = {};  // Enable, Disable
-    QRadioButton* FBoost[2] = {};   // Enable, Disable
+    QRadioButton* FBuzzer[2] = {}; // Enable, Disable
+    QRadioButton* FBoost[2] = {};  // Enable, Disable
 };

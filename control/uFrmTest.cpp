@@ -20,7 +20,8 @@ constexpr TTextPair MsgNoTime{"[自检时间]数值无效", "[Battery Test Time]
 TFrmTest::TFrmTest(TControlContext context, QWidget* parent)
     : QDialog(parent), FContext(std::move(context)) {
     setObjectName("FrmTest");
-    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) |
+                   Qt::MSWindowsFixedSizeDialogHint);
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
     Edit1 = new QLineEdit(QStringLiteral("60"), this);

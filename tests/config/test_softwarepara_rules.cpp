@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> ComPorts = SerialPortList("COM1", {"/nonexistent/", "/nonexistent/"});
+const std::vector<std::string> ComPorts =
+    SerialPortList("COM1", {"/nonexistent/", "/nonexistent/"});
 
 struct TShowCase {
     std::string ComName;
@@ -37,8 +38,7 @@ TEST_P(ChoicesOnShowTest, SelectsTheEntriesOfTheSettings) {
     info.Protocol = c.Protocol;
     const TSoftwareParaChoices choices = ChoicesOnShow(info, ComPorts);
     EXPECT_EQ(choices.PortIndex, c.PortIndex);
-    EXPECT_EQ(ComPorts[std::size_t(choices.PortIndex)],
-              c.PortIndex == 0 ? "COM1" : c.ComName);
+    EXPECT_EQ(ComPorts[std::size_t(choices.PortIndex)], c.PortIndex == 0 ? "COM1" : c.ComName);
     EXPECT_EQ(choices.BaudIndex, c.BaudIndex);
     EXPECT_EQ(choices.ProtocolIndex, c.ProtocolAfter);
     EXPECT_EQ(info.Protocol, c.ProtocolAfter) << "the settings in memory follow at once";
@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TShowCase{"COM12", 9600, 0, 11, 2, 0},
                       TShowCase{"COM200", 4800, 3, 199, 1, 3},
                       TShowCase{"COM256", 2400, 2, 255, 0, 2},
-                      TShowCase{"", 19200, 9, 0, 0, 0},          // unknown name, odd rate
-                      TShowCase{"com5", 0, 4, 0, 0, 0},          // names compare exactly
+                      TShowCase{"", 19200, 9, 0, 0, 0}, // unknown name, odd rate
+                      TShowCase{"com5", 0, 4, 0, 0, 0}, // names compare exactly
                       TShowCase{"COM257", 115200, 255, 0, 0, 0}));
 
 TEST(TakeChoicesTest, SaveTakesTheTextsAndIndexIntoTheSettings) {
@@ -76,8 +76,8 @@ TEST(TakeChoicesTest, AnUnknownRateIsStoredAs2400WhenSavedUntouched) {
     info.ComName = "COM3";
     info.BaudRate = 19200;
     const auto choices = ChoicesOnShow(info, ComPorts);
-    TakeChoices(info, ComPorts[std::size_t(choices.PortIndex)],
-                BaudRateTexts[choices.BaudIndex], choices.ProtocolIndex, false);
+    TakeChoices(info, ComPorts[std::size_t(choices.PortIndex)], BaudRateTexts[choices.BaudIndex],
+                choices.ProtocolIndex, false);
     EXPECT_EQ(info.BaudRate, 2400);
     EXPECT_EQ(info.ComName, "COM3");
 }
@@ -119,9 +119,9 @@ TEST_F(SerialPortListTest, ComNamesFirstThenThePresentDevicesStableNamesFirst) {
     ASSERT_GE(list.size(), std::size_t(ComPortCount));
     EXPECT_EQ(list.front(), "COM1");
     EXPECT_EQ(list[ComPortCount - 1], "COM256");
-    const std::vector<std::string> expected{
-        Roots.Dev + "serial/by-id/usb-FTDI_FT232R-if00-port0", Roots.Dev + "ttyUSB2",
-        Roots.Dev + "ttyUSB10", Roots.Dev + "ttyACM0", Roots.Dev + "ttyS0"};
+    const std::vector<std::string> expected{Roots.Dev + "serial/by-id/usb-FTDI_FT232R-if00-port0",
+                                            Roots.Dev + "ttyUSB2", Roots.Dev + "ttyUSB10",
+                                            Roots.Dev + "ttyACM0", Roots.Dev + "ttyS0"};
     EXPECT_EQ(Extra("COM1"), expected);
 }
 
@@ -233,9 +233,11 @@ TEST(AutoStartExecTest, ThePathIsQuotedAndEscaped) {
         {"/opt/line\nbreak", "Exec=\"/opt/line\\nbreak\""},
     };
     for (const auto& c : cases) {
-        const std::string text = TAutoStartEntry({"/m/", "/u/"}, "Pelmora Desk", c.Path).EntryText();
+        const std::string text =
+            TAutoStartEntry({"/m/", "/u/"}, "Pelmora Desk", c.Path).EntryText();
         EXPECT_NE(text.find(std::string(c.Exec) + "\n"), std::string::npos)
-            << "path " << c.Path << "\n" << text;
+            << "path " << c.Path << "\n"
+            << text;
     }
 }
 
@@ -250,7 +252,8 @@ TEST(AutoStartFoldersTest, FollowTheXdgVariables) {
         const char* v = std::getenv(name);
         return std::pair<std::string, bool>{v ? v : "", v != nullptr};
     };
-    const auto home = keep("HOME"), dirs = keep("XDG_CONFIG_DIRS"), config = keep("XDG_CONFIG_HOME");
+    const auto home = keep("HOME"), dirs = keep("XDG_CONFIG_DIRS"),
+               config = keep("XDG_CONFIG_HOME");
     setenv("HOME", "/home/ups", 1);
     setenv("XDG_CONFIG_DIRS", "/opt/xdg:/etc/xdg", 1);
     setenv("XDG_CONFIG_HOME", "/home/ups/cfg", 1);

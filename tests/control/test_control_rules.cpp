@@ -42,10 +42,10 @@ struct TGateCase {
 
 TEST_F(ControlRulesTest, GateAcceptsExactlyTheFiveModelsAndKeepsWhatWasTyped) {
     const TGateCase cases[] = {
-        {"VEX610", true, "VEX610"},       {"VEX610RT", true, "VEX610RT"},
-        {"VEX305", true, "VEX305"},       {"QRT5100", true, "QRT5100"},
-        {"LNM7100", true, "LNM7100"},     {"  VEX610RT  ", true, "VEX610RT"},
-        {"\tQRT5100 ", true, "QRT5100"},  {"vex610rt", false, "vex610rt"},
+        {"VEX610", true, "VEX610"},        {"VEX610RT", true, "VEX610RT"},
+        {"VEX305", true, "VEX305"},        {"QRT5100", true, "QRT5100"},
+        {"LNM7100", true, "LNM7100"},      {"  VEX610RT  ", true, "VEX610RT"},
+        {"\tQRT5100 ", true, "QRT5100"},   {"vex610rt", false, "vex610rt"},
         {"VEX610 RT", false, "VEX610 RT"}, {"", false, ""},
         {"VEX6100", false, "VEX6100"},
     };
@@ -144,9 +144,15 @@ TEST_F(ControlRulesTest, ValuesOfferedByModelAndDevice) {
         {6, "", 0, {"0%", "1%", "2%", "3%", "4%", "5%"}, {0, 10, 20, 30, 40, 50}},
         {7, "QRT5100", 0, {"16", "18", "20"}, {16, 18, 20}},
         {7, "VEX305", 0, {"24"}, {24}},
-        {7, "LNM7100", 0, {"26", "28", "30", "32", "34", "36", "38", "40"},
+        {7,
+         "LNM7100",
+         0,
+         {"26", "28", "30", "32", "34", "36", "38", "40"},
          {26, 28, 30, 32, 34, 36, 38, 40}},
-        {10, "", 0, {"2.20", "2.21", "2.22", "2.23", "2.24", "2.25", "2.26", "2.27", "2.28", "2.29"},
+        {10,
+         "",
+         0,
+         {"2.20", "2.21", "2.22", "2.23", "2.24", "2.25", "2.26", "2.27", "2.28", "2.29"},
          {220, 221, 222, 223, 224, 225, 226, 227, 228, 229}},
         {19, "VEX610RT", 0, {"Normal", "Freq Variable"}, {0, 2}},
         {8, "", 0, {}, {}}, // an entry item offers no list
@@ -260,7 +266,7 @@ struct TCheckCase {
     TParamInput Input;
     bool Ok;
     uint16_t Value;
-    const char* Message; // English; "" for none
+    const char* Message;   // English; "" for none
     const char* Rewritten; // "" for none
 };
 
@@ -309,7 +315,8 @@ TEST_F(ControlRulesTest, TheCheckOfEachItem) {
     };
     for (const TCheckCase& c : cases) {
         const TParamCheck check = ValidateItem(c.Item, c.Input, "VEX610", device);
-        const std::string what = "item " + std::to_string(c.Item) + " entry '" + c.Input.Entry + "'";
+        const std::string what =
+            "item " + std::to_string(c.Item) + " entry '" + c.Input.Entry + "'";
         EXPECT_EQ(check.Ok, c.Ok) << what;
         if (c.Ok) {
             EXPECT_EQ(check.Value, c.Value) << what;

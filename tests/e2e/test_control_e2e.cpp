@@ -41,6 +41,10 @@ constexpr uint8_t Lnm = 2; // an "LNM7100": parameters only after the unlock
 constexpr int TicksPerRequest = 13;
 constexpr int AnswerTimeoutMs = 3000;
 constexpr int BatteryTestSeconds = 3;
+// A command goes out at the next request; the unit's holding registers are
+// read again within two passes over both units (4 requests each). The
+// limits leave room for replies lost to a busy machine.
+constexpr int WriteReadBackRequests = 30;
 } // namespace
 
 class TestControlE2e : public QObject {
@@ -89,7 +93,9 @@ class TestControlE2e : public QObject {
         QCOMPARE(gate.result(), int(QDialog::Accepted));
     }
 
-    bool SimSaw(const std::string& frame) const { return SimLog().find(frame) != std::string::npos; }
+    bool SimSaw(const std::string& frame) const {
+        return SimLog().find(frame) != std::string::npos;
+    }
 
 private slots:
     void initTestCase() {
@@ -151,7 +157,8 @@ private slots:
         QCOMPARE(values->currentText(), QString("15%"));
         values->setCurrentText("25%");
         dialog.findChild<QPushButton*>("btnSetTo")->click();
-        QVERIFY(RunUntil([] { return UpsTable[Vex].BypassVoltUpper == 25; }, 12));
+        QVERIFY(
+            RunUntil([] { return UpsTable[Vex].BypassVoltUpper == 25; }, WriteReadBackRequests));
         // The unit took it: the write came back as its echo.
         QVERIFY(SimSaw("rx 01 06 9C 4B 00 19"));
         QVERIFY(SimSaw("tx 01 06 9C 4B 00 19"));
@@ -167,7 +174,7 @@ private slots:
         QCOMPARE(entry->text(), QString("30"));
         entry->setText("45");
         dialog.findChild<QPushButton*>("btnSetTo")->click();
-        QVERIFY(RunUntil([] { return UpsTable[Lnm].BoostTime == 45; }, 12));
+        QVERIFY(RunUntil([] { return UpsTable[Lnm].BoostTime == 45; }, WriteReadBackRequests));
         const std::string log = SimLog();
         const auto unlock = log.find("tx 02 06 C3 4F 00 47");
         const auto write = log.find("tx 02 06 9C 58 00 2D");
@@ -182,16 +189,19 @@ private slots:
         dialog.show();
         dialog.findChild<QLineEdit*>("Edit1")->setText(QString::number(BatteryTestSeconds));
         dialog.findChild<QPushButton*>("Button1")->click();
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateBattSelfTest; }, 12));
+        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateBattSelfTest; },
+                         WriteReadBackRequests));
         QVERIFY(SimSaw("rx 01 06 4E 22 00 03"));
         // The unit ends the test by itself after its time and is back online.
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, 200));
+        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, 400));
 
         dialog.findChild<QLineEdit*>("Edit1")->setText("600");
         dialog.findChild<QPushButton*>("Button1")->click();
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateBattSelfTest; }, 12));
+        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateBattSelfTest; },
+                         WriteReadBackRequests));
         dialog.findChild<QPushButton*>("Button2")->click();
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, 12));
+        QVERIFY(
+            RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, WriteReadBackRequests));
         QVERIFY(SimSaw("rx 01 06 4E 22 00 00"));
     }
 
@@ -208,10 +218,12 @@ private slots:
             dialog.findChild<QPushButton*>("btnSure")->click();
         };
         choose("Off");
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateStandby; }, 12));
+        QVERIFY(
+            RunUntil([] { return UpsTable[Vex].UpsState == StateStandby; }, WriteReadBackRequests));
         QCOMPARE(UpsTable[Lnm].UpsState, StateOnline); // only the selected unit
         choose("On");
-        QVERIFY(RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, 12));
+        QVERIFY(
+            RunUntil([] { return UpsTable[Vex].UpsState == StateOnline; }, WriteReadBackRequests));
     }
 };
 
