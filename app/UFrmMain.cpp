@@ -12,7 +12,13 @@
 #include "app/ToolIcons.h"
 #include "app/UFrmMainText.h"
 #include "base/VersionInfo.h"
+#include "config/UFrmSoftWarePara.h"
 #include "config/UUserParaIni.h"
+#include "control/ControlContext.h"
+#include "control/uFrmTest.h"
+#include "control/uFrmTurnOn.h"
+#include "control/uFrmUserData.h"
+#include "control/uPassWord.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
@@ -147,6 +153,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("FrmMain");
     BuildMenu();
     BuildToolBar();
+    ConnectControlCommands();
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -567,4 +574,51 @@ bool TFrmMain::RunExitSequence() {
         FPort->StopForExit();
     FExited = true;
     return true;
+}
+
+void TFrmMain::ConnectControlCommands() {
+    connect(mni101, &QAction::triggered, this, &TFrmMain::mni101Click);
+    connect(menuBar()->findChild<QAction*>("mni102"), &QAction::triggered, this,
+            &TFrmMain::mni102Click);
+    connect(findChild<QToolBar*>("ToolBar1")->findChild<QAction*>("ToolButton1"),
+            &QAction::triggered, this, &TFrmMain::mni102Click);
+    connect(mni301, &QAction::triggered, this, &TFrmMain::mni301Click);
+    connect(mniTurnOn, &QAction::triggered, this, &TFrmMain::mniTurnOnClick);
+}
+
+TControlContext TFrmMain::ControlContext() {
+    return {[this] { return GetSelDevAddr(); }, [this] { return IsCommOpen(); }};
+}
+
+void TFrmMain::mni101Click() {
+    if (ShownRecord(GetSelDevAddr()).CommState != 0) {
+        Prompts.Tell(this, QMessageBox::Question, LangQ(MsgDeviceNotCommunicating));
+        return;
+    }
+    if (FFrmUserSet == nullptr) {
+        FFrmUserSet = new TFrmUserSet(ControlContext(), this);
+        FFrmUserSet->setModal(false);
+    }
+    FFrmUserSet->show();
+    FFrmUserSet->raise();
+    FFrmUserSet->activateWindow();
+}
+
+void TFrmMain::mni102Click() {
+    TSoftwareParaHooks hooks;
+    hooks.OpenComm = [this] {
+        if (FPort != nullptr)
+            FPort->OpenComm();
+    };
+    hooks.ApplyProtocolLayout = [this] { ApplyProtocolLayout(); };
+    TFrmSoftwarePara dialog(std::move(hooks), this);
+    dialog.exec();
+}
+
+void TFrmMain::mni301Click() {
+    RunBehindPasswordGate<TFrmTest>(ControlContext(), this);
+}
+
+void TFrmMain::mniTurnOnClick() {
+    RunBehindPasswordGate<TfrmTrunOn>(ControlContext(), this);
 }

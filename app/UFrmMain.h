@@ -30,6 +30,8 @@ class QTreeWidget;
 class TDataLog;
 class TDeviceTree;
 class TDeviceCommands;
+class TFrmUserSet;
+struct TControlContext;
 class TEventLog;
 class TTrendGraphs;
 class TLamp;
@@ -115,6 +117,16 @@ private:
     void btnComClick();
     void btnDeleteClick();
     void SelectLanguage(uint8_t language);
+
+    // The settings and control commands: user setting, software parameters,
+    // battery test, remote on/off.
+    void ConnectControlCommands();
+    void mni101Click();
+    void mni102Click();
+    void mni301Click();
+    void mniTurnOnClick();
+    [[nodiscard]] TControlContext ControlContext();
+    TFrmUserSet* FFrmUserSet = nullptr; // made at first use, then kept
 
     // Fields in the order of the window's state.
     uint8_t FTickCount = 0;   // ticks since the last status step, 0..10

@@ -16,7 +16,8 @@ namespace {
 // port error in the language the main window has applied. It is destroyed
 // before the main window, so the event log outlives it.
 std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
-    auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog());
+    auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog(), nullptr,
+                                            [&frmMain] { frmMain.ApplyProtocolLayout(); });
     frmMain.SetPortControl(frmCom.get());
     // The About box shows and hides the poll engine window as the trace window.
     TFrmCom* trace = frmCom.get();

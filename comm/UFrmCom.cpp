@@ -2,6 +2,7 @@
 
 #include "base/LangText.h"
 #include "comm/TraceView.h"
+#include "config/UFrmSoftWarePara.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,7 +23,8 @@ bool TFrmCom::TNoticePoster::Post(TCommNotice notice) {
         Qt::QueuedConnection);
 }
 
-TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent)
+TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
+                 const std::function<void()>& applyProtocolLayout)
     : QWidget(parent, Qt::Window), FEngine(Comm1, eventLog, dataLog) {
     setWindowTitle(QStringLiteral("Trace"));
     resize(880, 527);
@@ -33,9 +35,12 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent)
     Timer1->setInterval(EngineTimerInterval);
     connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
     Timer1->start();
-    if (!opened)
+    if (!opened) {
         QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
                              QString::fromStdString(LangText.PortError));
+        TFrmSoftwarePara dialog({[this] { OpenComm(); }, applyProtocolLayout});
+        dialog.exec();
+    }
 }
 
 TFrmCom::~TFrmCom() {

@@ -14,6 +14,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QTimer;
 class TTraceView;
 class TEventLog;
@@ -23,9 +25,13 @@ class TFrmCom : public QWidget, public TPortControl {
     Q_OBJECT
 public:
     // Logs the program start, starts Timer1 and opens the port; when the port
-    // cannot be opened the port error is shown and the monitor runs with the
-    // port closed. Both logs must outlive the window.
-    TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent = nullptr);
+    // cannot be opened the port error is shown, then the software parameter
+    // dialog, so that the user can mend the port (applyProtocolLayout adapts
+    // the main window to a protocol chosen there); the monitor runs on with
+    // the port closed if it still cannot be opened. Both logs must outlive
+    // the window.
+    TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent = nullptr,
+            const std::function<void()>& applyProtocolLayout = {});
     // Logs the program end and closes the port.
     ~TFrmCom() override;
 

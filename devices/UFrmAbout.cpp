@@ -3,7 +3,6 @@
 #include "base/LangText.h"
 #include "base/VersionInfo.h"
 #include "config/UUserParaIni.h"
-#include "devices/TellUser.h"
 
 #include <QFont>
 #include <QGridLayout>

@@ -4,7 +4,7 @@
 // made for one use of the main window's add button.
 
 #include "devices/EquipForm.h"
-#include "devices/TellUser.h"
+#include "ui/TellUser.h"
 #include "record/EquipList.h"
 
 #include <QDialog>

@@ -4,7 +4,7 @@
 // Modal; made for one use of the main window's property button.
 
 #include "devices/EquipForm.h"
-#include "devices/TellUser.h"
+#include "ui/TellUser.h"
 
 #include <QDialog>
 

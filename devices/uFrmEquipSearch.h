@@ -8,7 +8,7 @@
 // be closed while a search runs, and its end stops any search.
 
 #include "devices/EquipSearch.h"
-#include "devices/TellUser.h"
+#include "ui/TellUser.h"
 
 #include <QDialog>
 

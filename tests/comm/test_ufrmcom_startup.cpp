@@ -1,0 +1,107 @@
+// The start-up path of the poll engine's window when the port cannot be
+// opened: the port error, then the software parameter dialog, in which the
+// user mends the port; the engine then runs on the port chosen.
+
+#include "base/LangText.h"
+#include "base/ProgramFolder.h"
+#include "comm/UFrmCom.h"
+#include "config/UFrmSoftWarePara.h"
+#include "config/UUserParaIni.h"
+#include "logging/UDataLogClass.h"
+#include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
+#include "record/UpsRecordOps.h"
+#include "tests/comm/PtyHarness.h"
+#include "tests/support/AutoStartFolders.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/TempFolder.h"
+
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+class TestFrmComStartup : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTempFolder> FTemp;
+    std::unique_ptr<TPtyPair> FPty;
+    std::unique_ptr<TEventLog> FEvents;
+    std::unique_ptr<TDataLog> FData;
+    QStringList FSeen; // what came up, in order
+
+    // The port error box: noted and confirmed.
+    TModalDriver::THandler ConfirmPortError() {
+        return [this](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box != nullptr);
+            FSeen << box->text();
+            box->accept();
+        };
+    }
+
+private slots:
+    void init() {
+        FTemp = std::make_unique<TTempFolder>();
+        SetProgramFolder(FTemp->Path());
+        PointAutoStartFoldersAt(FTemp->Path());
+        FPty = std::make_unique<TPtyPair>();
+        FEvents = std::make_unique<TEventLog>(FTemp->Path() + "Record/", EventLogFileName,
+                                              FTemp->Path() + "Backup/");
+        FData = std::make_unique<TDataLog>(FTemp->Path() + "Record/");
+        InitTable();
+        EquipList = {};
+        UserPara = {};
+        UserPara.PortInfo.ComName = FTemp->Path() + "no-such-port";
+        UserPara.PortInfo.BaudRate = 9600;
+        UserPara.PortInfo.ReadIntervalTimeout = 20;
+        UserPara.PortInfo.MaxReSend = 2;
+        FillLangText(0);
+        FSeen.clear();
+    }
+
+    void aWrongPortIsMendedInTheDialog() {
+        TModalDriver modals;
+        modals.Then(ConfirmPortError());
+        const QString pty = QString::fromStdString(FPty->SlavePath());
+        modals.Then([&](QWidget* modal) {
+            QVERIFY(qobject_cast<TFrmSoftwarePara*>(modal));
+            auto* ports = modal->findChild<QComboBox*>("cbxComName");
+            FSeen << ports->currentText();
+            ports->addItem(pty); // as an adapter that shows up in the list
+            ports->setCurrentText(pty);
+            modal->findChild<QComboBox*>("cbxcurProtocol")->setCurrentIndex(2);
+            modal->findChild<QPushButton*>("SaveSetBtn")->click();
+        });
+        int layouts = 0;
+        TFrmCom frm(*FEvents, *FData, nullptr, [&layouts] { ++layouts; });
+        QVERIFY(modals.AllHandled());
+        QCOMPARE(FSeen, (QStringList{QString::fromStdString(LangText.PortError),
+                                     QString::fromStdString(FTemp->Path() + "no-such-port")}));
+        QVERIFY(frm.IsCommOpen());
+        QCOMPARE(layouts, 1);
+        const std::string ini = ReadBytes(UserParaPath());
+        QVERIFY(ini.find("ComName=" + FPty->SlavePath() + "\n") != std::string::npos);
+        QVERIFY(ini.find("Protocol=2\n") != std::string::npos);
+    }
+
+    void cancelledTheMonitorRunsWithThePortClosed() {
+        TModalDriver modals;
+        modals.Then(ConfirmPortError());
+        modals.Then([](QWidget* modal) {
+            QVERIFY(qobject_cast<TFrmSoftwarePara*>(modal));
+            modal->findChild<QPushButton*>("Button4")->click();
+        });
+        int layouts = 0;
+        TFrmCom frm(*FEvents, *FData, nullptr, [&layouts] { ++layouts; });
+        QVERIFY(modals.AllHandled());
+        QVERIFY(!frm.IsCommOpen());
+        QCOMPARE(layouts, 0);
+        QVERIFY(!FileExists(UserParaPath()));
+    }
+};
+
+QTEST_MAIN(TestFrmComStartup)
+#include "test_ufrmcom_startup.moc"

@@ -1,0 +1,179 @@
+// The software parameter dialog with its autostart folders and serial device
+// folders in a temporary folder: what it shows, and Save's order, including
+// the path where the port cannot be opened.
+
+#include "base/ProgramFolder.h"
+#include "config/UFrmSoftWarePara.h"
+#include "config/UUserParaIni.h"
+#include "tests/support/TempFolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TestFrmSoftwarePara : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TTempFolder> FTemp;
+    std::vector<std::string> FCalls; // hooks and errors, in the order they came
+    bool FPortFails = false;
+
+    TAutoStartFolders Folders() const {
+        return {FTemp->Path() + "xdg/autostart/", FTemp->Path() + "config/autostart/"};
+    }
+    std::string EntryPath() const { return Folders().Machine + "pelmora-test.desktop"; }
+
+    std::unique_ptr<TFrmSoftwarePara> MakeDialog() {
+        TSoftwareParaHooks hooks;
+        hooks.OpenComm = [this] {
+            FCalls.push_back("open " + UserPara.PortInfo.ComName);
+            if (FPortFails)
+                throw std::runtime_error("Error opening serial port");
+        };
+        hooks.ApplyProtocolLayout = [this] {
+            FCalls.push_back("layout " + std::to_string(UserPara.PortInfo.Protocol));
+        };
+        auto dialog = std::make_unique<TFrmSoftwarePara>(
+            std::move(hooks), nullptr, Folders(),
+            TSerialRoots{FTemp->Path() + "dev/", FTemp->Path() + "sys/"});
+        dialog->ShowError = [this](QWidget*, const QString& text) {
+            FCalls.push_back("error " + text.toStdString());
+        };
+        return dialog;
+    }
+
+    template <typename T> static T* Child(QWidget& dialog, const char* name) {
+        T* child = dialog.findChild<T*>(name);
+        if (child == nullptr)
+            qFatal("no %s", name);
+        return child;
+    }
+
+private slots:
+    void init() {
+        QCoreApplication::setApplicationName("pelmora-test");
+        FTemp = std::make_unique<TTempFolder>();
+        SetProgramFolder(FTemp->Path());
+        FCalls.clear();
+        FPortFails = false;
+        UserPara = {};
+        UserPara.PortInfo.ComName = "COM12";
+        UserPara.PortInfo.BaudRate = 19200;
+        UserPara.PortInfo.Protocol = 9;
+        UserPara.PortInfo.StopBits = 2;
+    }
+
+    void showsTheSettingsAndMendsTheProtocolAtOnce() {
+        auto dialog = MakeDialog();
+        dialog->show();
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxComName")->currentText(), QString("COM12"));
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxComName")->count(), 256);
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxBaudRate")->currentText(), QString("2400"));
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxcurProtocol")->currentIndex(), 0);
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxcurProtocol")->currentText(),
+                 QString("Multimode UPS"));
+        QCOMPARE(UserPara.PortInfo.Protocol, uint8_t(0));
+        QVERIFY(!Child<QCheckBox>(*dialog, "crbAutoStartup")->isChecked());
+        QCOMPARE(dialog->windowTitle(), QString("Software Parameter Setting"));
+
+        Child<QPushButton>(*dialog, "Button4")->click();
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(FCalls.empty());
+        QVERIFY2(!FileExists(UserParaPath()), "Cancel writes nothing");
+    }
+
+    void chineseTexts() {
+        UserPara.Language = 1;
+        auto dialog = MakeDialog();
+        dialog->show();
+        QCOMPARE(dialog->windowTitle(), QString::fromUtf8("软件参数设定"));
+        QCOMPARE(Child<QPushButton>(*dialog, "SaveSetBtn")->text(), QString::fromUtf8("保存设置"));
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxcurProtocol")->itemText(1),
+                 QString::fromUtf8("三相工频UPS"));
+        QCOMPARE(Child<QCheckBox>(*dialog, "crbAutoStartup")->text(),
+                 QString::fromUtf8("开机自启动"));
+    }
+
+    void saveReopensThePortAdaptsTheWindowThenWritesTheFile() {
+        auto dialog = MakeDialog();
+        dialog->show();
+        Child<QComboBox>(*dialog, "cbxComName")->setCurrentText("COM3");
+        Child<QComboBox>(*dialog, "cbxBaudRate")->setCurrentText("4800");
+        Child<QComboBox>(*dialog, "cbxcurProtocol")->setCurrentIndex(2);
+        Child<QCheckBox>(*dialog, "crbAutoStartup")->setChecked(true);
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+
+        QCOMPARE(FCalls, (std::vector<std::string>{"open COM3", "layout 2"}));
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(FileExists(EntryPath()));
+        const std::string ini = ReadBytes(UserParaPath());
+        QVERIFY(ini.find("ComName=COM3\n") != std::string::npos);
+        QVERIFY(ini.find("BaudRate=4800\n") != std::string::npos);
+        QVERIFY(ini.find("Protocol=2\n") != std::string::npos);
+        QVERIFY(ini.find("AutoStart=1\n") != std::string::npos);
+        QVERIFY(ini.find("StopBits=2\n") != std::string::npos);
+
+        // Opened again: the box shows the entry; unticked, Save removes it.
+        auto again = MakeDialog();
+        again->show();
+        QVERIFY(Child<QCheckBox>(*again, "crbAutoStartup")->isChecked());
+        Child<QCheckBox>(*again, "crbAutoStartup")->setChecked(false);
+        Child<QPushButton>(*again, "SaveSetBtn")->click();
+        QVERIFY(!FileExists(EntryPath()));
+        QVERIFY(ReadBytes(UserParaPath()).find("AutoStart=0\n") != std::string::npos);
+    }
+
+    // The user can choose another port and save again.
+    void aPortThatCannotBeOpenedKeepsTheDialogOpenAndTheFileUnwritten() {
+        FPortFails = true;
+        auto dialog = MakeDialog();
+        dialog->show();
+        Child<QComboBox>(*dialog, "cbxcurProtocol")->setCurrentIndex(3);
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+        QCOMPARE(FCalls,
+                 (std::vector<std::string>{"open COM12", "error Error opening serial port"}));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        QVERIFY(!FileExists(UserParaPath()));
+        QCOMPARE(UserPara.PortInfo.Protocol, uint8_t(3)); // the choices are in memory
+
+        FPortFails = false;
+        FCalls.clear();
+        Child<QComboBox>(*dialog, "cbxComName")->setCurrentText("COM4");
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+        QCOMPARE(FCalls, (std::vector<std::string>{"open COM4", "layout 3"}));
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(FileExists(UserParaPath()));
+    }
+
+    void anUnwritableSettingsFileKeepsTheDialogOpen() {
+        WriteBytes(FTemp->Path() + "blocked", "");
+        SetProgramFolder(FTemp->Path() + "blocked/");
+        auto dialog = MakeDialog();
+        dialog->show();
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+        QCOMPARE(FCalls.size(), std::size_t(3));
+        QCOMPARE(FCalls[2], "error Unable to write to " + UserParaPath());
+        QVERIFY(dialog->isVisible());
+    }
+
+    // A port given as a device path stays the selected entry.
+    void aDevicePathPortIsKept() {
+        UserPara.PortInfo.ComName = "/dev/serial/by-id/usb-gone";
+        auto dialog = MakeDialog();
+        dialog->show();
+        QCOMPARE(Child<QComboBox>(*dialog, "cbxComName")->currentText(),
+                 QString("/dev/serial/by-id/usb-gone"));
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+        QCOMPARE(UserPara.PortInfo.ComName, std::string("/dev/serial/by-id/usb-gone"));
+    }
+};
+
+QTEST_MAIN(TestFrmSoftwarePara)
+#include "test_frmsoftwarepara.moc"
