@@ -223,6 +223,7 @@ void TRealTimeView::ClearMeasurements(TUpsInfoRec& rec) {
     rec.LoggedState = StateNone;
     std::fill_n(rec.AlarmCodes.begin(), 65, 0);
     rec.AlarmCount = 0;
+    rec.AlarmsReported = 0;
     rec.UpsSupply = rec.InputSupply = 0;
     rec.InputSwitch = rec.MaintBypassSwitch = rec.BypassSwitch = rec.OutputSwitch = 0;
 }

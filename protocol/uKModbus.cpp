@@ -32,6 +32,9 @@ constexpr std::array<TPollStepRow, 5> PollSteps{{
     {3, 40001, 28}, // the device parameters
     {3, 40029, 1},  // operation mode, only for the five-step model
 }};
+// The alarm words W2, W3, W6, W7 and W9 sit at 30086-30089 and 30091.
+constexpr int32_t FirstAlarmWordReg = 30086;
+constexpr int32_t LastAlarmWordReg = 30091;
 constexpr uint8_t LostStepCount = 1;
 constexpr uint8_t NormalStepCount = 4;
 constexpr uint8_t FiveStepCount = 5;
@@ -352,6 +355,9 @@ bool TMModbus::DecodeRegisters(const uint8_t* bytes, int length) {
     }
     DeriveSwitchFlags(*Rec);
     BuildAlarmList(*Rec);
+    // The list is the unit's own once all its alarm words came in one reply.
+    if (StartReg <= FirstAlarmWordReg && StartReg + n - 1 >= LastAlarmWordReg)
+        Rec->AlarmsReported = 1;
     return claimed == Count && claimed <= present;
 }
 

@@ -162,6 +162,7 @@ public:
     void StoreInto(TUpsInfoRec& rec) const {
         rec.AlarmCodes = FCodes;
         rec.AlarmCount = uint8_t(FCount);
+        rec.AlarmsReported = 1;
     }
 
 private:

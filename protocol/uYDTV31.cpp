@@ -211,6 +211,7 @@ void TYdtV31Protocol::DecodeStatus() {
 void TYdtV31Protocol::DecodeAlarms() {
     StoreFields(RxBuf, *Rec, AlarmFields);
     BuildAlarmList(*Rec);
+    Rec->AlarmsReported = 1; // the alarm words came with this reply
 }
 
 void TYdtV31Protocol::DecodeLoad() {

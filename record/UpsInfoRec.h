@@ -44,6 +44,11 @@ struct TUpsInfoRec {
     int32_t LoggedState = -1;
     std::array<int32_t, MaxAlarmCodes> AlarmCodes{};
     uint8_t AlarmCount = 0;
+    // 1 while AlarmCodes hold what the unit last reported; 0 once the view
+    // has emptied the list of a silent unit. Alarm changes are logged only
+    // against a list the unit reported, so a unit that comes back does not
+    // log its standing alarms as cleared and raised again.
+    uint8_t AlarmsReported = 0;
     std::array<int32_t, MaxAlarmCodes> LoggedAlarmCodes{};
     uint8_t LoggedAlarmCount = 0;
 

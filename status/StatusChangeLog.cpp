@@ -42,7 +42,7 @@ void LogStateChange(TUpsInfoRec& rec, TDeviceEventSink& sink) {
 }
 
 void LogAlarmChanges(TUpsInfoRec& rec, TDeviceEventSink& sink) {
-    if (rec.Address == 0)
+    if (rec.Address == 0 || !rec.AlarmsReported)
         return;
     const auto current = ValidCodes(rec.AlarmCodes, rec.AlarmCount);
     const auto logged = ValidCodes(rec.LoggedAlarmCodes, rec.LoggedAlarmCount);

@@ -329,6 +329,22 @@ TEST_F(KModbus, StepOneAndTwoDecodeMeasurementsWithScaling) {
     EXPECT_DOUBLE_EQ(r.InputVoltA, 221.3) << "step 2 leaves step 1's registers";
 }
 
+// Every read reply rebuilds the alarm list from the words held; only the
+// status step brings the alarm words themselves.
+TEST_F(KModbus, OnlyTheStatusStepReportsTheAlarmList) {
+    const struct {
+        int Step, Func, Count;
+    } others[] = {{1, 4, 14}, {2, 4, 18}, {4, 3, 28}};
+    for (const auto& o : others) {
+        AskStep(1, o.Step);
+        ASSERT_TRUE(Parse(ReadReply(1, uint8_t(o.Func), std::vector<uint16_t>(o.Count, 0))));
+        EXPECT_EQ(UpsTable[1].AlarmsReported, 0) << o.Step;
+    }
+    AskStep(1, 3);
+    ASSERT_TRUE(Parse(ReadReply(1, 4, std::vector<uint16_t>(11, 0))));
+    EXPECT_EQ(UpsTable[1].AlarmsReported, 1);
+}
+
 TEST_F(KModbus, StepThreeStoresStatusWordsInRegisterOrderAndDerivesState) {
     AskStep(1, 3);
     const std::vector<uint16_t> regs = {

@@ -310,6 +310,19 @@ TEST_F(YdtV31Test, AlarmReplyRebuildsTheAlarmList) {
     EXPECT_EQ(rec.AlarmCodes[1], 0);
 }
 
+// Only the alarm reply carries the alarm words: after the view emptied a
+// silent unit's list, the other replies leave it unreported.
+TEST_F(YdtV31Test, OnlyTheAlarmReplyReportsTheAlarmList) {
+    for (uint8_t cmd : {1, 2, 4, 5}) {
+        Expect(cmd);
+        ASSERT_TRUE(Parse(Reply(1, Info(146, {}))));
+        EXPECT_EQ(rec.AlarmsReported, 0) << int(cmd);
+    }
+    Expect(3);
+    ASSERT_TRUE(Parse(AlarmReply));
+    EXPECT_EQ(rec.AlarmsReported, 1);
+}
+
 TEST_F(YdtV31Test, BatteryAndEnvironmentAlarmByteRaisesAlarms64To71) {
     // The byte at 49 holds bits 8-15 of W9, where these alarms live.
     Expect(3);

@@ -43,9 +43,11 @@ public:
     }
 };
 
+// A unit whose alarm list is what it reported (the codecs set the flag).
 TUpsInfoRec Device(uint8_t address) {
     TUpsInfoRec rec;
     rec.Address = address;
+    rec.AlarmsReported = 1;
     return rec;
 }
 
@@ -168,6 +170,24 @@ TEST(AlarmChangeLog, DamagedCountsNeverReadPastTheList) {
     // Only the last entries differ; anything read beyond the lists would add events.
     EXPECT_EQ(sink.Calls, (std::vector<Call>{Raised(4, 1000 + MaxAlarmCodes - 1), Cleared(4, 5)}));
     EXPECT_EQ(rec.LoggedAlarmCount, MaxAlarmCodes);
+}
+
+// The view empties a silent unit's list; its standing alarms were never
+// cleared, so its return must not log them as cleared and raised again.
+TEST(AlarmChangeLog, AListTheUnitDidNotReportLogsNothing) {
+    RecordingSink sink;
+    TUpsInfoRec rec = Device(3);
+    SetAlarms(rec, {23, 51});
+    LogAlarmChanges(rec, sink);
+    sink.Calls.clear();
+    SetAlarms(rec, {});
+    rec.AlarmsReported = 0; // emptied while the unit was silent
+    LogAlarmChanges(rec, sink);
+    EXPECT_TRUE(sink.Calls.empty());
+    SetAlarms(rec, {51, 9}); // reported again: only what changed meanwhile
+    rec.AlarmsReported = 1;
+    LogAlarmChanges(rec, sink);
+    EXPECT_EQ(sink.Calls, (std::vector<Call>{Raised(3, 9), Cleared(3, 23)}));
 }
 
 TEST(AlarmChangeLog, AddressZeroNeverLogsAlarms) {
