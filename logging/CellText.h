@@ -1,0 +1,19 @@
+#pragma once
+// Cell texts of the log grids and their CSV files. Numbers are written with
+// "." as the decimal point whatever the locale, so a CSV always reads back the
+// same; the grid swaps in the locale's point when it shows them.
+
+#include <cstdint>
+#include <string>
+
+// The value rounded once, to at most `precision` significant digits and at
+// most `decimals` decimal places (round half to even on exact binary ties),
+// then shown with exactly `decimals` decimals: 220.14 -> "220.1" (5, 1),
+// 35.6 -> "36" (4, 0), 12345.67 -> "12346.0" (5, 1). When the rounded value
+// has more integer digits than `precision` it is shown in exponent form,
+// 123456 -> "1.2346E+005". Not-a-number and infinities show "NAN", "INF",
+// "-INF"; a value that rounds to zero never shows a minus sign.
+// precision 1..15, decimals 0..3.
+void AppendFixed(std::string& out, double value, int precision, int decimals);
+
+void AppendDecimal(std::string& out, int64_t value);
