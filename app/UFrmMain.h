@@ -29,6 +29,8 @@ class QTreeWidget;
 class TDataLog;
 class TDeviceTree;
 class TEventLog;
+class TFrmEventLog;
+class TfrmProgress;
 class TTrendGraphs;
 class TLamp;
 class TRealTimeView;
@@ -73,6 +75,12 @@ public:
 
     TMainPrompts Prompts = MessageBoxPrompts();
 
+    // Starts the next data-log round at the poll engine's next tick; set by
+    // the program entry once the poll engine exists.
+    std::function<void()> RestartDataLogRound;
+    // The event viewer, made at its first use.
+    [[nodiscard]] TFrmEventLog* FrmEventLog() const { return FFrmEventLog.get(); }
+
 public slots:
     // One 10 ms tick; public so that tests can drive the window tick by tick.
     void Timer1Timer();
@@ -110,6 +118,11 @@ private:
     void btnComClick();
     void btnDeleteClick();
     void SelectLanguage(uint8_t language);
+    // The log commands: event viewer, data viewer, log setting.
+    void ConnectLogCommands();
+    void ShowEventLog();
+    void ShowDataLog();
+    void ShowLogSetting();
 
     // Fields in the order of the window's state.
     uint8_t FTickCount = 0;   // ticks since the last status step, 0..10
@@ -118,6 +131,9 @@ private:
     TPortControl* FPort = nullptr;
     std::unique_ptr<TEventLog> FEventLog;
     std::unique_ptr<TDataLog> FDataLog;
+    // After the stores: the viewer reads the event log, so it goes first.
+    std::unique_ptr<TFrmEventLog> FFrmEventLog;
+    TfrmProgress* FfrmProgress = nullptr;
     bool FEndingSession = false;
     bool FExited = false;
 

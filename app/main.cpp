@@ -16,8 +16,11 @@ namespace {
 std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
     auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog());
     frmMain.SetPortControl(frmCom.get());
-    QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain,
-                     [&frmMain] { frmMain.SetPortControl(nullptr); });
+    frmMain.RestartDataLogRound = [com = frmCom.get()] { com->Engine().RecCountdown = 0; };
+    QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain, [&frmMain] {
+        frmMain.SetPortControl(nullptr);
+        frmMain.RestartDataLogRound = nullptr;
+    });
     return frmCom;
 }
 } // namespace

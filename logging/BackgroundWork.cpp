@@ -1,0 +1,34 @@
+#include "logging/BackgroundWork.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <thread>
+
+void TBackgroundWork::Run(const std::function<void(TJobProgress&)>& work,
+                          const std::function<void(int64_t, int64_t)>& show) {
+    TJobProgress progress;
+    FProgress = &progress;
+    QEventLoop loop;
+    QTimer ticker;
+    auto report = [&] { show(progress.Position.load(), progress.Maximum.load()); };
+    connect(&ticker, &QTimer::timeout, &loop, report);
+    ticker.start(ShowInterval);
+    // The quit is queued to the loop's thread: a worker that ends before the
+    // loop runs still ends it.
+    std::thread worker([&] {
+        work(progress);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    ticker.stop();
+    FProgress = nullptr;
+    report();
+}
+
+void TBackgroundWork::Cancel() {
+    if (FProgress != nullptr)
+        FProgress->Cancelled = true;
+}
