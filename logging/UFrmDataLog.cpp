@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -52,7 +53,7 @@ QPushButton* Button(QWidget* parent, const char* name) {
 TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSampling,
                          QWidget* parent)
     : QDialog(parent), FRestartSampling(std::move(restartSampling)), FProgress(progress),
-      FWork(new TBackgroundWork(this)), FTable(std::make_unique<TDataLogTable>()) {
+      FWork(new TBackgroundWork(this)), FTable(std::make_unique<TDataLogTable>(UserPara.Language)) {
     setObjectName("FrmDataLog");
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     BuildControls();
@@ -184,7 +185,13 @@ void TFrmDataLog::showEvent(QShowEvent* event) {
     seYear->setValue(today.year());
     seMonth->setValue(today.month());
     seDay->setValue(today.day());
-    Load();
+    // Shown first, then loaded: a large month's progress is seen in the window.
+    // A search in between makes this load needless.
+    FLoadPending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (FLoadPending && !FWork->Busy())
+            Load();
+    });
 }
 
 TRecFilter TFrmDataLog::Filter() const {
@@ -211,6 +218,7 @@ void TFrmDataLog::ShowWorkProgress(int64_t position, int64_t maximum) {
 }
 
 void TFrmDataLog::Load() {
+    FLoadPending = false;
     // The grid shows an empty month while the new one is read.
     FTable = std::make_unique<TDataLogTable>(UserPara.Language);
     StringGrid1->SetSource(FTable.get());
@@ -226,6 +234,7 @@ void TFrmDataLog::Load() {
     FWork->Run([&](TJobProgress& p) { result = loaded->Load(filter, p); },
                [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); });
     SetBusy(false, LoadingText);
+    QTimer::singleShot(0, this, &TFrmDataLog::CloseIfAsked);
     // A missing month and a cancelled load both leave the grid empty.
     if (result == TDataLogTable::TLoadResult::Loaded) {
         FTable = std::move(loaded);
@@ -250,6 +259,7 @@ void TFrmDataLog::SortByColumn(int col) {
     FWork->Run([&](TJobProgress& p) { rows = FTable->SortedRows(FSortCol, FSortDir == 1, p); },
                [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); });
     SetBusy(false, SortingText);
+    QTimer::singleShot(0, this, &TFrmDataLog::CloseIfAsked);
     if (rows) {
         FTable->SetRows(std::move(*rows));
         StringGrid1->Reload();
@@ -269,8 +279,10 @@ void TFrmDataLog::btnSearchClick() {
 }
 
 void TFrmDataLog::btnExportClick() {
-    if (!FWork->Busy())
-        ExportGridToCsv(this, *FTable, FProgress, *FWork, Prompts);
+    if (FWork->Busy())
+        return;
+    ExportGridToCsv(this, *FTable, FProgress, *FWork, Prompts);
+    CloseIfAsked();
 }
 
 void TFrmDataLog::btnSetClick() {
@@ -282,9 +294,11 @@ void TFrmDataLog::btnDelClick() {
 }
 
 void TFrmDataLog::closeEvent(QCloseEvent* event) {
-    // The work reads this window's table: it stops first.
+    // The work reads this window's table: it stops first, and the window
+    // closes when it has.
     if (FWork->Busy()) {
         FWork->Cancel();
+        FCloseWhenIdle = true;
         event->ignore();
         return;
     }
@@ -294,7 +308,15 @@ void TFrmDataLog::closeEvent(QCloseEvent* event) {
 void TFrmDataLog::reject() {
     if (FWork->Busy()) {
         FWork->Cancel();
+        FCloseWhenIdle = true;
         return;
     }
     QDialog::reject();
+}
+
+void TFrmDataLog::CloseIfAsked() {
+    if (FCloseWhenIdle) {
+        FCloseWhenIdle = false;
+        QDialog::reject();
+    }
 }

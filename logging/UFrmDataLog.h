@@ -65,6 +65,8 @@ private:
     void Load();
     void SetBusy(bool busy, const TTextPair& what);
     void ShowWorkProgress(int64_t position, int64_t maximum);
+    // Closes the window when the user asked for it while work was running.
+    void CloseIfAsked();
 
     std::function<void()> FRestartSampling;
     TfrmProgress& FProgress;
@@ -72,6 +74,8 @@ private:
     std::unique_ptr<TDataLogTable> FTable;
     uint8_t FSortCol = 0;
     uint8_t FSortDir = 0;
+    bool FCloseWhenIdle = false;
+    bool FLoadPending = false; // the load that follows the show is still to come
 
     QGroupBox* rgSearchType;
     QButtonGroup* FModeButtons;
