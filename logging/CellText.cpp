@@ -91,6 +91,20 @@ void AppendExact(std::string& out, double value, int precision, int decimals) {
         out += '.';
     out.append(std::size_t(decimals - shown), '0');
 }
+
+// Fast path: one product and one rounding, taken only where they give the
+// exact decimal result: far from a rounding boundary, and no more digits than
+// `precision`. False when the exact conversion is needed.
+bool ScaledFast(double value, int precision, int decimals, int64_t& scaled) {
+    const double product = value * double(Pow10[decimals]);
+    if (!(std::fabs(product) < 1e15))
+        return false;
+    const double frac = std::fabs(product - std::trunc(product));
+    if (std::fabs(frac - 0.5) < 1e-6)
+        return false;
+    scaled = int64_t(std::nearbyint(product));
+    return DigitCount(uint64_t(std::llabs(scaled))) <= precision;
+}
 } // namespace
 
 void AppendFixed(std::string& out, double value, int precision, int decimals) {
@@ -102,21 +116,24 @@ void AppendFixed(std::string& out, double value, int precision, int decimals) {
         out += value < 0 ? "-INF" : "INF";
         return;
     }
-    // Fast path: one product and one rounding, taken only where they give the
-    // exact decimal result: far from a rounding boundary, and no more digits
-    // than `precision`.
-    const double scaled = value * double(Pow10[decimals]);
-    if (std::fabs(scaled) < 1e15) {
-        const double whole = std::nearbyint(scaled);
-        const double frac = std::fabs(scaled - std::trunc(scaled));
-        const bool nearTie = std::fabs(frac - 0.5) < 1e-6;
-        const int64_t n = int64_t(whole);
-        if (!nearTie && DigitCount(uint64_t(std::llabs(n))) <= precision) {
-            AppendScaled(out, n == 0 ? 0 : n, decimals);
-            return;
-        }
-    }
-    AppendExact(out, value, precision, decimals);
+    int64_t scaled = 0;
+    if (ScaledFast(value, precision, decimals, scaled))
+        AppendScaled(out, scaled, decimals);
+    else
+        AppendExact(out, value, precision, decimals);
+}
+
+double ShownValue(double value, int precision, int decimals) {
+    if (!std::isfinite(value))
+        return value;
+    int64_t scaled = 0;
+    if (ScaledFast(value, precision, decimals, scaled))
+        return double(scaled) / double(Pow10[decimals]);
+    std::string text;
+    AppendExact(text, value, precision, decimals);
+    double shown = 0;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown;
 }
 
 void AppendDecimal(std::string& out, int64_t value) {

@@ -16,4 +16,8 @@
 // precision 1..15, decimals 0..3.
 void AppendFixed(std::string& out, double value, int precision, int decimals);
 
+// The number AppendFixed shows (a not-a-number value stays one): sorting by
+// it is sorting by the shown numbers.
+double ShownValue(double value, int precision, int decimals);
+
 void AppendDecimal(std::string& out, int64_t value);

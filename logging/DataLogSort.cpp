@@ -7,6 +7,7 @@
 #include "logging/DataLogTable.h"
 
 #include "base/LittleEndian.h"
+#include "logging/CellText.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 
@@ -24,22 +25,34 @@ uint64_t SignedKey(int64_t v) {
     return uint64_t(v) ^ (uint64_t(1) << 63);
 }
 
-// Unsigned key of a measured value. Rounding for display never reverses an
-// order, and the single-precision value keeps every difference that five
-// significant digits show. Not-a-number ("NAN") goes last.
-uint64_t ValueKey(double v) {
-    if (std::isnan(v))
-        return std::numeric_limits<uint32_t>::max();
-    constexpr double Largest = std::numeric_limits<float>::max();
-    constexpr float Inf = std::numeric_limits<float>::infinity();
-    float f = v > Largest ? Inf : (v < -Largest ? -Inf : float(v));
+// Unsigned key of a measured value: its shown number, so that cells that
+// show the same text tie. The single-precision value keeps every difference
+// that five significant digits show and fits the 32-bit sort; a shown number
+// beyond its range needs the double (`wide`). Not-a-number ("NAN") goes last.
+uint64_t ValueKey(double v, int col, bool wide) {
+    const bool load = col >= 8 && col <= 10;
+    const double shown = ShownValue(v, load ? 4 : 5, load ? 0 : 1);
+    if (std::isnan(shown))
+        return wide ? std::numeric_limits<uint64_t>::max() : std::numeric_limits<uint32_t>::max();
+    if (wide) {
+        const uint64_t bits = std::bit_cast<uint64_t>(shown == 0 ? 0.0 : shown);
+        return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
+    }
+    float f = float(shown);
     if (f == 0.0f)
         f = 0.0f; // -0.0 shows as 0.0
     const uint32_t bits = std::bit_cast<uint32_t>(f);
     return bits & 0x8000'0000u ? ~bits : bits | 0x8000'0000u;
 }
 
-uint64_t CellKey(const uint8_t* rec, int col) {
+bool BeyondFloat(const uint8_t* rec, int col) {
+    if (col < 2 || col > 12)
+        return false;
+    const double v = le::GetF64(rec + 16 + std::size_t(col - 2) * 8);
+    return std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max()) * 0.99;
+}
+
+uint64_t CellKey(const uint8_t* rec, int col, bool wide) {
     switch (col) {
     case 0:
         return SignedKey(TimeStampSeconds(le::GetF64(rec)));
@@ -53,7 +66,7 @@ uint64_t CellKey(const uint8_t* rec, int col) {
     case 14:
         return le::GetU16(rec + 108);
     default:
-        return ValueKey(le::GetF64(rec + 16 + std::size_t(col - 2) * 8));
+        return ValueKey(le::GetF64(rec + 16 + std::size_t(col - 2) * 8), col, wide);
     }
 }
 
@@ -87,12 +100,23 @@ std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool des
         return FRows;
     std::vector<uint64_t> keys(n);
     uint64_t low = std::numeric_limits<uint64_t>::max(), high = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % (1 << 16) == 0 && progress.Stopping())
-            return std::nullopt;
-        keys[i] = CellKey(FFile.Data() + std::size_t(FRows[i]) * DataRecSize, col);
-        low = std::min(low, keys[i]);
-        high = std::max(high, keys[i]);
+    bool wide = false;
+    for (int round = 0; round < 2; ++round) {
+        low = std::numeric_limits<uint64_t>::max(), high = 0;
+        bool beyond = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i % (1 << 16) == 0 && progress.Stopping())
+                return std::nullopt;
+            const uint8_t* rec = FFile.Data() + std::size_t(FRows[i]) * DataRecSize;
+            keys[i] = CellKey(rec, col, wide);
+            beyond = beyond || (!wide && BeyondFloat(rec, col));
+            low = std::min(low, keys[i]);
+            high = std::max(high, keys[i]);
+        }
+        // Values beyond single precision (a damaged record): the keys again, wide.
+        if (!beyond)
+            break;
+        wide = true;
     }
     if (n == 0)
         return FRows;

@@ -162,6 +162,29 @@ TEST(DataLogTable, SortKeepsOddValuesInOneOrder) {
                                "NAN"}));
 }
 
+TEST(DataLogTable, SortFollowsTheShownNumbers) {
+    // Values a hair apart that show differently, and values beyond single
+    // precision, still sort as their texts read.
+    struct {
+        std::vector<double> Values;
+        V Ascending;
+    } cases[] = {
+        {{220.05000000000001, 220.04999999999998, 220.05000000000001},
+         {"220.0", "220.1", "220.1"}},
+        {{2e39, -1e39, 1e39, 1.00001e39}, {"-1.0000E+039", "1.0000E+039", "1.0000E+039",
+                                           "2.0000E+039"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<TSample> samples;
+        for (double v : c.Values)
+            samples.push_back({Month[0].When, 1, v});
+        TDataLogTable t = Loaded(Bytes(samples));
+        TJobProgress progress;
+        t.SetRows(*t.SortedRows(2, false, progress));
+        EXPECT_EQ(Column(t, 2), c.Ascending);
+    }
+}
+
 TEST(DataLogTable, SortFarApartTimesStillInOrder) {
     // A damaged stamp (year 1) and one of 9999: more than 32 bits of seconds.
     std::vector<TSample> samples = {{{9999, 1, 1, 0, 0, 0, 0}, 1},
