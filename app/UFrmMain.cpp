@@ -230,14 +230,18 @@ void TFrmMain::ShowEventLog() {
 }
 
 void TFrmMain::ShowDataLog() {
-    TFrmDataLog dialog(*FfrmProgress, [this] { if (RestartDataLogRound) RestartDataLogRound(); },
-                       this);
+    TFrmDataLog dialog(*FfrmProgress, [this] { RestartSampling(); }, this);
     dialog.exec();
 }
 
 void TFrmMain::ShowLogSetting() {
-    TFrmDataLogSet dialog([this] { if (RestartDataLogRound) RestartDataLogRound(); }, this);
+    TFrmDataLogSet dialog([this] { RestartSampling(); }, this);
     dialog.exec();
+}
+
+void TFrmMain::RestartSampling() {
+    if (RestartDataLogRound)
+        RestartDataLogRound();
 }
 
 void TFrmMain::BuildToolBar() {

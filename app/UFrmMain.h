@@ -123,6 +123,7 @@ private:
     void ShowEventLog();
     void ShowDataLog();
     void ShowLogSetting();
+    void RestartSampling();
 
     // Fields in the order of the window's state.
     uint8_t FTickCount = 0;   // ticks since the last status step, 0..10

@@ -51,7 +51,7 @@ TExportResult WriteLines(const TGridSource& grid, int fd, TJobProgress& progress
                 return TExportResult::Cancelled;
         }
     }
-    if (!WriteAll(fd, buffer) || ::fsync(fd) != 0)
+    if (!WriteAll(fd, buffer))
         return TExportResult::Failed;
     progress.Position.store(total, std::memory_order_relaxed);
     return TExportResult::Written;
@@ -62,8 +62,7 @@ std::string CsvFileName(const std::string& chosen) {
     return chosen.find(".csv") != std::string::npos ? chosen : chosen + ".csv";
 }
 
-TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path,
-                         TJobProgress& progress) {
+TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path, TJobProgress& progress) {
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)

@@ -1,9 +1,11 @@
 // Sorting the data viewer's rows. The order of two cells is that of their
 // shown texts (numbers by value, the time as text), but millions of rows
 // cannot be sorted by formatting cells: each row gets a 32-bit key that orders
-// as its cell does, packed with the row's current position, and a radix sort
-// on the key bits orders the pairs. Being stable, it keeps rows with equal
-// cells in the order they were shown.
+// as its cell does, and a radix sort on the keys orders the row positions.
+// Being stable, it keeps rows with equal cells in the order they were shown.
+//
+// Memory, beyond the shown rows (4 bytes each) that the grid goes on reading
+// meanwhile: the keys and two arrays of positions, 12 bytes a row.
 #include "logging/DataLogTable.h"
 
 #include "base/LittleEndian.h"
@@ -15,29 +17,30 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
-constexpr int DigitBits = 11;
+constexpr int DigitBits = 16;
 constexpr std::size_t Buckets = std::size_t(1) << DigitBits;
+constexpr std::size_t PrefetchAhead = 16; // rows ahead whose key is asked for early
+constexpr std::size_t CancelSlice = 1 << 16;
+constexpr int64_t Half = int64_t(1) << 31;
 
-// Unsigned key that orders as the signed value.
-uint64_t SignedKey(int64_t v) {
-    return uint64_t(v) ^ (uint64_t(1) << 63);
+bool IsLoadCol(int col) {
+    return col >= 8 && col <= 10;
 }
 
-// Unsigned key of a measured value: its shown number, so that cells that
-// show the same text tie. The single-precision value keeps every difference
-// that five significant digits show and fits the 32-bit sort; a shown number
-// beyond its range needs the double (`wide`). Not-a-number ("NAN") goes last.
-uint64_t ValueKey(double v, int col, bool wide) {
-    const bool load = col >= 8 && col <= 10;
-    const double shown = ShownValue(v, load ? 4 : 5, load ? 0 : 1);
+double ValueOf(const uint8_t* rec, int col) {
+    return le::GetF64(rec + 16 + std::size_t(col - 2) * 8);
+}
+
+// Key of a measured value: its shown number, so that cells that show the same
+// text tie. The single-precision value keeps every difference that five
+// significant digits show; a shown number beyond its range needs the wide key.
+// Not-a-number ("NAN") goes last.
+uint32_t FloatKey(double shown) {
     if (std::isnan(shown))
-        return wide ? std::numeric_limits<uint64_t>::max() : std::numeric_limits<uint32_t>::max();
-    if (wide) {
-        const uint64_t bits = std::bit_cast<uint64_t>(shown == 0 ? 0.0 : shown);
-        return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
-    }
+        return std::numeric_limits<uint32_t>::max();
     float f = float(shown);
     if (f == 0.0f)
         f = 0.0f; // -0.0 shows as 0.0
@@ -45,102 +48,149 @@ uint64_t ValueKey(double v, int col, bool wide) {
     return bits & 0x8000'0000u ? ~bits : bits | 0x8000'0000u;
 }
 
-bool BeyondFloat(const uint8_t* rec, int col) {
-    if (col < 2 || col > 12)
-        return false;
-    const double v = le::GetF64(rec + 16 + std::size_t(col - 2) * 8);
-    return std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max()) * 0.99;
+uint64_t DoubleKey(double shown) {
+    if (std::isnan(shown))
+        return std::numeric_limits<uint64_t>::max();
+    const uint64_t bits = std::bit_cast<uint64_t>(shown == 0 ? 0.0 : shown);
+    return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
 }
 
-uint64_t CellKey(const uint8_t* rec, int col, bool wide) {
+double Shown(const uint8_t* rec, int col) {
+    return ShownValue(ValueOf(rec, col), IsLoadCol(col) ? 4 : 5, IsLoadCol(col) ? 0 : 1);
+}
+
+uint32_t CapacityKey(const uint8_t* rec) {
+    // An empty cell (0 or less) sorts before every number.
+    const int32_t capacity = le::GetI32(rec + 104);
+    return capacity > 0 ? uint32_t(capacity) : 0;
+}
+
+// The 32-bit key of a cell; false when it has none (a time more than 68 years
+// from `base`, a number beyond single precision).
+bool NarrowKey(const uint8_t* rec, int col, int64_t base, uint32_t& key) {
+    switch (col) {
+    case 0: {
+        const int64_t offset = TimeStampSeconds(le::GetF64(rec)) - base;
+        key = uint32_t(offset + Half);
+        return offset >= -Half && offset < Half;
+    }
+    case 1:
+        key = rec[8];
+        return true;
+    case 13:
+        key = CapacityKey(rec);
+        return true;
+    case 14:
+        key = le::GetU16(rec + 108);
+        return true;
+    default: {
+        const double shown = Shown(rec, col);
+        key = FloatKey(shown);
+        return !std::isfinite(shown) ||
+               std::fabs(shown) <= double(std::numeric_limits<float>::max());
+    }
+    }
+}
+
+uint64_t WideKey(const uint8_t* rec, int col) {
     switch (col) {
     case 0:
-        return SignedKey(TimeStampSeconds(le::GetF64(rec)));
+        return uint64_t(TimeStampSeconds(le::GetF64(rec))) ^ (uint64_t(1) << 63);
     case 1:
         return rec[8];
-    case 13: {
-        // An empty cell (0 or less) sorts before every number.
-        const int32_t capacity = le::GetI32(rec + 104);
-        return capacity > 0 ? uint64_t(capacity) : 0;
-    }
+    case 13:
+        return CapacityKey(rec);
     case 14:
         return le::GetU16(rec + 108);
     default:
-        return ValueKey(le::GetF64(rec + 16 + std::size_t(col - 2) * 8), col, wide);
+        return DoubleKey(Shown(rec, col));
     }
 }
 
-// Sorts (key << 32 | position) words by their top `bits` key bits.
-bool RadixSort(std::vector<uint64_t>& words, int bits, TJobProgress& progress) {
-    std::vector<uint64_t> scratch(words.size());
+// Positions 0..n-1 ordered by keys[position], stably, looking at the low
+// `bits` bits; nothing when cancelled.
+std::optional<std::vector<uint32_t>> RadixOrder(const std::vector<uint32_t>& keys, int bits,
+                                                TJobProgress& progress) {
+    const std::size_t n = keys.size();
+    std::vector<uint32_t> order(n), scratch(n);
+    std::iota(order.begin(), order.end(), 0u);
     const int passes = std::max(1, (bits + DigitBits - 1) / DigitBits);
-    progress.Set(0, passes);
+    std::vector<std::size_t> count(Buckets + 1);
     for (int pass = 0; pass < passes; ++pass) {
         if (progress.Stopping())
-            return false;
-        const int shift = 32 + pass * DigitBits;
-        std::vector<std::size_t> count(Buckets + 1, 0);
-        for (uint64_t w : words)
-            ++count[((w >> shift) & (Buckets - 1)) + 1];
+            return std::nullopt;
+        const int shift = pass * DigitBits;
+        std::fill(count.begin(), count.end(), 0);
+        for (uint32_t pos : order)
+            ++count[((keys[pos] >> shift) & (Buckets - 1)) + 1];
         for (std::size_t b = 1; b <= Buckets; ++b)
             count[b] += count[b - 1];
-        for (uint64_t w : words)
-            scratch[count[(w >> shift) & (Buckets - 1)]++] = w;
-        words.swap(scratch);
-        progress.Position.store(pass + 1, std::memory_order_relaxed);
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j + PrefetchAhead < n)
+                __builtin_prefetch(&keys[order[j + PrefetchAhead]]);
+            const uint32_t pos = order[j];
+            scratch[count[(keys[pos] >> shift) & (Buckets - 1)]++] = pos;
+        }
+        order.swap(scratch);
+        progress.Position.store(int64_t(n) + int64_t(n) * (pass + 1) / passes,
+                                std::memory_order_relaxed);
     }
-    return true;
+    return order;
 }
 } // namespace
 
 std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool descending,
                                                                TJobProgress& progress) const {
     const std::size_t n = FRows.size();
-    if (col < 0 || col >= DataColumnCount)
+    if (col < 0 || col >= DataColumnCount || n == 0)
         return FRows;
-    std::vector<uint64_t> keys(n);
-    uint64_t low = std::numeric_limits<uint64_t>::max(), high = 0;
-    bool wide = false;
-    for (int round = 0; round < 2; ++round) {
-        low = std::numeric_limits<uint64_t>::max(), high = 0;
-        bool beyond = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i % (1 << 16) == 0 && progress.Stopping())
+    // Progress: the keys are the first half of the work, the passes the second.
+    progress.Set(0, 2 * int64_t(n));
+    auto record = [this](std::size_t row) {
+        return FFile.Data() + std::size_t(FRows[row]) * DataRecSize;
+    };
+    const int64_t base = col == 0 ? TimeStampSeconds(le::GetF64(record(0))) : 0;
+    std::vector<uint32_t> keys(n);
+    uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
+    bool narrow = true;
+    for (std::size_t i = 0; i < n && narrow; ++i) {
+        if (i % CancelSlice == 0) {
+            if (progress.Stopping())
                 return std::nullopt;
-            const uint8_t* rec = FFile.Data() + std::size_t(FRows[i]) * DataRecSize;
-            keys[i] = CellKey(rec, col, wide);
-            beyond = beyond || (!wide && BeyondFloat(rec, col));
-            low = std::min(low, keys[i]);
-            high = std::max(high, keys[i]);
+            progress.Position.store(int64_t(i), std::memory_order_relaxed);
         }
-        // Values beyond single precision (a damaged record): the keys again, wide.
-        if (!beyond)
-            break;
-        wide = true;
+        // After a sort the rows lie all over the file: ask for the record a
+        // few rows ahead while this one is worked on.
+        if (i + PrefetchAhead < n)
+            __builtin_prefetch(record(i + PrefetchAhead));
+        narrow = NarrowKey(record(i), col, base, keys[i]);
+        low = std::min(low, keys[i]);
+        high = std::max(high, keys[i]);
     }
-    if (n == 0)
-        return FRows;
-    if (high - low <= std::numeric_limits<uint32_t>::max()) {
-        // Keys relative to the smallest fit 32 bits: pack them with positions.
-        for (std::size_t i = 0; i < n; ++i) {
-            const uint64_t k = descending ? high - keys[i] : keys[i] - low;
-            keys[i] = k << 32 | i;
-        }
-        if (!RadixSort(keys, std::bit_width(high - low), progress))
+    if (narrow) {
+        for (uint32_t& k : keys)
+            k = descending ? high - k : k - low;
+        std::optional<std::vector<uint32_t>> order =
+            RadixOrder(keys, std::bit_width(high - low), progress);
+        if (!order)
             return std::nullopt;
-        std::vector<uint32_t> sorted(n);
-        for (std::size_t i = 0; i < n; ++i)
-            sorted[i] = FRows[keys[i] & 0xFFFF'FFFFu];
-        return sorted;
+        keys = {};
+        for (uint32_t& pos : *order)
+            pos = FRows[pos];
+        return order;
     }
-    // Only times years apart (a damaged stamp) need all 64 bits.
+    // A damaged record: a time decades from the others, a number beyond
+    // single precision. The keys again, 64 bits wide.
+    keys = {};
+    std::vector<uint64_t> wide(n);
+    for (std::size_t i = 0; i < n; ++i)
+        wide[i] = WideKey(record(i), col);
     std::vector<uint32_t> order(n);
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = uint32_t(i);
+    std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+        return descending ? wide[a] > wide[b] : wide[a] < wide[b];
     });
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = FRows[order[i]];
+    for (uint32_t& pos : order)
+        pos = FRows[pos];
     return order;
 }

@@ -33,6 +33,8 @@ struct TRecFilter {
 // eleven measured values, and the battery capacity and backup time (empty
 // when 0, the capacity also when negative).
 void AppendDataCell(const uint8_t* rec, int col, std::string& out);
+// The same into a buffer with MaxNumberChars free; returns the end.
+char* WriteDataCell(const uint8_t* rec, int col, char* p);
 
 class TDataLogTable : public TGridSource {
 public:

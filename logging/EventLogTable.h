@@ -31,8 +31,7 @@ public:
     // Empty: header and the blank rows.
     void Reset(uint8_t language);
     // Reads the live file; false, and empty, when it cannot be opened.
-    [[nodiscard]] bool Load(const std::string& path, const TEventFilter& filter,
-                            uint8_t language);
+    [[nodiscard]] bool Load(const std::string& path, const TEventFilter& filter, uint8_t language);
     // The bytes of a live file; a partial record at the end is ignored.
     void LoadBytes(std::string_view bytes, const TEventFilter& filter, uint8_t language);
 

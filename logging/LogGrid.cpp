@@ -46,8 +46,8 @@ void TLogGrid::FitColumns(int minWidth, const QStringList& samples) {
 void TLogGrid::ShowSortArrow(int col, bool descending) {
     // Qt draws its ascending indicator pointing down; users of desktop grids
     // read an upward arrow as ascending, so the order given is the other one.
-    horizontalHeader()->setSortIndicator(col, descending ? Qt::AscendingOrder
-                                                         : Qt::DescendingOrder);
+    horizontalHeader()->setSortIndicator(col,
+                                         descending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void TLogGrid::MoveCursorTo(int row) {
@@ -68,7 +68,8 @@ bool TLogGrid::eventFilter(QObject* watched, QEvent* event) {
             const int x = mouse->position().toPoint().x();
             const int col = header->logicalIndexAt(x);
             const int left = header->sectionViewportPosition(col);
-            const bool onBorder = col >= 0 && (x - left < 4 || left + header->sectionSize(col) - x < 4);
+            const bool onBorder =
+                col >= 0 && (x - left < 4 || left + header->sectionSize(col) - x < 4);
             if (col >= 0 && (!onBorder || button == Qt::MiddleButton))
                 emit HeaderClicked(col);
         }

@@ -32,7 +32,8 @@ const TTextPair EventSearchTypeText = {"查询时间范围", "Search Type"};
 const TTextPair EventTimeItemTexts[4] = {
     {"全部", "All"}, {"按年", "Year"}, {"按月", "Month"}, {"按日", "Date"}};
 const TTextPair ClearDatabaseText = {"清空数据库", "Clear Database"};
-const TTextPair ClearQuestionText = {"是否清除掉所有的事件记录？", "Are you sure Delete all records ? "};
+const TTextPair ClearQuestionText = {"是否清除掉所有的事件记录？",
+                                     "Are you sure Delete all records ? "};
 const TTextPair ClearQuestionCaption = {"请确定", "Confirm"};
 
 const TTextPair DataLogCaption = {"数据日志", "Data Log"};

@@ -26,7 +26,7 @@ extern const TTextPair DataSearchTypeText;
 extern const TTextPair DataModeItemTexts[2]; // month, day
 extern const TTextPair LogSettingText;
 extern const TTextPair ClearMonthText;
-extern const TTextPair LoadingText;   // progress of a long load or sort
+extern const TTextPair LoadingText; // progress of a long load or sort
 extern const TTextPair SortingText;
 
 // Shared by both viewers.

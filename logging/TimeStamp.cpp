@@ -81,9 +81,13 @@ std::string FormatTimeStamp(double stamp) {
 }
 
 void AppendTimeStamp(std::string& out, double stamp) {
-    const TTimeParts p = DecodeTimeStamp(stamp);
     char buf[19];
-    auto put = [&buf](int at, int value, int width) {
+    out.append(buf, WriteTimeStamp(buf, stamp));
+}
+
+char* WriteTimeStamp(char* buf, double stamp) {
+    const TTimeParts p = DecodeTimeStamp(stamp);
+    auto put = [buf](int at, int value, int width) {
         for (int i = width - 1; i >= 0; --i, value /= 10)
             buf[at + i] = char('0' + value % 10);
     };
@@ -98,13 +102,20 @@ void AppendTimeStamp(std::string& out, double stamp) {
     put(14, p.Minute, 2);
     buf[16] = ':';
     put(17, p.Second, 2);
-    out.append(buf, sizeof buf);
+    return buf + 19;
 }
 
 int64_t TimeStampSeconds(double stamp) {
-    const TTimeParts p = DecodeTimeStamp(stamp);
-    const int64_t days = DaysFromCivil(p.Year, p.Month, p.Day) - DaysFromCivil(1, 1, 1);
-    return ((days * 24 + p.Hour) * 60 + p.Minute) * 60 + p.Second;
+    // What DecodeTimeStamp shows, without the calendar: the rounded
+    // milliseconds, day 0 for a stamp it does not show.
+    int64_t ms = 0;
+    if (std::isfinite(stamp) && std::fabs(stamp) <= 1e7) {
+        ms = std::llround(stamp * double(MsPerDay));
+        if (ms < FirstMs || ms >= EndMs)
+            ms = 0;
+    }
+    const int64_t fromFirst = ms - FirstMs; // never negative
+    return fromFirst / 1000;
 }
 
 int64_t TimeStampDay(int year, int month, int day) {

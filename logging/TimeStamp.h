@@ -24,8 +24,10 @@ TTimeParts DecodeTimeStamp(double stamp);
 
 // "yyyy-mm-dd hh:mm:ss"
 std::string FormatTimeStamp(double stamp);
-// The same text appended to out, without a temporary string (CSV export).
+// The same text appended to out, or written to p[0..18] returning p + 19,
+// without a temporary string (CSV export).
 void AppendTimeStamp(std::string& out, double stamp);
+char* WriteTimeStamp(char* p, double stamp);
 
 // Whole seconds of the shown time since 0001-01-01 00:00:00: ordering by it is
 // ordering by the "yyyy-mm-dd hh:mm:ss" text.

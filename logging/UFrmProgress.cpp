@@ -21,8 +21,8 @@ QString Lang(const TTextPair& text) {
 } // namespace
 
 TfrmProgress::TfrmProgress(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint) {
+    : QDialog(parent,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("frmProgress");
     setModal(true);
     lblCaption = new QLabel(this);

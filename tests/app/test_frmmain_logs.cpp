@@ -77,9 +77,8 @@ private slots:
             int restarts = 0;
             Win->RestartDataLogRound = [&restarts] { ++restarts; };
             UserPara.RecInterval = 0;
-            const QString name = ModalOf(action, [](QDialog* d) {
-                d->findChild<QPushButton*>("btnOK")->click();
-            });
+            const QString name =
+                ModalOf(action, [](QDialog* d) { d->findChild<QPushButton*>("btnOK")->click(); });
             QCOMPARE(name, QString("FrmDataLogSet"));
             QCOMPARE(restarts, 1);
             QCOMPARE(UserPara.RecInterval, 0);

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         else if (col == 0)
             Require(a <= b); // the time as text
         else if (a.empty() && y)
-            continue;        // empty cells before the numbers
+            continue; // empty cells before the numbers
         else if (x && b.empty())
             Require(false);
     }

@@ -35,8 +35,7 @@ std::string Bytes(const std::vector<TSample>& samples) {
         ups.DcInputVolt = 240.5;
         ups.BattCapacity = s.Capacity;
         ups.BattSupportTime = s.Support;
-        const TDataRecBytes b =
-            EncodeDataRec(MakeDataRec(ups, s.Address, EncodeTimeStamp(s.When)));
+        const TDataRecBytes b = EncodeDataRec(MakeDataRec(ups, s.Address, EncodeTimeStamp(s.When)));
         bytes.append(b.begin(), b.end());
     }
     return bytes;
@@ -133,11 +132,15 @@ TEST(DataLogTable, SortsByValueStablyAndToggles) {
         // Equal addresses keep the previous (load descending) order.
         {1, false, 8, {"100", "35", "10", "40", "5"}},
         {1, true, 1, {"12", "5", "3", "3", "3"}},
-        {0, false, 0,
+        {0,
+         false,
+         0,
          {"2008-12-04 23:59:59", "2008-12-05 00:00:00", "2008-12-05 10:31:07",
           "2008-12-05 10:31:08", "2008-12-06 00:00:00"}},
         // Empty capacity cells (0, -1) before the numbers, in time order.
-        {13, false, 0,
+        {13,
+         false,
+         0,
          {"2008-12-04 23:59:59", "2008-12-05 10:31:08", "2008-12-06 00:00:00",
           "2008-12-05 00:00:00", "2008-12-05 10:31:07"}},
         {2, true, 2, {"1000.0", "221.0", "220.1", "219.8", "50.0"}},
@@ -158,8 +161,7 @@ TEST(DataLogTable, SortKeepsOddValuesInOneOrder) {
     TDataLogTable t = Loaded(Bytes(samples));
     TJobProgress progress;
     t.SetRows(*t.SortedRows(2, false, progress));
-    EXPECT_EQ(Column(t, 2), (V{"-1.0000E+300", "-5.5", "0.0", "0.0", "0.0", "1.0000E+030",
-                               "NAN"}));
+    EXPECT_EQ(Column(t, 2), (V{"-1.0000E+300", "-5.5", "0.0", "0.0", "0.0", "1.0000E+030", "NAN"}));
 }
 
 TEST(DataLogTable, SortFollowsTheShownNumbers) {
@@ -169,10 +171,9 @@ TEST(DataLogTable, SortFollowsTheShownNumbers) {
         std::vector<double> Values;
         V Ascending;
     } cases[] = {
-        {{220.05000000000001, 220.04999999999998, 220.05000000000001},
-         {"220.0", "220.1", "220.1"}},
-        {{2e39, -1e39, 1e39, 1.00001e39}, {"-1.0000E+039", "1.0000E+039", "1.0000E+039",
-                                           "2.0000E+039"}},
+        {{220.05000000000001, 220.04999999999998, 220.05000000000001}, {"220.0", "220.1", "220.1"}},
+        {{2e39, -1e39, 1e39, 1.00001e39},
+         {"-1.0000E+039", "1.0000E+039", "1.0000E+039", "2.0000E+039"}},
     };
     for (const auto& c : cases) {
         std::vector<TSample> samples;
@@ -187,9 +188,8 @@ TEST(DataLogTable, SortFollowsTheShownNumbers) {
 
 TEST(DataLogTable, SortFarApartTimesStillInOrder) {
     // A damaged stamp (year 1) and one of 9999: more than 32 bits of seconds.
-    std::vector<TSample> samples = {{{9999, 1, 1, 0, 0, 0, 0}, 1},
-                                    {{2008, 12, 5, 0, 0, 0, 0}, 2},
-                                    {{1, 1, 1, 0, 0, 0, 0}, 3}};
+    std::vector<TSample> samples = {
+        {{9999, 1, 1, 0, 0, 0, 0}, 1}, {{2008, 12, 5, 0, 0, 0, 0}, 2}, {{1, 1, 1, 0, 0, 0, 0}, 3}};
     TDataLogTable t = Loaded(Bytes(samples));
     TJobProgress progress;
     t.SetRows(*t.SortedRows(0, false, progress));

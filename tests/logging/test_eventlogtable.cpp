@@ -77,9 +77,9 @@ TEST(EventLogTable, CellsInBothLanguages) {
     t.LoadBytes(Bytes(Log), {}, 0);
     EXPECT_EQ(Column(t, 1)[0], "2008-11-30 23:00:00");
     EXPECT_EQ(Column(t, 2), (V{"", "5", "3", "5", ""})); // address 0 stays empty
-    EXPECT_EQ(Column(t, 3), (V{"Monitor software is open", "Battery Status",
-                               "Battery under voltage", "Recover from: Battery under voltage",
-                               "Monitor software is closed"}));
+    EXPECT_EQ(Column(t, 3),
+              (V{"Monitor software is open", "Battery Status", "Battery under voltage",
+                 "Recover from: Battery under voltage", "Monitor software is closed"}));
     EXPECT_EQ(t.HeaderText(0), "Index");
     t.LoadBytes(Bytes(Log), {}, 1);
     EXPECT_EQ(Column(t, 3)[3], "恢复于: 电池电压低");

@@ -77,14 +77,14 @@ TEST(CellCompare, NumbersByValueOtherCellsAsText) {
         const char* B;
         int Order;
     } cases[] = {
-        {"9", "10", -1},       // as numbers; as text "10" < "9"
-        {"220.1", "50.0", 1},  // as numbers
+        {"9", "10", -1},      // as numbers; as text "10" < "9"
+        {"220.1", "50.0", 1}, // as numbers
         {"-3", "2", -1},
         {"2.0", "2", 0},
-        {"", "5", -1},         // an empty cell is text
+        {"", "5", -1}, // an empty cell is text
         {"abc", "abd", -1},
-        {"10", "9a", -1},      // "9a" is text: both as text
-        {"NAN", "1", 1},       // "NAN" is text, "N" after "1"
+        {"10", "9a", -1}, // "9a" is text: both as text
+        {"NAN", "1", 1},  // "NAN" is text, "N" after "1"
         {"2008-12-05 10:31:07", "2008-12-05 09:31:07", 1},
     };
     for (const auto& c : cases) {
@@ -126,7 +126,7 @@ TEST(DataLogInterval, DialogStartValuesAndStoredValues) {
         int Seconds;
         int32_t StoredByOk; // OK without changes
     } cases[] = {
-        {600, true, 60, 600}, {50, true, 10, 100}, {0, false, 60, 0},
+        {600, true, 60, 600},    {50, true, 10, 100},     {0, false, 60, 0},
         {3000, true, 300, 3000}, {5000, true, 300, 3000}, {105, true, 10, 100},
     };
     for (const auto& c : cases) {
@@ -143,8 +143,9 @@ TEST(DataLogInterval, TypedTextIsBroughtIntoRange) {
         const char* Text;
         int Seconds;
     } cases[] = {
-        {"60", 60},  {" 45 ", 45}, {"5", 10},   {"301", 300}, {"-7", 10},
-        {"", 10},    {"abc", 10},  {"12x", 10}, {"99999999999999999999", 300},
+        {"60", 60},   {" 45 ", 45}, {"5", 10},
+        {"301", 300}, {"-7", 10},   {"", 10},
+        {"abc", 10},  {"12x", 10},  {"99999999999999999999", 300},
         {"+20", 20},
     };
     for (const auto& c : cases)

@@ -125,7 +125,10 @@ class TestLogWindows : public QObject {
         frm->findChild<QSpinBox*>("seYear")->setValue(2008);
         frm->findChild<QSpinBox*>("seMonth")->setValue(12);
         if (day > 0) {
-            frm->findChild<QGroupBox*>("rgSearchType")->findChildren<QRadioButton*>().at(1)->click();
+            frm->findChild<QGroupBox*>("rgSearchType")
+                ->findChildren<QRadioButton*>()
+                .at(1)
+                ->click();
             frm->findChild<QSpinBox*>("seDay")->setValue(day);
         }
         if (address > 0) {
@@ -402,7 +405,8 @@ private slots:
             del.show();
             QCOMPARE(del.windowTitle(), zh ? QString::fromUtf8("删除月记录") : "Delete Data Log");
             TFrmDataLogSet set(nullptr);
-            QCOMPARE(set.windowTitle(), zh ? QString::fromUtf8("数据日志设定") : "Data Log Setting");
+            QCOMPARE(set.windowTitle(),
+                     zh ? QString::fromUtf8("数据日志设定") : "Data Log Setting");
         }
     }
 };
