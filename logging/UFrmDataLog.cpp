@@ -32,17 +32,6 @@ enum { ModeMonth = 0, ModeDay = 1 };
 constexpr int FirstColumnWidth = 130, ColumnWidth = 60;
 constexpr int64_t BarRange = 1000;
 
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
-
-QSpinBox* Spin(QWidget* parent, const char* name, int low, int high) {
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(name);
-    spin->setRange(low, high);
-    return spin;
-}
-
 QPushButton* Button(QWidget* parent, const char* name) {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
@@ -53,11 +42,12 @@ QPushButton* Button(QWidget* parent, const char* name) {
 TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSampling,
                          QWidget* parent)
     : QDialog(parent), FRestartSampling(std::move(restartSampling)), FProgress(progress),
-      FWork(new TBackgroundWork(this)), FTable(std::make_unique<TDataLogTable>(UserPara.Language)) {
+      FWork(new TBackgroundWork(this)), FTable(std::make_unique<TDataLogTable>(UserPara.Language)),
+      FControls(new QWidget(this)), FFilter(FControls, "rgSearchType", 2) {
     setObjectName("FrmDataLog");
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     BuildControls();
-    FModeItems[ModeMonth]->setChecked(true);
+    FFilter.SetMode(ModeMonth);
     ModeChanged();
     StringGrid1->SetSource(FTable.get());
     ApplyLanguage();
@@ -77,28 +67,7 @@ TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSa
 TFrmDataLog::~TFrmDataLog() = default;
 
 void TFrmDataLog::BuildControls() {
-    FControls = new QWidget(this);
-    rgSearchType = new QGroupBox(FControls);
-    rgSearchType->setObjectName("rgSearchType");
-    FModeButtons = new QButtonGroup(this);
-    auto* items = new QHBoxLayout(rgSearchType);
-    for (int i = 0; i < 2; ++i) {
-        FModeItems[i] = new QRadioButton(rgSearchType);
-        FModeButtons->addButton(FModeItems[i], i);
-        items->addWidget(FModeItems[i]);
-    }
-    connect(FModeButtons, &QButtonGroup::idClicked, this, [this] { ModeChanged(); });
-    lblYear = new QLabel(FControls);
-    lblMonth = new QLabel(FControls);
-    lblDay = new QLabel(FControls);
-    seYear = Spin(FControls, "seYear", 2000, 2100);
-    seMonth = Spin(FControls, "seMonth", 1, 12);
-    seDay = Spin(FControls, "seDay", 1, 31);
-    cbAddress = new QCheckBox(FControls);
-    cbAddress->setObjectName("cbAddress");
-    seAddress = Spin(FControls, "seAddress", 1, 254);
-    seAddress->setEnabled(false);
-    connect(cbAddress, &QCheckBox::toggled, seAddress, &QWidget::setEnabled);
+    connect(FFilter.Buttons, &QButtonGroup::idClicked, this, [this] { ModeChanged(); });
     btnSearch = Button(FControls, "btnSearch");
     btnRefresh = Button(FControls, "btnRefresh");
     btnSet = Button(FControls, "btnSet");
@@ -126,15 +95,8 @@ void TFrmDataLog::BuildControls() {
     connect(btnCancelWork, &QPushButton::clicked, FWork, &TBackgroundWork::Cancel);
 
     auto* filters = new QHBoxLayout;
-    filters->addWidget(rgSearchType);
-    for (auto [label, spin] : {std::pair{lblYear, seYear}, {lblMonth, seMonth}, {lblDay, seDay}}) {
-        filters->addWidget(spin);
-        filters->addWidget(label);
-    }
-    filters->addSpacing(12);
-    filters->addWidget(cbAddress);
-    filters->addWidget(seAddress);
-    filters->addStretch(1);
+    filters->addWidget(FFilter.Group);
+    FFilter.AddDateRow(filters);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnSearch, btnRefresh, btnSet, btnExport, btnDel})
         buttons->addWidget(b);
@@ -156,24 +118,18 @@ void TFrmDataLog::BuildControls() {
 }
 
 void TFrmDataLog::ApplyLanguage() {
-    setWindowTitle(Lang(DataLogCaption));
-    rgSearchType->setTitle(Lang(DataSearchTypeText));
-    for (int i = 0; i < 2; ++i)
-        FModeItems[i]->setText(Lang(DataModeItemTexts[i]));
-    lblYear->setText(Lang(YearLabelText));
-    lblMonth->setText(Lang(MonthLabelText));
-    lblDay->setText(Lang(DayLabelText));
-    cbAddress->setText(Lang(SpecifyAddressText));
-    btnSearch->setText(Lang(SearchButtonText));
-    btnRefresh->setText(Lang(RefreshButtonText));
-    btnSet->setText(Lang(LogSettingText));
-    btnExport->setText(Lang(ExportButtonText));
-    btnDel->setText(Lang(ClearMonthText));
-    btnCancelWork->setText(Lang(CancelText));
+    setWindowTitle(LogText(DataLogCaption));
+    FFilter.ApplyLanguage(DataSearchTypeText, DataModeItemTexts);
+    btnSearch->setText(LogText(SearchButtonText));
+    btnRefresh->setText(LogText(RefreshButtonText));
+    btnSet->setText(LogText(LogSettingText));
+    btnExport->setText(LogText(ExportButtonText));
+    btnDel->setText(LogText(ClearMonthText));
+    btnCancelWork->setText(LogText(CancelText));
 }
 
 void TFrmDataLog::ModeChanged() {
-    seDay->setEnabled(FModeButtons->checkedId() == ModeDay);
+    FFilter.seDay->setEnabled(FFilter.Mode() == ModeDay);
 }
 
 void TFrmDataLog::showEvent(QShowEvent* event) {
@@ -181,10 +137,7 @@ void TFrmDataLog::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     ApplyLanguage();
-    const QDate today = QDate::currentDate();
-    seYear->setValue(today.year());
-    seMonth->setValue(today.month());
-    seDay->setValue(today.day());
+    FFilter.SetToday();
     // Shown first, then loaded: a large month's progress is seen in the window.
     // A search in between makes this load needless.
     FLoadPending = true;
@@ -196,10 +149,10 @@ void TFrmDataLog::showEvent(QShowEvent* event) {
 
 TRecFilter TFrmDataLog::Filter() const {
     TRecFilter f;
-    f.Year = uint16_t(seYear->value());
-    f.Month = uint16_t(seMonth->value());
-    f.Day = FModeButtons->checkedId() == ModeDay ? uint16_t(seDay->value()) : 0;
-    f.Addr = cbAddress->isChecked() ? uint16_t(seAddress->value()) : 0;
+    f.Year = uint16_t(FFilter.seYear->value());
+    f.Month = uint16_t(FFilter.seMonth->value());
+    f.Day = FFilter.Mode() == ModeDay ? uint16_t(FFilter.seDay->value()) : 0;
+    f.Addr = FFilter.cbAddress->isChecked() ? uint16_t(FFilter.seAddress->value()) : 0;
     f.FileName = DataLogMonthPath(RecordPath(), f.Year, f.Month);
     return f;
 }
@@ -207,7 +160,7 @@ TRecFilter TFrmDataLog::Filter() const {
 void TFrmDataLog::SetBusy(bool busy, const TTextPair& what) {
     FControls->setEnabled(!busy);
     StringGrid1->horizontalHeader()->setEnabled(!busy);
-    lblWork->setText(Lang(what));
+    lblWork->setText(LogText(what));
     for (QWidget* w : std::initializer_list<QWidget*>{lblWork, pbWork, btnCancelWork})
         w->setVisible(busy);
     pbWork->setValue(0);

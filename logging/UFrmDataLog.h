@@ -6,6 +6,7 @@
 // run on a worker with a progress bar and a cancel button under the grid.
 
 #include "logging/DataLogTable.h"
+#include "logging/LogFilterControls.h"
 #include "logging/LogPrompts.h"
 
 #include <QDialog>
@@ -14,14 +15,9 @@
 #include <functional>
 #include <memory>
 
-class QButtonGroup;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class TBackgroundWork;
 class TLogGrid;
 class TfrmProgress;
@@ -77,17 +73,8 @@ private:
     bool FCloseWhenIdle = false;
     bool FLoadPending = false; // the load that follows the show is still to come
 
-    QGroupBox* rgSearchType;
-    QButtonGroup* FModeButtons;
-    QRadioButton* FModeItems[2];
-    QLabel* lblYear;
-    QLabel* lblMonth;
-    QLabel* lblDay;
-    QSpinBox* seYear;
-    QSpinBox* seMonth;
-    QSpinBox* seDay;
-    QCheckBox* cbAddress;
-    QSpinBox* seAddress;
+    QWidget* FControls;         // everything a running job must not be disturbed by
+    TLogFilterControls FFilter; // search type (rgSearchType), date, address
     QPushButton* btnSearch;
     QPushButton* btnRefresh;
     QPushButton* btnSet;
@@ -98,5 +85,4 @@ private:
     QLabel* lblWork;
     QProgressBar* pbWork;
     QPushButton* btnCancelWork;
-    QWidget* FControls; // everything a running job must not be disturbed by
 };

@@ -2,6 +2,7 @@
 
 #include "config/UUserParaIni.h"
 #include "logging/DataLogInterval.h"
+#include "logging/LogFilterControls.h"
 #include "logging/LogTexts.h"
 
 #include <QCheckBox>
@@ -13,9 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 
 // Whole seconds; a typed value outside 10..300 goes to the nearer limit when
 // the box loses focus, and a text that is no number counts as 10.
@@ -84,12 +82,12 @@ TFrmDataLogSet::TFrmDataLogSet(std::function<void()> restartSampling, QWidget* p
 }
 
 void TFrmDataLogSet::ApplyLanguage() {
-    setWindowTitle(Lang(DataLogSetCaption));
-    cbRecord->setText(Lang(SaveDataSwitchText));
-    lblInterval->setText(Lang(RecordIntervalText));
-    lblUnit->setText(Lang(SecondsText));
-    btnOK->setText(Lang(OkText));
-    btnCancel->setText(Lang(CancelText));
+    setWindowTitle(LogText(DataLogSetCaption));
+    cbRecord->setText(LogText(SaveDataSwitchText));
+    lblInterval->setText(LogText(RecordIntervalText));
+    lblUnit->setText(LogText(SecondsText));
+    btnOK->setText(LogText(OkText));
+    btnCancel->setText(LogText(CancelText));
 }
 
 void TFrmDataLogSet::SwitchClick(bool ticked) {

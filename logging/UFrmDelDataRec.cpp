@@ -2,6 +2,7 @@
 
 #include "config/UUserParaIni.h"
 #include "logging/DataLogMonths.h"
+#include "logging/LogFilterControls.h"
 #include "logging/LogTexts.h"
 
 #include <QHBoxLayout>
@@ -10,12 +11,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-
-namespace {
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
-} // namespace
 
 TFrmDelDataRec::TFrmDelDataRec(std::string recordFolder, QWidget* parent)
     : QDialog(parent), FFolder(std::move(recordFolder)) {
@@ -49,11 +44,11 @@ void TFrmDelDataRec::showEvent(QShowEvent* event) {
 }
 
 void TFrmDelDataRec::ApplyLanguage() {
-    setWindowTitle(Lang(DelDataRecCaption));
-    lblHint1->setText(Lang(DelHintLine1));
-    lblHint2->setText(Lang(DelHintLine2));
-    btnDelete->setText(Lang(DelButtonText));
-    btnDelete->setToolTip(Lang(DelButtonHint));
+    setWindowTitle(LogText(DelDataRecCaption));
+    lblHint1->setText(LogText(DelHintLine1));
+    lblHint2->setText(LogText(DelHintLine2));
+    btnDelete->setText(LogText(DelButtonText));
+    btnDelete->setToolTip(LogText(DelButtonHint));
 }
 
 void TFrmDelDataRec::FillList() {
@@ -63,7 +58,7 @@ void TFrmDelDataRec::FillList() {
 }
 
 void TFrmDelDataRec::btnDeleteClick() {
-    if (!Prompts.Ask(this, Lang(DelQuestionText), Lang(DelQuestionCaption)))
+    if (!Prompts.Ask(this, LogText(DelQuestionText), LogText(DelQuestionCaption)))
         return;
     QListWidgetItem* item = lbMonths->currentItem();
     if (item == nullptr || !item->isSelected())

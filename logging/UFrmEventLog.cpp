@@ -26,24 +26,14 @@
 namespace {
 enum { TimeAll = 0, TimeYear = 1, TimeMonth = 2, TimeDay = 3 };
 
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
-
-QSpinBox* Spin(QWidget* parent, const char* name, int low, int high) {
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(name);
-    spin->setRange(low, high);
-    return spin;
-}
 } // namespace
 
 TFrmEventLog::TFrmEventLog(TEventLog& eventLog, TfrmProgress& progress, QWidget* parent)
     : QWidget(parent, Qt::Window), FEventLog(eventLog), FProgress(progress),
-      FWork(new TBackgroundWork(this)) {
+      FWork(new TBackgroundWork(this)), FFilter(this, "rgTimeType", 4) {
     setObjectName("FrmEventLog");
     BuildControls();
-    FTimeItems[TimeMonth]->setChecked(true);
+    FFilter.SetMode(TimeMonth);
     TimeModeChanged();
     ApplyLanguage();
     FTable.Reset(UserPara.Language);
@@ -56,29 +46,7 @@ TFrmEventLog::TFrmEventLog(TEventLog& eventLog, TfrmProgress& progress, QWidget*
 }
 
 void TFrmEventLog::BuildControls() {
-    rgTimeType = new QGroupBox(this);
-    rgTimeType->setObjectName("rgTimeType");
-    FTimeButtons = new QButtonGroup(this);
-    auto* items = new QHBoxLayout(rgTimeType);
-    for (int i = 0; i < 4; ++i) {
-        FTimeItems[i] = new QRadioButton(rgTimeType);
-        FTimeButtons->addButton(FTimeItems[i], i);
-        items->addWidget(FTimeItems[i]);
-    }
-    connect(FTimeButtons, &QButtonGroup::idClicked, this, [this] { TimeModeChanged(); });
-
-    lblYear = new QLabel(this);
-    lblMonth = new QLabel(this);
-    lblDay = new QLabel(this);
-    seYear = Spin(this, "seYear", 2000, 2100);
-    seMonth = Spin(this, "seMonth", 1, 12);
-    seDay = Spin(this, "seDay", 1, 31);
-    cbAddress = new QCheckBox(this);
-    cbAddress->setObjectName("cbAddress");
-    seAddress = Spin(this, "seAddress", 1, 254);
-    seAddress->setEnabled(false);
-    connect(cbAddress, &QCheckBox::toggled, seAddress, &QWidget::setEnabled);
-
+    connect(FFilter.Buttons, &QButtonGroup::idClicked, this, [this] { TimeModeChanged(); });
     btnSearch = new QPushButton(this);
     btnSearch->setObjectName("btnSearch");
     btnRefresh = new QPushButton(this);
@@ -104,53 +72,33 @@ void TFrmEventLog::BuildControls() {
             [this](const QModelIndex& index) { FSelRow = index.row() + 1; });
 
     auto* dates = new QHBoxLayout;
-    for (auto [label, spin] : {std::pair{lblYear, seYear}, {lblMonth, seMonth}, {lblDay, seDay}}) {
-        dates->addWidget(spin);
-        dates->addWidget(label);
-    }
-    dates->addSpacing(16);
-    dates->addWidget(cbAddress);
-    dates->addWidget(seAddress);
-    dates->addStretch(1);
+    FFilter.AddDateRow(dates);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {btnSearch, btnRefresh, btnExport, btnClear})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(lblSortDebug);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(rgTimeType);
+    layout->addWidget(FFilter.Group);
     layout->addLayout(dates);
     layout->addLayout(buttons);
     layout->addWidget(StringGrid1, 1);
 }
 
 void TFrmEventLog::ApplyLanguage() {
-    setWindowTitle(Lang(EventLogCaption));
-    rgTimeType->setTitle(Lang(EventSearchTypeText));
-    for (int i = 0; i < 4; ++i)
-        FTimeItems[i]->setText(Lang(EventTimeItemTexts[i]));
-    lblYear->setText(Lang(YearLabelText));
-    lblMonth->setText(Lang(MonthLabelText));
-    lblDay->setText(Lang(DayLabelText));
-    cbAddress->setText(Lang(SpecifyAddressText));
-    btnSearch->setText(Lang(SearchButtonText));
-    btnRefresh->setText(Lang(RefreshButtonText));
-    btnExport->setText(Lang(ExportButtonText));
-    btnClear->setText(Lang(ClearDatabaseText));
-}
-
-void TFrmEventLog::SetToday() {
-    const QDate today = QDate::currentDate();
-    seYear->setValue(today.year());
-    seMonth->setValue(today.month());
-    seDay->setValue(today.day());
+    setWindowTitle(LogText(EventLogCaption));
+    FFilter.ApplyLanguage(EventSearchTypeText, EventTimeItemTexts);
+    btnSearch->setText(LogText(SearchButtonText));
+    btnRefresh->setText(LogText(RefreshButtonText));
+    btnExport->setText(LogText(ExportButtonText));
+    btnClear->setText(LogText(ClearDatabaseText));
 }
 
 void TFrmEventLog::TimeModeChanged() {
-    const int mode = FTimeButtons->checkedId();
-    seYear->setEnabled(mode >= TimeYear);
-    seMonth->setEnabled(mode >= TimeMonth);
-    seDay->setEnabled(mode >= TimeDay);
+    const int mode = FFilter.Mode();
+    FFilter.seYear->setEnabled(mode >= TimeYear);
+    FFilter.seMonth->setEnabled(mode >= TimeMonth);
+    FFilter.seDay->setEnabled(mode >= TimeDay);
 }
 
 void TFrmEventLog::ShowInFront(const QWidget* centreOn) {
@@ -167,17 +115,17 @@ void TFrmEventLog::ShowInFront(const QWidget* centreOn) {
 void TFrmEventLog::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ApplyLanguage();
-    SetToday();
+    FFilter.SetToday();
     Load();
 }
 
 TEventFilter TFrmEventLog::Filter() const {
-    const int mode = FTimeButtons->checkedId();
+    const int mode = FFilter.Mode();
     TEventFilter f;
-    f.Year = mode >= TimeYear ? uint16_t(seYear->value()) : 0;
-    f.Month = mode >= TimeMonth ? uint16_t(seMonth->value()) : 0;
-    f.Day = mode >= TimeDay ? uint16_t(seDay->value()) : 0;
-    f.Addr = cbAddress->isChecked() ? uint16_t(seAddress->value()) : 0;
+    f.Year = mode >= TimeYear ? uint16_t(FFilter.seYear->value()) : 0;
+    f.Month = mode >= TimeMonth ? uint16_t(FFilter.seMonth->value()) : 0;
+    f.Day = mode >= TimeDay ? uint16_t(FFilter.seDay->value()) : 0;
+    f.Addr = FFilter.cbAddress->isChecked() ? uint16_t(FFilter.seAddress->value()) : 0;
     return f;
 }
 
@@ -242,7 +190,7 @@ void TFrmEventLog::btnExportClick() {
 }
 
 void TFrmEventLog::btnClearClick() {
-    if (!Prompts.Ask(this, Lang(ClearQuestionText), Lang(ClearQuestionCaption)))
+    if (!Prompts.Ask(this, LogText(ClearQuestionText), LogText(ClearQuestionCaption)))
         return;
     try {
         FEventLog.Clear();

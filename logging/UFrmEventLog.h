@@ -6,19 +6,15 @@
 // hides it. Its refresh timer runs while it exists, hidden or not.
 
 #include "logging/EventLogTable.h"
+#include "logging/LogFilterControls.h"
 #include "logging/LogPrompts.h"
 
 #include <QWidget>
 
 #include <cstdint>
 
-class QButtonGroup;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
-class QSpinBox;
 class QTimer;
 class TBackgroundWork;
 class TEventLog;
@@ -59,7 +55,6 @@ protected:
 private:
     void BuildControls();
     void ApplyLanguage();
-    void SetToday();
     void TimeModeChanged();
     [[nodiscard]] TEventFilter Filter() const;
     void Load();
@@ -74,17 +69,7 @@ private:
     int FSelRow = 0;      // data row last clicked, 1-based; 0 = none
     bool FPlaced = false; // moved to its first place
 
-    QGroupBox* rgTimeType;
-    QButtonGroup* FTimeButtons;
-    QRadioButton* FTimeItems[4];
-    QLabel* lblYear;
-    QLabel* lblMonth;
-    QLabel* lblDay;
-    QSpinBox* seYear;
-    QSpinBox* seMonth;
-    QSpinBox* seDay;
-    QCheckBox* cbAddress;
-    QSpinBox* seAddress;
+    TLogFilterControls FFilter; // time mode (rgTimeType), date, address
     QPushButton* btnSearch;
     QPushButton* btnRefresh;
     QPushButton* btnExport;

@@ -1,6 +1,7 @@
 #include "logging/UFrmProgress.h"
 
 #include "config/UUserParaIni.h"
+#include "logging/LogFilterControls.h"
 #include "logging/LogTexts.h"
 
 #include <QHBoxLayout>
@@ -15,9 +16,6 @@ namespace {
 // The bar counts in int: large counts are shown scaled.
 constexpr int64_t BarRange = 1'000'000;
 
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 } // namespace
 
 TfrmProgress::TfrmProgress(QWidget* parent)
@@ -54,9 +52,9 @@ TfrmProgress::TfrmProgress(QWidget* parent)
 
 void TfrmProgress::SetProgress(int64_t position, int64_t maximum) {
     position = std::min(position, maximum);
-    lblCaption->setText(Lang(RemittingText));
-    btnCancel->setText(Lang(CancelText));
-    setWindowTitle(Lang(ExportButtonText));
+    lblCaption->setText(LogText(RemittingText));
+    btnCancel->setText(LogText(CancelText));
+    setWindowTitle(LogText(ExportButtonText));
     ProgressBar1->setRange(0, int(std::min(maximum, BarRange)));
     ProgressBar1->setValue(maximum > BarRange ? int(position * BarRange / maximum) : int(position));
     lblNumber->setText(QString::number(position));
