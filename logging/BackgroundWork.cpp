@@ -6,8 +6,9 @@
 
 #include <thread>
 
-void TBackgroundWork::Run(const std::function<void(TJobProgress&)>& work,
+bool TBackgroundWork::Run(const std::function<void(TJobProgress&)>& work,
                           const std::function<void(int64_t, int64_t)>& show) {
+    FError.clear();
     TJobProgress progress;
     FProgress = &progress;
     QEventLoop loop;
@@ -18,7 +19,15 @@ void TBackgroundWork::Run(const std::function<void(TJobProgress&)>& work,
     // The quit is queued to the loop's thread: a worker that ends before the
     // loop runs still ends it.
     std::thread worker([&] {
-        work(progress);
+        // Nothing may escape a thread; the failure (memory for a huge month,
+        // say) is told on the window's thread.
+        try {
+            work(progress);
+        } catch (const std::exception& e) {
+            FError = e.what();
+        } catch (...) {
+            FError = "unknown error";
+        }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
@@ -26,6 +35,7 @@ void TBackgroundWork::Run(const std::function<void(TJobProgress&)>& work,
     ticker.stop();
     FProgress = nullptr;
     report();
+    return FError.empty();
 }
 
 void TBackgroundWork::Cancel() {

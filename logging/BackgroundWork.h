@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <functional>
+#include <string>
 
 class TBackgroundWork : public QObject {
     Q_OBJECT
@@ -18,9 +19,11 @@ public:
 
     // Runs work(progress) on a worker and returns when it has finished; every
     // ShowInterval ms meanwhile, and once at the end, calls show(position,
-    // maximum). Not re-entrant: Busy() is true while it waits.
-    void Run(const std::function<void(TJobProgress&)>& work,
-             const std::function<void(int64_t, int64_t)>& show);
+    // maximum). Not re-entrant: Busy() is true while it waits. False when the
+    // work threw; Error() then says what.
+    [[nodiscard]] bool Run(const std::function<void(TJobProgress&)>& work,
+                           const std::function<void(int64_t, int64_t)>& show);
+    [[nodiscard]] const std::string& Error() const { return FError; }
 
     // Asks the running work to stop; it ends at its next look at the flag.
     void Cancel();
@@ -30,4 +33,5 @@ public:
 
 private:
     TJobProgress* FProgress = nullptr;
+    std::string FError;
 };

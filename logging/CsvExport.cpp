@@ -68,8 +68,15 @@ TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path, TJobP
     if (fd < 0)
         return Failure(path, errno);
     ::fchmod(fd, 0644);
-    TExportResult result = WriteLines(grid, fd, progress);
-    int error = errno;
+    TExportResult result = TExportResult::Failed;
+    int error = 0;
+    std::string thrown;
+    try {
+        result = WriteLines(grid, fd, progress);
+        error = errno;
+    } catch (const std::exception& e) {
+        thrown = e.what(); // the temporary file is removed all the same
+    }
     if (::close(fd) != 0 && result == TExportResult::Written) {
         result = TExportResult::Failed;
         error = errno;
@@ -80,6 +87,8 @@ TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path, TJobP
     }
     if (result != TExportResult::Written)
         ::unlink(temp.c_str());
+    if (!thrown.empty())
+        return {TExportResult::Failed, "Unable to write to " + path + ": " + thrown};
     if (result == TExportResult::Failed)
         return Failure(path, error);
     return {result, {}};

@@ -17,8 +17,10 @@ bool ExportGridToCsv(QWidget* parent, const TGridSource& grid, TfrmProgress& pro
     const QMetaObject::Connection cancel =
         QObject::connect(&progress, &TfrmProgress::CancelClicked, &work, &TBackgroundWork::Cancel);
     TExportOutcome outcome;
-    work.Run([&](TJobProgress& p) { outcome = ExportCsv(grid, path, p); },
-             [&](int64_t position, int64_t maximum) { progress.SetProgress(position, maximum); });
+    if (!work.Run(
+            [&](TJobProgress& p) { outcome = ExportCsv(grid, path, p); },
+            [&](int64_t position, int64_t maximum) { progress.SetProgress(position, maximum); }))
+        outcome = {TExportResult::Failed, work.Error()};
     QObject::disconnect(cancel);
     progress.hide();
     if (outcome.Result == TExportResult::Failed)

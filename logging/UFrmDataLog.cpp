@@ -184,8 +184,9 @@ void TFrmDataLog::Load() {
     const TRecFilter filter = Filter();
     TDataLogTable::TLoadResult result = TDataLogTable::TLoadResult::NoFile;
     SetBusy(true, LoadingText);
-    FWork->Run([&](TJobProgress& p) { result = loaded->Load(filter, p); },
-               [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); });
+    if (!FWork->Run([&](TJobProgress& p) { result = loaded->Load(filter, p); },
+                    [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); }))
+        Prompts.Tell(this, QString::fromStdString(FWork->Error()));
     SetBusy(false, LoadingText);
     QTimer::singleShot(0, this, &TFrmDataLog::CloseIfAsked);
     // A missing month and a cancelled load both leave the grid empty.
@@ -209,8 +210,9 @@ void TFrmDataLog::SortByColumn(int col) {
         FSortCol = uint8_t(col);
     std::optional<std::vector<uint32_t>> rows;
     SetBusy(true, SortingText);
-    FWork->Run([&](TJobProgress& p) { rows = FTable->SortedRows(FSortCol, FSortDir == 1, p); },
-               [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); });
+    if (!FWork->Run([&](TJobProgress& p) { rows = FTable->SortedRows(FSortCol, FSortDir == 1, p); },
+                    [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); }))
+        Prompts.Tell(this, QString::fromStdString(FWork->Error()));
     SetBusy(false, SortingText);
     QTimer::singleShot(0, this, &TFrmDataLog::CloseIfAsked);
     if (rows) {

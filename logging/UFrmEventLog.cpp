@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -114,6 +115,9 @@ void TFrmEventLog::ShowInFront(const QWidget* centreOn) {
 
 void TFrmEventLog::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // A window restored from the task bar keeps what the user set.
+    if (event->spontaneous())
+        return;
     ApplyLanguage();
     FFilter.SetToday();
     Load();

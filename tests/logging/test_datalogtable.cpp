@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
 
 namespace {
 struct TSample {
@@ -272,6 +273,24 @@ TEST_F(CsvExportTest, CancelledOrFailedExportLeavesTheOldFile) {
         ExportCsv(Loaded(Bytes(Month)), Folder.Path() + "no/such/folder.csv", fresh);
     EXPECT_EQ(failed.Result, TExportResult::Failed);
     EXPECT_NE(failed.Error.find("no/such/folder.csv"), std::string::npos);
+}
+
+// A grid whose rows cannot be formatted (out of memory, say) half way.
+class TFailingGrid : public TDataLogTable {
+public:
+    void AppendCsvLine(int64_t row, std::string& out) const override {
+        if (row == 10)
+            throw std::runtime_error("no memory left");
+        TDataLogTable::AppendCsvLine(row, out);
+    }
+};
+
+TEST_F(CsvExportTest, AGridThatThrowsLeavesNoFile) {
+    const std::string path = Folder.Path() + "report.csv";
+    const TExportOutcome out = ExportCsv(TFailingGrid(), path, Progress);
+    EXPECT_EQ(out.Result, TExportResult::Failed);
+    EXPECT_NE(out.Error.find("no memory left"), std::string::npos);
+    EXPECT_EQ(Entries(), V{});
 }
 
 TEST(DataLogMonths, ListsMonthFilesOnlyAndDeletes) {

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -373,6 +374,20 @@ private slots:
         again.findChild<QPushButton*>("btnCancel")->click();
         QCOMPARE(UserPara.RecInterval, stored);
         QCOMPARE(restarts, 1);
+    }
+
+    void gridFollowsTheLocaleButTheCsvKeepsThePoint() {
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        AppendSamples({Sample(5, 10, 3, 220.14)});
+        auto frm = DataViewer(0, 0);
+        QLocale::setDefault(before);
+        QAbstractItemModel* model = frm->Grid().model();
+        QCOMPARE(model->data(model->index(0, 2)).toString(), QString("220,1"));
+        QCOMPARE(model->data(model->index(0, 0)).toString(), QString("2008-12-05 10:00:00"));
+        frm->Prompts = Prompts(false, QString::fromStdString(Folder->Path() + "de"));
+        frm->btnExportClick();
+        QVERIFY(CsvLines(Folder->Path() + "de.csv")[1].startsWith("2008-12-05 10:00:00,3,220.1,"));
     }
 
     void progressWindowClampsAndSpeaksTheLanguage() {
