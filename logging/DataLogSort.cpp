@@ -20,8 +20,9 @@
 #include <numeric>
 
 namespace {
-constexpr int DigitBits = 16;
-constexpr std::size_t Buckets = std::size_t(1) << DigitBits;
+// Digits of 16 bits for large tables (two passes sort most columns); a small
+// table would spend its time on the 65536 buckets, so it takes 8.
+constexpr std::size_t LargeTable = std::size_t(1) << 16;
 constexpr std::size_t PrefetchAhead = 16; // rows ahead whose key is asked for early
 constexpr std::size_t CancelSlice = 1 << 16;
 constexpr int64_t Half = int64_t(1) << 31;
@@ -114,22 +115,24 @@ std::optional<std::vector<uint32_t>> RadixOrder(const std::vector<uint32_t>& key
     const std::size_t n = keys.size();
     std::vector<uint32_t> order(n), scratch(n);
     std::iota(order.begin(), order.end(), 0u);
-    const int passes = std::max(1, (bits + DigitBits - 1) / DigitBits);
-    std::vector<std::size_t> count(Buckets + 1);
+    const int digitBits = n >= LargeTable ? 16 : 8;
+    const std::size_t buckets = std::size_t(1) << digitBits;
+    const int passes = std::max(1, (bits + digitBits - 1) / digitBits);
+    std::vector<std::size_t> count(buckets + 1);
     for (int pass = 0; pass < passes; ++pass) {
         if (progress.Stopping())
             return std::nullopt;
-        const int shift = pass * DigitBits;
+        const int shift = pass * digitBits;
         std::fill(count.begin(), count.end(), 0);
         for (uint32_t pos : order)
-            ++count[((keys[pos] >> shift) & (Buckets - 1)) + 1];
-        for (std::size_t b = 1; b <= Buckets; ++b)
+            ++count[((keys[pos] >> shift) & (buckets - 1)) + 1];
+        for (std::size_t b = 1; b <= buckets; ++b)
             count[b] += count[b - 1];
         for (std::size_t j = 0; j < n; ++j) {
             if (j + PrefetchAhead < n)
                 __builtin_prefetch(&keys[order[j + PrefetchAhead]]);
             const uint32_t pos = order[j];
-            scratch[count[(keys[pos] >> shift) & (Buckets - 1)]++] = pos;
+            scratch[count[(keys[pos] >> shift) & (buckets - 1)]++] = pos;
         }
         order.swap(scratch);
         progress.Position.store(int64_t(n) + int64_t(n) * (pass + 1) / passes,
