@@ -64,7 +64,11 @@ TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSa
     };
 }
 
-TFrmDataLog::~TFrmDataLog() = default;
+TFrmDataLog::~TFrmDataLog() {
+    // The grid outlives the table (children go last) and may still be asked
+    // for cells while it is taken down.
+    StringGrid1->SetSource(nullptr);
+}
 
 void TFrmDataLog::BuildControls() {
     connect(FFilter.Buttons, &QButtonGroup::idClicked, this, [this] { ModeChanged(); });

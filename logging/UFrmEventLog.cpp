@@ -46,6 +46,12 @@ TFrmEventLog::TFrmEventLog(TEventLog& eventLog, TfrmProgress& progress, QWidget*
     Timer1->start(RefreshInterval);
 }
 
+TFrmEventLog::~TFrmEventLog() {
+    // The grid outlives the table (children go last) and may still be asked
+    // for cells while it is taken down.
+    StringGrid1->SetSource(nullptr);
+}
+
 void TFrmEventLog::BuildControls() {
     connect(FFilter.Buttons, &QButtonGroup::idClicked, this, [this] { TimeModeChanged(); });
     btnSearch = new QPushButton(this);

@@ -25,6 +25,7 @@ class TFrmEventLog : public QWidget {
     Q_OBJECT
 public:
     TFrmEventLog(TEventLog& eventLog, TfrmProgress& progress, QWidget* parent = nullptr);
+    ~TFrmEventLog() override;
 
     static constexpr int RefreshInterval = 2000; // ms
 
