@@ -20,6 +20,10 @@
 #include "control/uFrmUserData.h"
 #include "control/uPassWord.h"
 #include "logging/UDataLogClass.h"
+#include "logging/UFrmDataLog.h"
+#include "logging/UFrmDataLogSet.h"
+#include "logging/UFrmEventLog.h"
+#include "logging/UFrmProgress.h"
 #include "logging/uEventLogClass.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
@@ -154,6 +158,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     BuildMenu();
     BuildToolBar();
     ConnectControlCommands();
+    ConnectLogCommands();
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -216,6 +221,38 @@ void TFrmMain::BuildMenu() {
             [this] { SelectLanguage(1); });
     connect(menuBar()->findChild<QAction*>("mni402"), &QAction::triggered, this,
             [this] { SelectLanguage(0); });
+}
+
+void TFrmMain::ConnectLogCommands() {
+    FfrmProgress = new TfrmProgress(this);
+    const std::pair<const char*, void (TFrmMain::*)()> commands[] = {
+        {"mni201", &TFrmMain::ShowEventLog},   {"ToolButton4", &TFrmMain::ShowEventLog},
+        {"mni202", &TFrmMain::ShowDataLog},    {"ToolButton5", &TFrmMain::ShowDataLog},
+        {"mni203", &TFrmMain::ShowLogSetting}, {"ToolButton8", &TFrmMain::ShowLogSetting},
+    };
+    for (const auto& [name, show] : commands)
+        connect(findChild<QAction*>(name), &QAction::triggered, this, show);
+}
+
+void TFrmMain::ShowEventLog() {
+    if (!FFrmEventLog)
+        FFrmEventLog = std::make_unique<TFrmEventLog>(*FEventLog, *FfrmProgress);
+    FFrmEventLog->ShowInFront(this);
+}
+
+void TFrmMain::ShowDataLog() {
+    TFrmDataLog dialog(*FfrmProgress, [this] { RestartSampling(); }, this);
+    dialog.exec();
+}
+
+void TFrmMain::ShowLogSetting() {
+    TFrmDataLogSet dialog([this] { RestartSampling(); }, this);
+    dialog.exec();
+}
+
+void TFrmMain::RestartSampling() {
+    if (RestartDataLogRound)
+        RestartDataLogRound();
 }
 
 void TFrmMain::BuildToolBar() {

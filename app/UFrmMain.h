@@ -33,6 +33,8 @@ class TDeviceCommands;
 class TFrmUserSet;
 struct TControlContext;
 class TEventLog;
+class TFrmEventLog;
+class TfrmProgress;
 class TTrendGraphs;
 class TLamp;
 class TRealTimeView;
@@ -79,6 +81,12 @@ public:
 
     TMainPrompts Prompts = MessageBoxPrompts();
 
+    // Starts the next data-log round at the poll engine's next tick; set by
+    // the program entry once the poll engine exists.
+    std::function<void()> RestartDataLogRound;
+    // The event viewer, made at its first use.
+    [[nodiscard]] TFrmEventLog* FrmEventLog() const { return FFrmEventLog.get(); }
+
 public slots:
     // One 10 ms tick; public so that tests can drive the window tick by tick.
     void Timer1Timer();
@@ -117,6 +125,12 @@ private:
     void btnComClick();
     void btnDeleteClick();
     void SelectLanguage(uint8_t language);
+    // The log commands: event viewer, data viewer, log setting.
+    void ConnectLogCommands();
+    void ShowEventLog();
+    void ShowDataLog();
+    void ShowLogSetting();
+    void RestartSampling();
 
     // The settings and control commands: user setting, software parameters,
     // battery test, remote on/off.
@@ -135,6 +149,9 @@ private:
     TPortControl* FPort = nullptr;
     std::unique_ptr<TEventLog> FEventLog;
     std::unique_ptr<TDataLog> FDataLog;
+    // After the stores: the viewer reads the event log, so it goes first.
+    std::unique_ptr<TFrmEventLog> FFrmEventLog;
+    TfrmProgress* FfrmProgress = nullptr;
     bool FEndingSession = false;
     bool FExited = false;
 

@@ -27,9 +27,11 @@ std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
                                                trace->activateWindow();
                                            },
                                            [trace] { trace->hide(); }});
+    frmMain.RestartDataLogRound = [trace] { trace->Engine().RecCountdown = 0; };
     QObject::connect(frmCom.get(), &QObject::destroyed, &frmMain, [&frmMain] {
         frmMain.SetPortControl(nullptr);
         frmMain.DeviceCommands().SetTraceDoor({});
+        frmMain.RestartDataLogRound = nullptr;
     });
     return frmCom;
 }

@@ -18,8 +18,9 @@ struct TTextPair {
 // "Address" before a bus address, where a device is named with it.
 constexpr TTextPair AddressText = {"地址", "Address"};
 
-// The OK button of the program's own dialogs.
+// The OK and Cancel buttons of the program's own dialogs.
 constexpr TTextPair OkButtonText = {"确定", "OK"};
+constexpr TTextPair CancelButtonText = {"取消", "Cancel"};
 
 // Texts of the current language that the main window fills at every language
 // change and that the poll engine window and the real-time view read.

@@ -23,7 +23,6 @@ constexpr TTextPair TxtBaudRate{"波特率", "Baud Rate"};
 constexpr TTextPair TxtProtocol{"通讯协议:", "Protocol:"};
 constexpr TTextPair TxtAutoStart{"开机自启动", "Automatic Run Program At Windows Startup"};
 constexpr TTextPair TxtSave{"保存设置", "Save Setting"};
-constexpr TTextPair TxtCancel{"取消", "Cancel"};
 
 // Entry index = Protocol value.
 constexpr TTextPair ProtocolTexts[ProtocolCount] = {
@@ -110,7 +109,7 @@ void TFrmSoftwarePara::SetCaptions() {
         cbxcurProtocol->setItemText(i, CurrentText(ProtocolTexts[i]));
     crbAutoStartup->setText(CurrentText(TxtAutoStart));
     SaveSetBtn->setText(CurrentText(TxtSave));
-    Button4->setText(CurrentText(TxtCancel));
+    Button4->setText(CurrentText(CancelButtonText));
 }
 
 // The port list is made afresh at each showing, so that an adapter plugged in

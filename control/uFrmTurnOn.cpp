@@ -18,7 +18,6 @@ constexpr TTextPair TxtCaption{"用户控制", "Remote Control"};
 constexpr TTextPair TxtPanel{"遥控", "Turn  On/Off  UPS"};
 constexpr TTextPair TxtOn{"开机", "On"};
 constexpr TTextPair TxtOff{"关机", "Off"};
-constexpr TTextPair TxtOK{"确定", "OK"};
 constexpr uint16_t SwitchCommandValue = 1;
 } // namespace
 
@@ -79,7 +78,7 @@ void TfrmTrunOn::FormActivate() {
     pnl1->setText(CurrentText(TxtPanel));
     FOn->setText(CurrentText(TxtOn));
     FOff->setText(CurrentText(TxtOff));
-    btnSure->setText(CurrentText(TxtOK));
+    btnSure->setText(CurrentText(OkButtonText));
 }
 
 void TfrmTrunOn::FormDeactivate() {

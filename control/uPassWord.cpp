@@ -13,7 +13,6 @@ namespace {
 constexpr QSize GateSize(342, 234);
 constexpr int MaxEntryLength = 10;
 constexpr TTextPair TxtCaption{"输入密码", "Input Password"};
-constexpr TTextPair TxtOK{"确定", "OK"};
 constexpr TTextPair TxtCancel{"取消", "Cancle"};
 constexpr TTextPair MsgInvalid{"密码无效", "Password is invalid."};
 } // namespace
@@ -53,7 +52,7 @@ TfrmPSW::TfrmPSW(QWidget* parent) : QDialog(parent) {
 
 void TfrmPSW::showEvent(QShowEvent* event) {
     setWindowTitle(CurrentText(TxtCaption));
-    btnOK->setText(CurrentText(TxtOK));
+    btnOK->setText(CurrentText(OkButtonText));
     btnCancle->setText(CurrentText(TxtCancel));
     edtPSW->setFocus();
     QDialog::showEvent(event);

@@ -19,7 +19,6 @@ const TTextPair ListFullText = {"设备列表已满(最多252台设备),无法�
 
 } // namespace
 
-const TTextPair CancelText = {"取消", "Cancel"};
 
 QString EquipLang(const TTextPair& text) {
     return QString::fromUtf8(PickText(text, UserPara.Language));
@@ -75,5 +74,5 @@ void TEquipForm::ApplyLanguage(const TTextPair& ok) {
     lblName->setText(EquipLang(NameLabelText));
     lblAddress->setText(EquipLang(AddressLabelText));
     btnOK->setText(EquipLang(ok));
-    btnCancel->setText(EquipLang(CancelText));
+    btnCancel->setText(EquipLang(CancelButtonText));
 }

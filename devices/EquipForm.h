@@ -34,4 +34,3 @@ struct TEquipForm {
 // an empty name (the two dialogs word it differently).
 [[nodiscard]] QString EquipCheckMessage(TEquipCheck check, const TTextPair& nameEmpty);
 
-extern const TTextPair CancelText;

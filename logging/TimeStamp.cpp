@@ -2,14 +2,13 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 
 namespace {
 constexpr int64_t MsPerDay = 86'400'000;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+constexpr int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
     const int64_t yoe = y - era * 400;
@@ -30,11 +29,12 @@ void CivilFromDays(int64_t z, TTimeParts& p) {
     p.Year = int(yoe + era * 400 + (p.Month <= 2));
 }
 
-const int64_t Epoch = DaysFromCivil(1899, 12, 30);
+constexpr int64_t Epoch = DaysFromCivil(1899, 12, 30);
 // Milliseconds from the epoch to 0001-01-01 and to 10000-01-01: the four-digit
-// years a stamp can show.
-const int64_t FirstMs = (DaysFromCivil(1, 1, 1) - Epoch) * MsPerDay;
-const int64_t EndMs = (DaysFromCivil(10000, 1, 1) - Epoch) * MsPerDay;
+// years a stamp can show. Constants, so that stamps made while other files'
+// globals are initialised already see them.
+constexpr int64_t FirstMs = (DaysFromCivil(1, 1, 1) - Epoch) * MsPerDay;
+constexpr int64_t EndMs = (DaysFromCivil(10000, 1, 1) - Epoch) * MsPerDay;
 } // namespace
 
 double EncodeTimeStamp(const TTimeParts& p) {
@@ -75,9 +75,49 @@ double NowTimeStamp() {
 }
 
 std::string FormatTimeStamp(double stamp) {
+    std::string text;
+    AppendTimeStamp(text, stamp);
+    return text;
+}
+
+void AppendTimeStamp(std::string& out, double stamp) {
+    char buf[19];
+    out.append(buf, WriteTimeStamp(buf, stamp));
+}
+
+char* WriteTimeStamp(char* buf, double stamp) {
     const TTimeParts p = DecodeTimeStamp(stamp);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour,
-                  p.Minute, p.Second);
-    return buf;
+    auto put = [buf](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            buf[at + i] = char('0' + value % 10);
+    };
+    put(0, p.Year, 4);
+    buf[4] = '-';
+    put(5, p.Month, 2);
+    buf[7] = '-';
+    put(8, p.Day, 2);
+    buf[10] = ' ';
+    put(11, p.Hour, 2);
+    buf[13] = ':';
+    put(14, p.Minute, 2);
+    buf[16] = ':';
+    put(17, p.Second, 2);
+    return buf + 19;
+}
+
+int64_t TimeStampSeconds(double stamp) {
+    // What DecodeTimeStamp shows, without the calendar: the rounded
+    // milliseconds, day 0 for a stamp it does not show.
+    int64_t ms = 0;
+    if (std::isfinite(stamp) && std::fabs(stamp) <= 1e7) {
+        ms = std::llround(stamp * double(MsPerDay));
+        if (ms < FirstMs || ms >= EndMs)
+            ms = 0;
+    }
+    const int64_t fromFirst = ms - FirstMs; // never negative
+    return fromFirst / 1000;
+}
+
+int64_t TimeStampDay(int year, int month, int day) {
+    return DaysFromCivil(year, month, day) - Epoch;
 }

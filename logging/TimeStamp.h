@@ -2,6 +2,7 @@
 // Time stamps of the log files: an IEEE double counting days since
 // 1899-12-30 00:00 local time, the fraction being the time of day.
 
+#include <cstdint>
 #include <string>
 
 struct TTimeParts {
@@ -23,3 +24,14 @@ TTimeParts DecodeTimeStamp(double stamp);
 
 // "yyyy-mm-dd hh:mm:ss"
 std::string FormatTimeStamp(double stamp);
+// The same text appended to out, or written to p[0..18] returning p + 19,
+// without a temporary string (CSV export).
+void AppendTimeStamp(std::string& out, double stamp);
+char* WriteTimeStamp(char* p, double stamp);
+
+// Whole seconds of the shown time since 0001-01-01 00:00:00: ordering by it is
+// ordering by the "yyyy-mm-dd hh:mm:ss" text.
+int64_t TimeStampSeconds(double stamp);
+
+// Days since 1899-12-30 of a calendar date (the whole part of its stamps).
+int64_t TimeStampDay(int year, int month, int day);

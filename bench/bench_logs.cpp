@@ -1,0 +1,202 @@
+// The log viewers at scale. A month of 252 units sampled every 60 s (31 days,
+// 11.2 million records, 1.4 GB) is written to a temporary folder, then read
+// from the page cache: dd's time to read it, the data viewer's load with each
+// filter, a sort by every column, the CSV export of the whole month, and the
+// memory the grid keeps beyond the mapped file. Then the event viewer's load
+// of a full live event log (5001 records). Prints the figures.
+//
+//   bench_logs [FOLDER]   (default: $TMPDIR or /tmp)
+
+#include "logging/CsvExport.h"
+#include "logging/DataLogTable.h"
+#include "logging/EventLogTable.h"
+#include "logging/TimeStamp.h"
+#include "logging/UDataLogClass.h"
+#include "logging/uEventLogClass.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono;
+
+namespace {
+constexpr int Units = 252, Days = 31, SamplesPerDay = 24 * 60;
+
+double Seconds(steady_clock::duration d) {
+    return duration<double>(d).count();
+}
+
+template <class F> double Timed(F&& f) {
+    const auto start = steady_clock::now();
+    f();
+    return Seconds(steady_clock::now() - start);
+}
+
+// Anonymous resident memory of this process, in bytes.
+int64_t RssAnon() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("RssAnon:", 0) == 0)
+            return std::atoll(line.c_str() + 8) * 1024;
+    return 0;
+}
+
+// The highest RssAnon seen while f runs.
+template <class F> int64_t PeakRssAnon(F&& f) {
+    std::atomic<bool> done{false};
+    std::atomic<int64_t> peak{RssAnon()};
+    std::thread sampler([&] {
+        while (!done) {
+            peak = std::max(peak.load(), RssAnon());
+            std::this_thread::sleep_for(milliseconds(2));
+        }
+    });
+    f();
+    done = true;
+    sampler.join();
+    return std::max(peak.load(), RssAnon());
+}
+
+void WriteMonth(const std::string& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    TUpsInfoRec ups;
+    std::vector<uint8_t> block;
+    block.reserve(std::size_t(Units) * DataRecSize);
+    uint32_t noise = 1;
+    for (int day = 1; day <= Days; ++day) {
+        for (int minute = 0; minute < SamplesPerDay; ++minute) {
+            const double time = EncodeTimeStamp({2008, 12, day, minute / 60, minute % 60, 0, 0});
+            block.clear();
+            for (int unit = 1; unit <= Units; ++unit) {
+                noise = noise * 1664525u + 1013904223u;
+                const double jitter = double(noise >> 20) / 4096.0;
+                ups.InputVoltA = ups.InputVoltB = ups.InputVoltC = 215 + 10 * jitter;
+                ups.OutputVoltA = ups.OutputVoltB = ups.OutputVoltC = 220 + jitter;
+                ups.LoadPctA = ups.LoadPctB = ups.LoadPctC = 100 * jitter;
+                ups.OutputFreq = 49.9 + 0.2 * jitter;
+                ups.DcInputVolt = 240 + jitter;
+                ups.BattCapacity = int32_t(noise % 101);
+                ups.BattSupportTime = uint16_t(noise % 300);
+                const TDataRecBytes b = EncodeDataRec(MakeDataRec(ups, uint8_t(unit), time));
+                block.insert(block.end(), b.begin(), b.end());
+            }
+            out.write(reinterpret_cast<const char*>(block.data()), std::streamsize(block.size()));
+        }
+    }
+}
+
+double DdSeconds(const std::string& path) {
+    const std::string command = "dd if='" + path + "' of=/dev/null bs=1M status=none";
+    return Timed([&] {
+        if (std::system(command.c_str()) != 0)
+            std::fprintf(stderr, "dd failed\n");
+    });
+}
+
+void BenchExport(const TDataLogTable& table, const std::string& folder, const char* order) {
+    const std::string csv = folder + "month.csv";
+    TJobProgress progress;
+    const double s = Timed([&] { (void)ExportCsv(table, csv, progress); });
+    const double csvMb = double(std::filesystem::file_size(csv)) / 1e6;
+    std::printf("export whole month %s: %.0f MB of CSV in %.2f s = %.0f MB/s\n", order, csvMb, s,
+                csvMb / s);
+    std::filesystem::remove(csv);
+}
+
+void BenchDataLog(const std::string& folder) {
+    const std::string path = DataLogMonthPath(folder, 2008, 12);
+    std::printf("writing %d units x %d days x %d samples ...\n", Units, Days, SamplesPerDay);
+    WriteMonth(path);
+    const double megabytes = double(std::filesystem::file_size(path)) / 1e6;
+    std::printf("month file: %.0f MB, %lld records\n", megabytes,
+                (long long)(std::filesystem::file_size(path) / DataRecSize));
+    DdSeconds(path); // into the page cache
+    const double dd = DdSeconds(path);
+    std::printf("dd bs=1M from the page cache: %.3f s (%.0f MB/s)\n", dd, megabytes / dd);
+
+    struct {
+        const char* Name;
+        TRecFilter Filter;
+    } loads[] = {
+        {"month (no filter)", {2008, 12, 0, 0, path}},
+        {"month, address 100", {2008, 12, 0, 100, path}},
+        {"day 15", {2008, 12, 15, 0, path}},
+        {"day 15, address 100", {2008, 12, 15, 100, path}},
+    };
+    for (const auto& l : loads) {
+        TDataLogTable table;
+        TJobProgress progress;
+        const int64_t before = RssAnon();
+        const double s = Timed([&] { (void)table.Load(l.Filter, progress); });
+        std::printf("load %-22s %9lld rows  %.3f s  (%.2f x dd)  %+.1f bytes/row kept\n", l.Name,
+                    (long long)table.FilledRows(), s, s / dd,
+                    double(RssAnon() - before) / double(std::max<int64_t>(1, table.FilledRows())));
+    }
+
+    TDataLogTable table;
+    TJobProgress progress;
+    (void)table.Load({2008, 12, 0, 0, path}, progress);
+    const int64_t rows = table.FilledRows();
+    BenchExport(table, folder, "in file order");
+    for (int col = 0; col < DataColumnCount; ++col) {
+        for (bool descending : {false, true}) {
+            const int64_t base = RssAnon();
+            double s = 0;
+            const int64_t peak = PeakRssAnon([&] {
+                s = Timed([&] { table.SetRows(*table.SortedRows(col, descending, progress)); });
+            });
+            std::printf("sort column %2d %s  %.3f s  peak %+.1f bytes/row\n", col,
+                        descending ? "desc" : "asc ", s, double(peak - base) / double(rows));
+        }
+    }
+
+    BenchExport(table, folder, "after the sorts");
+    std::filesystem::remove(path);
+}
+
+void BenchEventLog(const std::string& folder) {
+    TEventLog log(folder, EventLogFileName, folder + "Backup/");
+    std::string bytes;
+    for (int i = 0; i <= EventLogRotateCount; ++i) {
+        TEventRec rec;
+        rec.Time = EncodeTimeStamp({2008, 12, 1 + i % 28, i % 24, 0, 0, 0});
+        rec.Address = uint8_t(i % 253);
+        rec.Kind = uint8_t(i % 3);
+        rec.Code = rec.Kind == 0 ? 18 + i % 6 : (rec.Kind == 1 ? 1 + i % 11 : i % 72);
+        rec.AlarmFlag = rec.Kind == 2 ? uint8_t(i % 2) : 255;
+        const TEventRecBytes b = EncodeEventRec(rec);
+        bytes.append(b.begin(), b.end());
+    }
+    std::ofstream(log.FullPath(), std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
+    for (int round = 0; round < 3; ++round) {
+        TEventLogTable table;
+        const double s = Timed([&] {
+            (void)log.RecordCount();
+            (void)table.Load(log.FullPath(), {}, 1);
+            table.Sort(0, false);
+        });
+        std::printf("event viewer load + sort of %d records: %.1f ms (%lld rows)\n",
+                    EventLogRotateCount + 1, s * 1000, (long long)table.FilledRows());
+    }
+    std::filesystem::remove(log.FullPath());
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = argc > 1 ? argv[1] : (tmp != nullptr ? tmp : "/tmp");
+    folder += "/pelmora-bench-logs/";
+    std::filesystem::create_directories(folder);
+    BenchEventLog(folder);
+    BenchDataLog(folder);
+    std::filesystem::remove_all(folder);
+    return 0;
+}

@@ -1,0 +1,199 @@
+// Sorting the data viewer's rows. The order of two cells is that of their
+// shown texts (numbers by value, the time as text), but millions of rows
+// cannot be sorted by formatting cells: each row gets a 32-bit key that orders
+// as its cell does, and a radix sort on the keys orders the row positions.
+// Being stable, it keeps rows with equal cells in the order they were shown.
+//
+// Memory, beyond the shown rows (4 bytes each) that the grid goes on reading
+// meanwhile: the keys and two arrays of positions, 12 bytes a row.
+#include "logging/DataLogTable.h"
+
+#include "base/LittleEndian.h"
+#include "logging/CellText.h"
+#include "logging/TimeStamp.h"
+#include "logging/UDataLogClass.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace {
+// Digits of 16 bits for large tables (two passes sort most columns); a small
+// table would spend its time on the 65536 buckets, so it takes 8.
+constexpr std::size_t LargeTable = std::size_t(1) << 16;
+constexpr std::size_t PrefetchAhead = 16; // rows ahead whose key is asked for early
+constexpr std::size_t CancelSlice = 1 << 16;
+constexpr int64_t Half = int64_t(1) << 31;
+
+bool IsLoadCol(int col) {
+    return col >= 8 && col <= 10;
+}
+
+double ValueOf(const uint8_t* rec, int col) {
+    return le::GetF64(rec + 16 + std::size_t(col - 2) * 8);
+}
+
+// Key of a measured value: its shown number, so that cells that show the same
+// text tie. The single-precision value keeps every difference that five
+// significant digits show; a shown number beyond its range needs the wide key.
+// Not-a-number ("NAN") goes last.
+uint32_t FloatKey(double shown) {
+    if (std::isnan(shown))
+        return std::numeric_limits<uint32_t>::max();
+    float f = float(shown);
+    if (f == 0.0f)
+        f = 0.0f; // -0.0 shows as 0.0
+    const uint32_t bits = std::bit_cast<uint32_t>(f);
+    return bits & 0x8000'0000u ? ~bits : bits | 0x8000'0000u;
+}
+
+uint64_t DoubleKey(double shown) {
+    if (std::isnan(shown))
+        return std::numeric_limits<uint64_t>::max();
+    const uint64_t bits = std::bit_cast<uint64_t>(shown == 0 ? 0.0 : shown);
+    return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
+}
+
+double Shown(const uint8_t* rec, int col) {
+    return ShownValue(ValueOf(rec, col), IsLoadCol(col) ? 4 : 5, IsLoadCol(col) ? 0 : 1);
+}
+
+uint32_t CapacityKey(const uint8_t* rec) {
+    // An empty cell (0 or less) sorts before every number.
+    const int32_t capacity = le::GetI32(rec + 104);
+    return capacity > 0 ? uint32_t(capacity) : 0;
+}
+
+// The 32-bit key of a cell; false when it has none (a time more than 68 years
+// from `base`, a number beyond single precision).
+bool NarrowKey(const uint8_t* rec, int col, int64_t base, uint32_t& key) {
+    switch (col) {
+    case 0: {
+        const int64_t offset = TimeStampSeconds(le::GetF64(rec)) - base;
+        key = uint32_t(offset + Half);
+        return offset >= -Half && offset < Half;
+    }
+    case 1:
+        key = rec[8];
+        return true;
+    case 13:
+        key = CapacityKey(rec);
+        return true;
+    case 14:
+        key = le::GetU16(rec + 108);
+        return true;
+    default: {
+        const double shown = Shown(rec, col);
+        key = FloatKey(shown);
+        return !std::isfinite(shown) ||
+               std::fabs(shown) <= double(std::numeric_limits<float>::max());
+    }
+    }
+}
+
+uint64_t WideKey(const uint8_t* rec, int col) {
+    switch (col) {
+    case 0:
+        return uint64_t(TimeStampSeconds(le::GetF64(rec))) ^ (uint64_t(1) << 63);
+    case 1:
+        return rec[8];
+    case 13:
+        return CapacityKey(rec);
+    case 14:
+        return le::GetU16(rec + 108);
+    default:
+        return DoubleKey(Shown(rec, col));
+    }
+}
+
+// Positions 0..n-1 ordered by keys[position], stably, looking at the low
+// `bits` bits; nothing when cancelled.
+std::optional<std::vector<uint32_t>> RadixOrder(const std::vector<uint32_t>& keys, int bits,
+                                                TJobProgress& progress) {
+    const std::size_t n = keys.size();
+    std::vector<uint32_t> order(n), scratch(n);
+    std::iota(order.begin(), order.end(), 0u);
+    const int digitBits = n >= LargeTable ? 16 : 8;
+    const std::size_t buckets = std::size_t(1) << digitBits;
+    const int passes = std::max(1, (bits + digitBits - 1) / digitBits);
+    std::vector<std::size_t> count(buckets + 1);
+    for (int pass = 0; pass < passes; ++pass) {
+        if (progress.Stopping())
+            return std::nullopt;
+        const int shift = pass * digitBits;
+        std::fill(count.begin(), count.end(), 0);
+        for (uint32_t pos : order)
+            ++count[((keys[pos] >> shift) & (buckets - 1)) + 1];
+        for (std::size_t b = 1; b <= buckets; ++b)
+            count[b] += count[b - 1];
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j + PrefetchAhead < n)
+                __builtin_prefetch(&keys[order[j + PrefetchAhead]]);
+            const uint32_t pos = order[j];
+            scratch[count[(keys[pos] >> shift) & (buckets - 1)]++] = pos;
+        }
+        order.swap(scratch);
+        progress.Position.store(int64_t(n) + int64_t(n) * (pass + 1) / passes,
+                                std::memory_order_relaxed);
+    }
+    return order;
+}
+} // namespace
+
+std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool descending,
+                                                               TJobProgress& progress) const {
+    const std::size_t n = FRows.size();
+    if (col < 0 || col >= DataColumnCount || n == 0)
+        return FRows;
+    // Progress: the keys are the first half of the work, the passes the second.
+    progress.Set(0, 2 * int64_t(n));
+    auto record = [this](std::size_t row) {
+        return FFile.Data() + std::size_t(FRows[row]) * DataRecSize;
+    };
+    const int64_t base = col == 0 ? TimeStampSeconds(le::GetF64(record(0))) : 0;
+    std::vector<uint32_t> keys(n);
+    uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
+    bool narrow = true;
+    for (std::size_t i = 0; i < n && narrow; ++i) {
+        if (i % CancelSlice == 0) {
+            if (progress.Stopping())
+                return std::nullopt;
+            progress.Position.store(int64_t(i), std::memory_order_relaxed);
+        }
+        // After a sort the rows lie all over the file: ask for the record a
+        // few rows ahead while this one is worked on.
+        if (i + PrefetchAhead < n)
+            __builtin_prefetch(record(i + PrefetchAhead));
+        narrow = NarrowKey(record(i), col, base, keys[i]);
+        low = std::min(low, keys[i]);
+        high = std::max(high, keys[i]);
+    }
+    if (narrow) {
+        for (uint32_t& k : keys)
+            k = descending ? high - k : k - low;
+        std::optional<std::vector<uint32_t>> order =
+            RadixOrder(keys, std::bit_width(high - low), progress);
+        if (!order)
+            return std::nullopt;
+        keys = {};
+        for (uint32_t& pos : *order)
+            pos = FRows[pos];
+        return order;
+    }
+    // A damaged record: a time decades from the others, a number beyond
+    // single precision. The keys again, 64 bits wide.
+    keys = {};
+    std::vector<uint64_t> wide(n);
+    for (std::size_t i = 0; i < n; ++i)
+        wide[i] = WideKey(record(i), col);
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        return descending ? wide[a] > wide[b] : wide[a] < wide[b];
+    });
+    for (uint32_t& pos : order)
+        pos = FRows[pos];
+    return order;
+}

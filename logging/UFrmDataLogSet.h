@@ -1,0 +1,39 @@
+#pragma once
+// The data log setting dialog: logging on or off and the sampling interval in
+// seconds (10..300). OK writes RecInterval in memory (seconds x 10, 0 when
+// off) and restarts the sampling countdown, so the next poll tick samples.
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+class TFrmDataLogSet : public QDialog {
+    Q_OBJECT
+public:
+    TFrmDataLogSet(std::function<void()> restartSampling, QWidget* parent = nullptr);
+
+    [[nodiscard]] QCheckBox& Switch() { return *cbRecord; }
+    [[nodiscard]] QSpinBox& IntervalBox() { return *seInterval; }
+
+public slots:
+    void btnOKClick();
+
+private:
+    void ApplyLanguage();
+    void SwitchClick(bool ticked);
+
+    std::function<void()> FRestartSampling;
+    QCheckBox* cbRecord;
+    QGroupBox* gbInterval;
+    QLabel* lblInterval;
+    QSpinBox* seInterval;
+    QLabel* lblUnit;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+};
