@@ -7,7 +7,7 @@
 #include "base/ProgramFolder.h"
 #include "app/QtTexts.h"
 #include "app/RealTimeView.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "app/TrendGraphs.h"
 #include "app/ToolIcons.h"
 #include "app/UFrmMainText.h"

@@ -2,7 +2,7 @@
 
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"
 #include "record/UpsInfoRec.h"

@@ -1,7 +1,7 @@
 #include "comm/PollEngine.h"
 
 #include "record/EquipList.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "comm/PortName.h"
 #include "comm/SearchHooks.h"
 #include "comm/SPComm.h"

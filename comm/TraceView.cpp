@@ -2,7 +2,7 @@
 
 #include "base/funcUnit.h"
 #include "comm/DebugValue.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"

@@ -1,6 +1,6 @@
 #include "control/uFrmUserData.h"
 
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "control/ControlPrompt.h"
 #include "control/UserSetFields.h"

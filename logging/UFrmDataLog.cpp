@@ -1,7 +1,7 @@
 #include "logging/UFrmDataLog.h"
 
 #include "base/ProgramFolder.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/BackgroundWork.h"
 #include "logging/GridExport.h"

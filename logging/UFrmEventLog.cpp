@@ -1,6 +1,6 @@
 #include "logging/UFrmEventLog.h"
 
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/BackgroundWork.h"
 #include "logging/GridExport.h"

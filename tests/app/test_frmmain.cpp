@@ -7,7 +7,7 @@
 #include "base/LangText.h"
 #include "comm/PortControl.h"
 #include "base/ProgramFolder.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "app/UFrmMain.h"
 #include "config/UUserParaIni.h"
 #include "record/UpsInfoRec.h"

@@ -4,7 +4,7 @@
 // thread's notices) or delivered by hand as notices built here.
 
 #include "record/EquipList.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "comm/PollEngine.h"
 #include "comm/SearchHooks.h"
 #include "comm/SPComm.h"

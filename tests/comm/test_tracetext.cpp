@@ -1,7 +1,7 @@
 // The trace window's texts and diagnostic values, without a window.
 
 #include "comm/DebugValue.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
 #include "record/UpsRecordOps.h"

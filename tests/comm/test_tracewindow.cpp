@@ -3,7 +3,7 @@
 // Auto and Manual mode and a hand-typed frame going out on the line. The
 // window's own timer is stopped; the test drives the ticks.
 
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "comm/TraceView.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"

@@ -2,7 +2,7 @@
 // parameter dialog, the battery test and on/off dialogs and the user setting
 // window, filling the real command queue from the real device records.
 
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "control/uFrmDataSet.h"
 #include "control/uFrmTest.h"

@@ -3,7 +3,7 @@
 // address of the range once, in ascending order, and nothing outside it.
 
 #include "comm/SearchHooks.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "devices/EquipSearch.h"
 #include "protocol/uKModbus.h"

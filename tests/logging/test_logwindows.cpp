@@ -5,7 +5,7 @@
 // progress window. The refresh timer is driven by calling its slot.
 
 #include "base/ProgramFolder.h"
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/GridModel.h"
 #include "logging/LogGrid.h"

@@ -1,4 +1,4 @@
-#include "comm/SharedFlags.h"
+#include "base/SharedFlags.h"
 
 uint8_t TxLedCount = 0;
 uint8_t RxLedCount = 0;
