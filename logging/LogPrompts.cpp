@@ -1,5 +1,7 @@
 #include "logging/LogPrompts.h"
 
+#include "base/ProgramFolder.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,8 +12,10 @@ TLogPrompts DialogLogPrompts() {
         return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
                                     QMessageBox::No) == QMessageBox::Yes;
     };
+    // Exports start where the program keeps its data, wherever that is.
     prompts.SaveName = [](QWidget* parent) {
-        return QFileDialog::getSaveFileName(parent, QString(), QString(),
+        return QFileDialog::getSaveFileName(parent, QString(),
+                                            QString::fromStdString(ProgramFolder()),
                                             QStringLiteral(".csv (*.csv)"));
     };
     prompts.Tell = [](QWidget* parent, const QString& text) {
