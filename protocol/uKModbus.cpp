@@ -190,6 +190,16 @@ constexpr int ReadReplyOverhead = 5;
 // The shortest chunk that can be a frame at all: address, function, CRC.
 constexpr int MinReplyLength = 4;
 constexpr uint8_t ExceptionBit = 0x80;
+// Writes are echoed in 8 bytes (address, function, register, count or value,
+// CRC); an exception reply is shorter still.
+constexpr int32_t WriteReplyLength = 8;
+
+int32_t LongestReply(uint8_t func, int32_t count) {
+    if (func == 3 || func == 4)
+        return ReadReplyOverhead + 2 * std::max<int32_t>(count, 0);
+    return WriteReplyLength;
+}
+
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
@@ -381,10 +391,13 @@ TCodecHooks MakeModbusHooks(TMModbus& codec) {
     TCodecHooks hooks;
     hooks.BuildQuery = [&codec] {
         codec.BuildQuery();
-        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr)};
+        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr), LongestReply(codec.Func, codec.Count)};
     };
     hooks.ParseReply = [&codec](const uint8_t* bytes, int length) {
         return codec.ParseReply(bytes, length);
+    };
+    hooks.FromOtherAddress = [&codec](const uint8_t* bytes, int length) {
+        return length > 0 && bytes[0] != codec.CurAddr;
     };
     return hooks;
 }
