@@ -30,6 +30,11 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     resize(880, 527);
     BuildTraceView();
     InstallProtocols();
+    const bool opened = FEngine.Start();
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(EngineTimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
+    Timer1->start();
     // Fast poll asks for its next step at once or at a reply time-out; one
     // single-shot timer serves, each request replacing the one pending.
     FStepTimer = new QTimer(this);
@@ -37,11 +42,6 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     FStepTimer->setTimerType(Qt::PreciseTimer);
     connect(FStepTimer, &QTimer::timeout, this, [this] { FEngine.FastStep(); });
     FEngine.ScheduleStep = [this](int delayMs) { FStepTimer->start(delayMs); };
-    const bool opened = FEngine.Start();
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(EngineTimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
-    Timer1->start();
     if (!opened) {
         QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
                              QString::fromStdString(LangText.PortError));
