@@ -115,6 +115,9 @@ void TPollEngine::OpenComm() {
     FComm.SetCommName(info.ComName);
     FComm.SetBaudRate(static_cast<uint32_t>(info.BaudRate));
     FComm.SetReadIntervalTimeout(static_cast<uint32_t>(info.ReadIntervalTimeout));
+    // Fast poll takes a whole reply frame as soon as it is in.
+    const TCodecHooks* codec = ActiveCodec();
+    FComm.SetFrameEnd(info.FastPoll && codec ? codec->FrameEnd : TFrameEnd{});
     if (info.StopBits == 2) {
         FComm.SetStopBits(TStopBits::_2);
     } else {

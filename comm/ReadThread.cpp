@@ -56,7 +56,8 @@ bool TReadThread::ReadAvailable(bool deviceFlagged) {
         Take(static_cast<size_t>(n));
         if (!ReportLineEvents())
             return false;
-        return FCount < FBuffer.size() || HandOver();
+        const bool whole = FCount > 0 && FPort->FrameEnd && FPort->FrameEnd(FBuffer.data(), FCount);
+        return (FCount < FBuffer.size() && !whole) || HandOver();
     }
     if (n < 0 && errno == EBADF)
         return false;

@@ -1,7 +1,8 @@
 #pragma once
 // The reader: waits for bytes (and the CloseSignal) and hands each chunk to
 // the sink. A chunk ends when the line has been silent for the read interval
-// time-out, or when 2048 bytes have arrived.
+// time-out, when 2048 bytes have arrived, or as soon as it is a whole frame
+// by the port's FrameEnd.
 
 #include "comm/CommThread.h"
 

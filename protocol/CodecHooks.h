@@ -32,6 +32,11 @@ struct TCodecHooks {
     // previous request) end the wait for the reply it is waiting for. The
     // ASCII codecs tell the same through their "C" reject count instead.
     std::function<bool(const uint8_t* bytes, int length)> FromOtherAddress;
+    // Optional, pure: true when the bytes gathered so far are a whole reply
+    // frame. With fast poll the port hands such a chunk over at once instead
+    // of waiting out its read interval; it is called on the port's reader
+    // thread, so it may look at nothing but the bytes.
+    std::function<bool(const uint8_t* bytes, std::size_t count)> FrameEnd;
 };
 
 constexpr std::size_t ProtocolCount = 4;

@@ -200,6 +200,26 @@ int32_t LongestReply(uint8_t func, int32_t count) {
     return WriteReplyLength;
 }
 
+} // namespace
+
+// Address, function, then: a byte count and that many bytes for reads, 4
+// bytes for writes, an exception code for exceptions; then the CRC. Any other
+// function's length is unknown: its chunk ends with the line's silence.
+bool ModbusFrameEnd(const uint8_t* bytes, std::size_t count) {
+    if (count < 5)
+        return false;
+    const uint8_t func = bytes[1];
+    if (func & ExceptionBit)
+        return count >= 5;
+    if (func == 3 || func == 4)
+        return count >= std::size_t(ReadReplyOverhead) + bytes[2];
+    if (func == 6 || func == 16)
+        return count >= std::size_t(WriteReplyLength);
+    return false;
+}
+
+namespace {
+
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
@@ -399,5 +419,6 @@ TCodecHooks MakeModbusHooks(TMModbus& codec) {
     hooks.FromOtherAddress = [&codec](const uint8_t* bytes, int length) {
         return length > 0 && bytes[0] != codec.CurAddr;
     };
+    hooks.FrameEnd = ModbusFrameEnd;
     return hooks;
 }

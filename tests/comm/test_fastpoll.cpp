@@ -293,6 +293,25 @@ TEST_F(FastPollTest, ReplySplitByAPauseWithinTheReadIntervalIsOneReply) {
     EXPECT_EQ(CommDebug.TxFrames, 2);
 }
 
+// With the codec's frame rule the port hands a whole reply over at once, not
+// after the line's silence: with a read interval of a minute the test could
+// only pass that way. A reply in two pieces is still one chunk.
+TEST_F(FastPollTest, WholeFrameIsHandedOverWithoutWaitingForTheReadInterval) {
+    UserPara.PortInfo.ReadIntervalTimeout = 60000;
+    Engine.Codecs[0].FrameEnd = [](const uint8_t* bytes, std::size_t count) {
+        return count == 2 && bytes[0] == 'R';
+    };
+    AddDevice(5);
+    ASSERT_TRUE(Engine.Start());
+    Engine.Timer1Timer();
+    ASSERT_EQ(Pty.Read(2, 5s), Frame('Q', 5));
+    Pty.Write("R");
+    Pty.Write(std::string(1, '\x05'));
+    ASSERT_TRUE(DeliverUntil(Comm, Sink, [&] { return !Codec.ParsedLengths.empty(); }, 20s));
+    EXPECT_EQ(Codec.ParsedLengths, std::vector<int>{2});
+    EXPECT_EQ(UpsTable[5].OkCount, 1);
+}
+
 TEST_F(FastPollTest, QueuedCommandsSearchAndManualModeWorkAsWithFixedWaits) {
     AddDevice(5);
     ReplyDelayMs = {{3, 20}, {9, 20}}; // 5 stays silent

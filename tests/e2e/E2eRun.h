@@ -23,6 +23,7 @@ struct TE2eConfig {
     std::string Scenario;            // scenario file text
     std::vector<TEquipItem> Devices; // the device list, in poll order
     int32_t RecInterval = 50;        // data-log ticks
+    bool FastPoll = false;           // a reply ends the wait
 };
 
 class TE2eRun {
