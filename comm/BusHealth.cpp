@@ -31,8 +31,10 @@ void TBusHealth::NoteReject(uint8_t address, int letter) {
 }
 
 void TBusHealth::NoteCycleStart(int64_t now) {
-    if (FCycleStartedAt >= 0)
+    if (FCycleStartedAt >= 0) {
         LastCycleMs = now - FCycleStartedAt;
+        ++CycleCount;
+    }
     FCycleStartedAt = now;
 }
 

@@ -32,6 +32,7 @@ class TBusHealth {
 public:
     std::array<TUnitHealth, 256> Units{};
     int64_t LastCycleMs = -1; // length of the last full cycle, -1 = none completed
+    uint32_t CycleCount = 0;  // full cycles completed
 
     void NoteRequest(uint8_t address);
     void NoteGoodReply(uint8_t address, int64_t replyMs, int64_t now);

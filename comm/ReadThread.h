@@ -21,7 +21,11 @@ protected:
 private:
     using TClock = std::chrono::steady_clock;
 
+    // Four characters at 9600 baud.
+    static constexpr int GatherPauseMs = 4;
+
     [[nodiscard]] bool WaitAndRead();
+    void GatherPause() const;
     [[nodiscard]] int WaitTimeoutMs() const;
     [[nodiscard]] bool ReadAvailable(bool deviceFlagged);
     void Take(size_t count);

@@ -30,6 +30,7 @@ TEST(BusHealth, CountsRepliesRejectsAndCycles) {
     EXPECT_EQ(health.LastCycleMs, -1) << "one start is no cycle yet";
     health.NoteCycleStart(12900);
     EXPECT_EQ(health.LastCycleMs, 12400);
+    EXPECT_EQ(health.CycleCount, 1u);
 }
 
 TEST(BusHealthText, ReadsTheSameInBothLanguages) {
