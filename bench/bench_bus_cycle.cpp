@@ -55,12 +55,18 @@ TOptions Parse(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         const int value = std::stoi(argv[i + 1]);
-        if (key == "--units") o.Units = value;
-        else if (key == "--protocol") o.Protocol = value;
-        else if (key == "--fast") o.Fast = value != 0;
-        else if (key == "--cycles") o.Cycles = value;
-        else if (key == "--requests") o.Requests = value;
-        else if (key == "--read-interval") o.ReadInterval = value;
+        if (key == "--units")
+            o.Units = value;
+        else if (key == "--protocol")
+            o.Protocol = value;
+        else if (key == "--fast")
+            o.Fast = value != 0;
+        else if (key == "--cycles")
+            o.Cycles = value;
+        else if (key == "--requests")
+            o.Requests = value;
+        else if (key == "--read-interval")
+            o.ReadInterval = value;
     }
     if (!o.Fast && o.Cycles == 0)
         o.Cycles = -1;
@@ -218,7 +224,8 @@ int main(int argc, char** argv) {
     } else {
         const int measured = o.Cycles;
         const double cycleS = wallMs / measured / 1000;
-        const double wireS = double(LineTimeMs(9600, counter.Bytes - bytesAtStart)) / measured / 1000;
+        const double wireS =
+            double(LineTimeMs(9600, counter.Bytes - bytesAtStart)) / measured / 1000;
         std::printf("protocol %d, %d units, %s: cycle %.2f s measured over %d cycle(s) "
                     "(%lld requests each), wire time %.2f s, ratio %.2f; last cycle %.2f s; "
                     "CPU %.2f %% of one core\n",

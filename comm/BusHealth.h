@@ -17,7 +17,7 @@ constexpr int RejectLetterCount = 6;
 constexpr int RejectOther = RejectLetterCount;
 
 struct TUnitHealth {
-    uint32_t Requests = 0;    // transmissions to the unit
+    uint32_t Requests = 0; // transmissions to the unit
     uint32_t GoodReplies = 0;
     std::array<uint32_t, RejectLetterCount + 1> Rejects{};
     int64_t LastReplyMs = -1; // last reply time, -1 = none yet

@@ -34,8 +34,9 @@ std::string UnitHealthText(const TUnitHealth& unit, int64_t now, uint8_t languag
     text += PickText(HealthRequestsText, language) + (' ' + std::to_string(unit.Requests)) + ", " +
             PickText(HealthGoodText, language) + ' ' + std::to_string(unit.GoodReplies) + '\n';
     text += PickText(HealthRejectsText, language) + (' ' + RejectsText(unit, language)) + '\n';
-    text += PickText(HealthReplyTimeText, language) + (' ' + MillisecondsText(unit.LastReplyMs, language)) +
-            ", " + PickText(HealthMeanText, language) + ' ' +
+    text += PickText(HealthReplyTimeText, language) +
+            (' ' + MillisecondsText(unit.LastReplyMs, language)) + ", " +
+            PickText(HealthMeanText, language) + ' ' +
             MillisecondsText(unit.MeanReplyMs(), language) + '\n';
     text += PickText(HealthSinceGoodText, language) + (' ' + SinceGoodText(unit, now, language));
     return text;

@@ -6,8 +6,8 @@
 #include "base/LangText.h"
 #include "comm/BusHealth.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 constexpr TTextPair HealthRequestsText = {"请求", "Requests"};

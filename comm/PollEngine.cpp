@@ -1,14 +1,14 @@
 #include "comm/PollEngine.h"
 
-#include "record/EquipList.h"
-#include "comm/SharedFlags.h"
 #include "comm/PortName.h"
-#include "comm/SearchHooks.h"
 #include "comm/SPComm.h"
+#include "comm/SearchHooks.h"
+#include "comm/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "status/StatusChangeLog.h"
 
@@ -356,9 +356,9 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     const std::array<int32_t, 10> errorsBefore = CommDebug.ErrCnt;
     const bool ok = codec && codec->ParseReply && codec->ParseReply(RxBuffer.data(), n);
     const int letter = ok ? -1 : RejectLetter(errorsBefore);
-    const bool otherAddress = !ok && (letter == ErrAddress ||
-                                      (codec && codec->FromOtherAddress &&
-                                       codec->FromOtherAddress(RxBuffer.data(), n)));
+    const bool otherAddress =
+        !ok && (letter == ErrAddress ||
+                (codec && codec->FromOtherAddress && codec->FromOtherAddress(RxBuffer.data(), n)));
     NoteHealth(ok, letter);
     TUpsInfoRec* rec = RecordOf(EquipList.PollAddress);
     if (ok)

@@ -124,8 +124,8 @@ public:
     // never comes only delays the request to the next tick.
     void FastStep();
 
-    TCodecTable Codecs;          // filled by the host, indexed by Protocol
-    TTraceSink* Trace = nullptr; // the trace window, when there is one
+    TCodecTable Codecs;                            // filled by the host, indexed by Protocol
+    TTraceSink* Trace = nullptr;                   // the trace window, when there is one
     std::function<void(int delayMs)> ScheduleStep; // set by the host for fast poll
     std::function<int64_t()> Clock = SteadyMs;     // milliseconds, for reply times
 
@@ -137,9 +137,9 @@ public:
     int32_t TxLength = 0;      // length of the frame in TxBuffer; 0 = nothing built
     uint8_t EngineStep = 0;    // see the Step* codes
 
-    bool TraceVisible = false; // set while the trace window is shown
-    bool PortWasOpen = false;  // the port was open at the previous tick
-    int32_t RecCountdown = 0;  // ticks to the next data-log round; 0 = at the next tick
+    bool TraceVisible = false;   // set while the trace window is shown
+    bool PortWasOpen = false;    // the port was open at the previous tick
+    int32_t RecCountdown = 0;    // ticks to the next data-log round; 0 = at the next tick
     int32_t ReopenCountdown = 0; // ticks to the next try of a lost port; 0 = not retrying
     bool FastRequest = false;    // the request in progress was built with FastPoll set
     int32_t ReplyTimeoutMs = 0;  // fast poll: the wait of each transmission of it

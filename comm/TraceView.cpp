@@ -233,8 +233,9 @@ void TTraceView::RefreshTrace() {
     const int64_t now = FEngine.Clock();
     grdBusHealth->Refresh(now);
     const std::string cycle = BusCycleStatus(BusHealth, 0);
-    lblBusCycle->setText(QStringLiteral("Bus health") +
-                         (cycle.empty() ? QString() : QStringLiteral(" - ") + QString::fromStdString(cycle)));
+    lblBusCycle->setText(
+        QStringLiteral("Bus health") +
+        (cycle.empty() ? QString() : QStringLiteral(" - ") + QString::fromStdString(cycle)));
 }
 
 void TTraceView::ShowCounters() {

@@ -1,9 +1,9 @@
 #include "protocol/uKModbus.h"
 
-#include "record/EquipList.h"
+#include "base/funcUnit.h"
 #include "protocol/ModelUnlock.h"
 #include "protocol/PollPosition.h"
-#include "base/funcUnit.h"
+#include "record/EquipList.h"
 #include "status/StatusRules.h"
 
 #include <algorithm>
@@ -411,7 +411,8 @@ TCodecHooks MakeModbusHooks(TMModbus& codec) {
     TCodecHooks hooks;
     hooks.BuildQuery = [&codec] {
         codec.BuildQuery();
-        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr), LongestReply(codec.Func, codec.Count)};
+        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr),
+                           LongestReply(codec.Func, codec.Count)};
     };
     hooks.ParseReply = [&codec](const uint8_t* bytes, int length) {
         return codec.ParseReply(bytes, length);

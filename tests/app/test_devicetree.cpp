@@ -1,7 +1,7 @@
 #include "app/DeviceTree.h"
+#include "base/ProgramFolder.h"
 #include "comm/BusHealth.h"
 #include "record/EquipList.h"
-#include "base/ProgramFolder.h"
 #include "record/UpsInfoRec.h"
 #include "tests/support/TempFolder.h"
 

@@ -5,14 +5,14 @@
 // (and delivered as the reader thread's notices) or delivered by hand as
 // notices built here.
 
-#include "record/EquipList.h"
-#include "comm/SharedFlags.h"
 #include "comm/PollEngine.h"
-#include "comm/SearchHooks.h"
 #include "comm/SPComm.h"
+#include "comm/SearchHooks.h"
+#include "comm/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "status/StatusTexts.h"
 #include "tests/comm/EngineRig.h"
@@ -26,7 +26,6 @@
 #include <filesystem>
 #include <memory>
 #include <vector>
-
 
 using namespace std::chrono_literals;
 

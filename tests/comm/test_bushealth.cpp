@@ -59,8 +59,9 @@ TEST(BusHealthText, ReadsTheSameInBothLanguages) {
     bus.LastCycleMs = 12400;
     EXPECT_EQ(BusCycleStatus(bus, 0), "Bus cycle 12.4 s");
     EXPECT_EQ(BusCycleStatus(bus, 1), "轮询周期 12.4 s");
-    const std::pair<int64_t, const char*> seconds[] = {
-        {0, "0.0 s"}, {49, "0.0 s"}, {50, "0.1 s"}, {999, "1.0 s"}, {1627450, "1627.5 s"}, {-3, "0.0 s"}};
+    const std::pair<int64_t, const char*> seconds[] = {{0, "0.0 s"},          {49, "0.0 s"},
+                                                       {50, "0.1 s"},         {999, "1.0 s"},
+                                                       {1627450, "1627.5 s"}, {-3, "0.0 s"}};
     for (const auto& [ms, text] : seconds)
         EXPECT_EQ(SecondsText(ms), text) << ms;
 }

@@ -98,15 +98,16 @@ TEST(FastReplyTimeout, FollowsLineSpeedReplyLengthAndReadInterval) {
         int Expected;
     };
     const TRow rows[] = {
-        {9600, 8, 13, 200, 22 + 200 + FastReplyMarginMs},   // Modbus, 4 registers
+        {9600, 8, 13, 200, 22 + 200 + FastReplyMarginMs},    // Modbus, 4 registers
         {9600, 18, 400, 200, 436 + 200 + FastReplyMarginMs}, // ASCII, the longest chunk
         {19200, 8, 13, 20, 11 + 20 + FastReplyMarginMs},
         {1200, 8, 13, 0, 175 + FastReplyMarginMs},
         {9600, 8, 13, -5, 22 + FastReplyMarginMs}, // a negative interval counts as none
-        {0, 1, 0, 0, 10000 + FastReplyMarginMs},     // no speed set: 1 bit/s, never 0 ms
+        {0, 1, 0, 0, 10000 + FastReplyMarginMs},   // no speed set: 1 bit/s, never 0 ms
     };
     for (const TRow& row : rows)
-        EXPECT_EQ(FastReplyTimeoutMs(row.Baud, row.Request, row.Reply, row.ReadInterval), row.Expected)
+        EXPECT_EQ(FastReplyTimeoutMs(row.Baud, row.Request, row.Reply, row.ReadInterval),
+                  row.Expected)
             << row.Baud << " baud, " << row.Reply << " bytes";
 }
 
@@ -307,7 +308,8 @@ TEST_F(FastPollTest, WholeFrameIsHandedOverWithoutWaitingForTheReadInterval) {
     ASSERT_EQ(Pty.Read(2, 5s), Frame('Q', 5));
     Pty.Write("R");
     Pty.Write(std::string(1, '\x05'));
-    ASSERT_TRUE(DeliverUntil(Comm, Sink, [&] { return !Codec.ParsedLengths.empty(); }, 20s));
+    ASSERT_TRUE(DeliverUntil(
+        Comm, Sink, [&] { return !Codec.ParsedLengths.empty(); }, 20s));
     EXPECT_EQ(Codec.ParsedLengths, std::vector<int>{2});
     EXPECT_EQ(UpsTable[5].OkCount, 1);
 }
@@ -339,7 +341,8 @@ TEST_F(FastPollTest, QueuedCommandsSearchAndManualModeWorkAsWithFixedWaits) {
     const std::size_t sent = trace.Sent.size();
     RunFor(3000);
     EXPECT_EQ(trace.Sent.size(), sent) << "no request in manual mode";
-    const std::vector<std::string> first{Frame('W', 9), Frame('Q', 5), Frame('P', 3), Frame('P', 4)};
+    const std::vector<std::string> first{Frame('W', 9), Frame('Q', 5), Frame('P', 3),
+                                         Frame('P', 4)};
     ASSERT_GE(trace.Sent.size(), first.size());
     EXPECT_TRUE(std::equal(first.begin(), first.end(), trace.Sent.begin()));
     EXPECT_EQ(BusHealth.Units[9].GoodReplies, 1u);

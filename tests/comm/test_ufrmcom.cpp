@@ -2,11 +2,11 @@
 // engine, and bytes arriving on a pseudo-terminal reach the engine on the
 // user-interface thread through the queued notices.
 
-#include "record/EquipList.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/support/TempFolder.h"

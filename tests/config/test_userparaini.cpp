@@ -31,8 +31,7 @@ std::string Describe(const TUserPara& u) {
            std::to_string(p.ReadIntervalTimeout) + " " + std::to_string(p.WaitTimer) + " " +
            std::to_string(p.MaxReSend) + " " + std::to_string(p.CommErrCnt) + " " +
            std::to_string(p.CommLostCnt) + " " + std::to_string(p.FastPoll) + " " +
-           std::to_string(u.Language) + " " +
-           std::to_string(u.RecInterval);
+           std::to_string(u.Language) + " " + std::to_string(u.RecInterval);
 }
 
 const std::string Defaults = "COM1 9600 1 0 0 200 15 2 5 10 0 0 600";

@@ -45,18 +45,16 @@ TEST_P(E2eFastPoll, EveryUnitIsSeenWithinTheFirstSeconds) {
     }
     config.Scenario = scenario.str();
     TE2eRun run(config);
-    const bool seen = WaitUntil([&] { return int(UnitsCommunicating(run).size()) == UnitCount; },
-                                SeenWithin);
-    EXPECT_TRUE(seen) << UnitsCommunicating(run).size() << " of " << UnitCount
-                      << " units seen\n" << run.MonitorLog();
+    const bool seen =
+        WaitUntil([&] { return int(UnitsCommunicating(run).size()) == UnitCount; }, SeenWithin);
+    EXPECT_TRUE(seen) << UnitsCommunicating(run).size() << " of " << UnitCount << " units seen\n"
+                      << run.MonitorLog();
     ASSERT_TRUE(run.StopMonitor());
     EXPECT_EQ(run.MonitorExitStatus(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Protocols, E2eFastPoll, ::testing::Values(0, 2),
-                         [](const auto& info) {
-                             return info.param == 0 ? std::string("Modular")
-                                                    : std::string("Modbus");
-                         });
+INSTANTIATE_TEST_SUITE_P(Protocols, E2eFastPoll, ::testing::Values(0, 2), [](const auto& info) {
+    return info.param == 0 ? std::string("Modular") : std::string("Modbus");
+});
 
 } // namespace
