@@ -1,6 +1,7 @@
 #include "app/DeviceTree.h"
 
 #include "base/LangText.h"
+#include "comm/BusHealthText.h"
 
 #include "record/UpsInfoRec.h"
 #include "status/StatusCodes.h"
@@ -68,10 +69,12 @@ void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption
         node->setToolTip(0, tip);
 }
 
-// A device node's tool tip: the whole caption (state included) and the address.
+// A device node's tool tip: the whole caption (state included), the address
+// and how the unit has answered on the bus.
 QString DeviceTip(const QString& caption, uint8_t address, uint8_t language) {
     return caption + u'\n' + QString::fromUtf8(PickText(AddressText, language)) + u' ' +
-           QString::number(address);
+           QString::number(address) + u'\n' +
+           QString::fromStdString(UnitHealthText(BusHealth.Units[address], SteadyMs(), language));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "app/QtTexts.h"
 #include "app/RealTimeView.h"
 #include "base/SharedFlags.h"
+#include "comm/BusHealthText.h"
 #include "app/TrendGraphs.h"
 #include "app/ToolIcons.h"
 #include "app/UFrmMainText.h"
@@ -499,6 +500,7 @@ void TFrmMain::ShowMenusByProtocol() {
 void TFrmMain::ViewRefresh() {
     ++DbgVal[DbgMainViewRefreshes];
     FStatusPanels[3]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    SetPanelText(1, BusCycleStatus(BusHealth, UserPara.Language));
     const uint8_t sel = GetSelDevAddr();
     int selPos = 0;
     for (int pos = 1; pos <= EquipList.Count; ++pos) {

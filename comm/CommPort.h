@@ -37,6 +37,9 @@ public:
     std::chrono::milliseconds ReadTotal() const;
 
     std::atomic<bool> DiscardNul{false};
+    // Set before the threads start and never changed after: a chunk that
+    // satisfies it is handed over without waiting for the read interval.
+    TFrameEnd FrameEnd;
 
 private:
     const int FFd;

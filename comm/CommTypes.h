@@ -3,7 +3,9 @@
 // threads: the fixed open errors, the line settings and time-outs, and the
 // notices the threads hand to the user-interface thread.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -101,3 +103,6 @@ public:
     virtual ~TCommNotifySink() = default;
     [[nodiscard]] virtual bool Post(TCommNotice notice) = 0;
 };
+
+// True when the bytes a chunk has gathered so far make a whole frame.
+using TFrameEnd = std::function<bool(const uint8_t* bytes, std::size_t count)>;

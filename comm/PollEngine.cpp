@@ -1,14 +1,14 @@
 #include "comm/PollEngine.h"
 
-#include "record/EquipList.h"
-#include "base/SharedFlags.h"
 #include "comm/PortName.h"
-#include "comm/SearchHooks.h"
 #include "comm/SPComm.h"
+#include "comm/SearchHooks.h"
+#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "status/StatusChangeLog.h"
 
@@ -30,7 +30,38 @@ void ApplyStoredPortProperties(TComm& comm) {
     comm.SetReadIntervalTimeout(300);
 }
 
+// Commands waiting in the queue; a build that takes one is no poll step.
+int PendingCommands() {
+    int pending = 0;
+    for (const TCommandSlot& slot : CommandQueue)
+        pending += slot.Pending ? 1 : 0;
+    return pending;
+}
+
+// The letter of a chunk the codec rejected: the ErrCnt reason it counted, or
+// -1 when it counted none.
+int RejectLetter(const std::array<int32_t, 10>& before) {
+    for (int letter = 0; letter < RejectLetterCount; ++letter) {
+        if (CommDebug.ErrCnt[std::size_t(letter)] != before[std::size_t(letter)])
+            return letter;
+    }
+    return -1;
+}
+
 } // namespace
+
+int64_t LineTimeMs(int32_t baud, int64_t bytes) {
+    constexpr int64_t BitsPerChar = 10;
+    const int64_t rate = std::max<int32_t>(baud, 1);
+    return (bytes * BitsPerChar * 1000 + rate - 1) / rate;
+}
+
+int FastReplyTimeoutMs(int32_t baud, int32_t requestBytes, int32_t replyBytes,
+                       int32_t readIntervalMs) {
+    const int64_t ms = LineTimeMs(baud, int64_t{requestBytes} + replyBytes) +
+                       std::max<int32_t>(readIntervalMs, 0) + FastReplyMarginMs;
+    return int(std::min<int64_t>(ms, 600000));
+}
 
 TPollEngine::TPollEngine(TComm& comm, TEventLog& eventLog, TDataLog& dataLog)
     : FComm(comm), FEventLog(eventLog), FDataLog(dataLog) {
@@ -84,6 +115,9 @@ void TPollEngine::OpenComm() {
     FComm.SetCommName(info.ComName);
     FComm.SetBaudRate(static_cast<uint32_t>(info.BaudRate));
     FComm.SetReadIntervalTimeout(static_cast<uint32_t>(info.ReadIntervalTimeout));
+    // Fast poll takes a whole reply frame as soon as it is in.
+    const TCodecHooks* codec = ActiveCodec();
+    FComm.SetFrameEnd(info.FastPoll && codec ? codec->FrameEnd : TFrameEnd{});
     if (info.StopBits == 2) {
         FComm.SetStopBits(TStopBits::_2);
     } else {
@@ -179,9 +213,33 @@ void TPollEngine::NotePortChange(bool open) {
 void TPollEngine::PollTick() {
     EngineStep = 0;
     if (AwaitingReply) {
-        TransmitOrEnd();
-        return;
+        if (!FastRequest) {
+            TransmitOrEnd();
+            return;
+        }
+        if (!FastWaitOver()) {
+            EngineStep = StepWaiting;
+            return;
+        }
+        FastTransmitOrEnd();
+        // A fast request that ended lets the next one go out in this step.
+        if (AwaitingReply)
+            return;
     }
+    StartNextRequest();
+    if (AwaitingReply && FastRequest)
+        FastTransmitOrEnd();
+}
+
+// Only a fast request in progress has a step to take; anything else waits
+// for the tick, so a step left over from before never disturbs fixed timing.
+void TPollEngine::FastStep() {
+    if (FStopped || !IsCommOpen() || !AwaitingReply || !FastRequest)
+        return;
+    PollTick();
+}
+
+void TPollEngine::StartNextRequest() {
     EngineStep = StepIdle;
     SendTries = 0;
     WaitTicks = 0;
@@ -219,19 +277,50 @@ void TPollEngine::TransmitOrEnd() {
     EngineStep = StepWaitOver;
     ++SendTries;
     if (SendTries < SendLimit) {
-        SendFrame(TxBuffer.data(), static_cast<uint16_t>(TxLength));
+        Transmit();
         WaitTicks = TicksPerTransmission;
-        if (TUpsInfoRec* rec = RecordOf(EquipList.PollAddress))
-            RecordNoteRequest(*rec, FEventLog);
     } else {
         AwaitingReply = 0;
     }
+}
+
+void TPollEngine::Transmit() {
+    SendFrame(TxBuffer.data(), static_cast<uint16_t>(TxLength));
+    FReplyIn = TReplyIn::None;
+    const int64_t now = Clock();
+    FSentAt = now + LineTimeMs(UserPara.PortInfo.BaudRate, TxLength);
+    FDeadline = now + ReplyTimeoutMs;
+    BusHealth.NoteRequest(EquipList.PollAddress);
+    if (TUpsInfoRec* rec = RecordOf(EquipList.PollAddress))
+        RecordNoteRequest(*rec, FEventLog);
+}
+
+// Fast poll: a transmission's wait is over with a reply handed to the codec
+// or at its time-out.
+bool TPollEngine::FastWaitOver() const {
+    return SendTries == 0 || FReplyIn != TReplyIn::None || Clock() >= FDeadline;
+}
+
+// Fast poll: a good reply ends the request; a rejected one or none at all
+// leads to the next transmission while SendLimit allows, as with fixed waits.
+void TPollEngine::FastTransmitOrEnd() {
+    EngineStep = StepWaitOver;
+    const bool answered = FReplyIn == TReplyIn::Good;
+    FReplyIn = TReplyIn::None;
+    if (!answered && ++SendTries < SendLimit) {
+        Transmit();
+        if (ScheduleStep)
+            ScheduleStep(ReplyTimeoutMs);
+        return;
+    }
+    AwaitingReply = 0;
 }
 
 void TPollEngine::BuildRequest() {
     const TCodecHooks* codec = ActiveCodec();
     if (!codec || !codec->BuildQuery)
         return;
+    const int pendingBefore = PendingCommands();
     const TBuiltQuery built = codec->BuildQuery();
     TxLength = std::clamp<int32_t>(built.Length, 0, static_cast<int32_t>(TxBuffer.size()));
     EquipList.PollAddress = built.Address;
@@ -239,7 +328,21 @@ void TPollEngine::BuildRequest() {
         EngineStep = StepBuilt;
         AwaitingReply = 255;
         SendLimit = UserPara.PortInfo.MaxReSend;
+        FastRequest = UserPara.PortInfo.FastPoll;
+        const int32_t reply = built.ReplyLength > 0 ? built.ReplyLength : int32_t(RxBuffer.size());
+        ReplyTimeoutMs = FastReplyTimeoutMs(UserPara.PortInfo.BaudRate, TxLength, reply,
+                                            UserPara.PortInfo.ReadIntervalTimeout);
+        NoteCycleStart(built, pendingBefore);
     }
+}
+
+// A cycle over the device list begins with the first poll step of its first
+// device; queued commands and search probes are no part of it.
+void TPollEngine::NoteCycleStart(const TBuiltQuery& built, int pendingBefore) {
+    if (SearchMode || EquipList.Count == 0 || PendingCommands() != pendingBefore)
+        return;
+    if (EquipList.PollPos == 1 && PollStep <= 1 && built.Address == EquipList.At(1).Address)
+        BusHealth.NoteCycleStart(Clock());
 }
 
 void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
@@ -250,7 +353,13 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     if (TraceVisible && Trace)
         Trace->EchoReceived(RxBuffer.data(), n);
     const TCodecHooks* codec = ActiveCodec();
+    const std::array<int32_t, 10> errorsBefore = CommDebug.ErrCnt;
     const bool ok = codec && codec->ParseReply && codec->ParseReply(RxBuffer.data(), n);
+    const int letter = ok ? -1 : RejectLetter(errorsBefore);
+    const bool otherAddress =
+        !ok && (letter == ErrAddress ||
+                (codec && codec->FromOtherAddress && codec->FromOtherAddress(RxBuffer.data(), n)));
+    NoteHealth(ok, letter);
     TUpsInfoRec* rec = RecordOf(EquipList.PollAddress);
     if (ok)
         HandleGoodReply(rec);
@@ -258,6 +367,29 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
         Increment(DbgCnt[0]);
     if (rec)
         RecordNoteFrame(*rec);
+    NoteReplyForWait(ok, otherAddress);
+}
+
+void TPollEngine::NoteHealth(bool ok, int letter) {
+    const uint8_t address = EquipList.PollAddress;
+    if (!ok) {
+        BusHealth.NoteReject(address, letter);
+        return;
+    }
+    const int64_t now = Clock();
+    BusHealth.NoteGoodReply(address, std::max<int64_t>(now - FSentAt, 0), now);
+}
+
+// Fast poll: the chunk ends the wait of the transmission out, unless it came
+// from another address: a late reply to the request before must not cut
+// short the wait for the reply on its way.
+void TPollEngine::NoteReplyForWait(bool ok, bool fromOtherAddress) {
+    if (!AwaitingReply || !FastRequest || SendTries == 0 || fromOtherAddress)
+        return;
+    if (FReplyIn != TReplyIn::Good)
+        FReplyIn = ok ? TReplyIn::Good : TReplyIn::Rejected;
+    if (ScheduleStep)
+        ScheduleStep(0);
 }
 
 void TPollEngine::HandleGoodReply(TUpsInfoRec* rec) {

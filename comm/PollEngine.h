@@ -6,15 +6,24 @@
 // and counts down to the next data-log round. Every received chunk goes to
 // the same protocol's ParseReply and is attributed to PollAddress.
 //
+// With the FastPoll setting a request's wait ends as soon as a reply to it has
+// been handed to the codec, or at a reply time-out worked out from the line
+// speed, and the next request goes out at once: the engine asks its host for
+// an immediate or a timed step (ScheduleStep, answered by FastStep). The 100 ms
+// tick keeps everything else: the port cycle, the data log, the trace refresh.
+//
 // Free of any window system: the host calls Timer1Timer every 100 ms and
 // delivers the port's notices on the user-interface thread, so tests drive it
-// tick by tick. Everything here runs on that one thread.
+// tick by tick and step by step with a clock of their own. Everything here
+// runs on that one thread.
 
+#include "comm/BusHealth.h"
 #include "protocol/CodecHooks.h"
 #include "protocol/EngineState.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 class TComm;
 class TEventLog;
@@ -37,6 +46,17 @@ constexpr int EngineTimerInterval = 100; // ms per tick
 constexpr int32_t ReopenTicks = 30;
 constexpr uint8_t TicksPerTransmission = 10;
 constexpr uint8_t LedOnCount = 3;
+// Fast poll: time a unit may take to start its answer, plus the scheduling of
+// this program and of the port's threads.
+constexpr int FastReplyMarginMs = 250;
+
+// Fast poll: how long a transmission waits for its reply. The request and the
+// longest reply on the line at `baud` (10 bits a character), the port's read
+// interval time-out that ends the reply's chunk, and the margin.
+[[nodiscard]] int FastReplyTimeoutMs(int32_t baud, int32_t requestBytes, int32_t replyBytes,
+                                     int32_t readIntervalMs);
+// Time the bytes take on the line at `baud`, 10 bits a character, rounded up.
+[[nodiscard]] int64_t LineTimeMs(int32_t baud, int64_t bytes);
 
 // What the trace window offers the engine. Echoes and the refresh are only
 // asked for while TraceVisible is set; the countdown is shown on every tick.
@@ -98,8 +118,16 @@ public:
     // One data-log record for every listed device that is communicating.
     void WriteDataLog();
 
-    TCodecTable Codecs;          // filled by the host, indexed by Protocol
-    TTraceSink* Trace = nullptr; // the trace window, when there is one
+    // Fast poll: the host's single-shot step. Called with the delay (0 = at
+    // once) after which the host calls FastStep; a new call replaces the one
+    // pending. The 100 ms tick checks the same time-out, so a step that
+    // never comes only delays the request to the next tick.
+    void FastStep();
+
+    TCodecTable Codecs;                            // filled by the host, indexed by Protocol
+    TTraceSink* Trace = nullptr;                   // the trace window, when there is one
+    std::function<void(int delayMs)> ScheduleStep; // set by the host for fast poll
+    std::function<int64_t()> Clock = SteadyMs;     // milliseconds, for reply times
 
     // Request state, read by the trace window's debug grid.
     uint8_t AwaitingReply = 0; // 0 / 255: a request is being transmitted or waited for
@@ -109,16 +137,25 @@ public:
     int32_t TxLength = 0;      // length of the frame in TxBuffer; 0 = nothing built
     uint8_t EngineStep = 0;    // see the Step* codes
 
-    bool TraceVisible = false; // set while the trace window is shown
-    bool PortWasOpen = false;  // the port was open at the previous tick
-    int32_t RecCountdown = 0;  // ticks to the next data-log round; 0 = at the next tick
+    bool TraceVisible = false;   // set while the trace window is shown
+    bool PortWasOpen = false;    // the port was open at the previous tick
+    int32_t RecCountdown = 0;    // ticks to the next data-log round; 0 = at the next tick
     int32_t ReopenCountdown = 0; // ticks to the next try of a lost port; 0 = not retrying
+    bool FastRequest = false;    // the request in progress was built with FastPoll set
+    int32_t ReplyTimeoutMs = 0;  // fast poll: the wait of each transmission of it
 
 private:
     [[nodiscard]] const TCodecHooks* ActiveCodec() const;
     void NotePortChange(bool open);
+    void StartNextRequest();
     void BuildRequest();
+    void NoteCycleStart(const TBuiltQuery& built, int pendingBefore);
     void TransmitOrEnd();
+    void Transmit();
+    [[nodiscard]] bool FastWaitOver() const;
+    void FastTransmitOrEnd();
+    void NoteReplyForWait(bool ok, bool fromOtherAddress);
+    void NoteHealth(bool ok, int letter);
     void CountDownDataLog();
     void CountDownReopen();
     void HandleGoodReply(TUpsInfoRec* rec);
@@ -127,4 +164,10 @@ private:
     TEventLog& FEventLog;
     TDataLog& FDataLog;
     bool FStopped = false; // the program is ending: ticks do nothing
+
+    // The reply to the transmission out, as far as fast poll cares.
+    enum class TReplyIn : uint8_t { None, Good, Rejected };
+    TReplyIn FReplyIn = TReplyIn::None;
+    int64_t FSentAt = 0;   // the clock when the last byte of the transmission left
+    int64_t FDeadline = 0; // fast poll: the wait of the transmission out ends here
 };

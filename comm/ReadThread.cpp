@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 void TReadThread::Execute() {
@@ -21,6 +22,7 @@ void TReadThread::Execute() {
 
 // One blocking wait and what it brought; false when the thread is to end.
 bool TReadThread::WaitAndRead() {
+    GatherPause();
     pollfd fds[2] = {{FPort->CloseSignal(), POLLIN, 0}, {FPort->Fd(), POLLIN, 0}};
     const int ready = poll(fds, 2, WaitTimeoutMs());
     if (ready < 0) {
@@ -36,6 +38,19 @@ bool TReadThread::WaitAndRead() {
     if (fds[1].revents & POLLNVAL)
         return false;
     return ReadAvailable((fds[1].revents & (POLLHUP | POLLERR)) != 0);
+}
+
+// A frame under way on a slow line comes a byte or two per wake-up. Where
+// whole frames are handed over at once (FrameEnd) the reader lets a few
+// bytes gather first, never past the chunk's own time-out: one wake-up for
+// several characters keeps the reader's CPU low on a busy line.
+void TReadThread::GatherPause() const {
+    if (FCount == 0 || !FPort->FrameEnd)
+        return;
+    const int left = WaitTimeoutMs();
+    const int pause = std::min(left, GatherPauseMs);
+    if (pause > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
 }
 
 // Without a chunk under way the wait has no limit; with one, it lasts until
@@ -56,7 +71,8 @@ bool TReadThread::ReadAvailable(bool deviceFlagged) {
         Take(static_cast<size_t>(n));
         if (!ReportLineEvents())
             return false;
-        return FCount < FBuffer.size() || HandOver();
+        const bool whole = FCount > 0 && FPort->FrameEnd && FPort->FrameEnd(FBuffer.data(), FCount);
+        return (FCount < FBuffer.size() && !whole) || HandOver();
     }
     if (n < 0 && errno == EBADF)
         return false;

@@ -1,7 +1,8 @@
 #pragma once
 // The reader: waits for bytes (and the CloseSignal) and hands each chunk to
 // the sink. A chunk ends when the line has been silent for the read interval
-// time-out, or when 2048 bytes have arrived.
+// time-out, when 2048 bytes have arrived, or as soon as it is a whole frame
+// by the port's FrameEnd.
 
 #include "comm/CommThread.h"
 
@@ -20,7 +21,11 @@ protected:
 private:
     using TClock = std::chrono::steady_clock;
 
+    // Four characters at 9600 baud.
+    static constexpr int GatherPauseMs = 4;
+
     [[nodiscard]] bool WaitAndRead();
+    void GatherPause() const;
     [[nodiscard]] int WaitTimeoutMs() const;
     [[nodiscard]] bool ReadAvailable(bool deviceFlagged);
     void Take(size_t count);

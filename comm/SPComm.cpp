@@ -41,6 +41,7 @@ void TComm::OpenPort() {
     FSendQueueEmpty->store(true);
     ApplyTimeouts();
     ApplyLineSettings();
+    FPort->FrameEnd = FFrameEnd;
     if (!FPort->CreateCloseSignal()) {
         FPort.reset();
         throw ECommsError(MsgCreateEvent);

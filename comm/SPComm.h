@@ -118,6 +118,10 @@ public:
         SetTimeout(&TCommTimeouts::WriteTotalTimeoutConstant, v);
     }
 
+    // A whole frame ends its chunk at once (see TCommPort::FrameEnd); empty =
+    // chunks end with the read interval only. Takes effect at the next opening.
+    void SetFrameEnd(TFrameEnd frameEnd) { FFrameEnd = std::move(frameEnd); }
+
     // Events, raised by DeliverNotice on the user-interface thread only.
     TReceiveDataEvent OnReceiveData;
     TReceiveErrorEvent OnReceiveError;
@@ -152,4 +156,5 @@ private:
     std::string FCommName = "COM2";
     TCommLineSettings FLine;
     TCommTimeouts FTimeouts;
+    TFrameEnd FFrameEnd;
 };

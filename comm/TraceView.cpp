@@ -1,6 +1,8 @@
 #include "comm/TraceView.h"
 
 #include "base/funcUnit.h"
+#include "comm/BusHealthTable.h"
+#include "comm/BusHealthText.h"
 #include "comm/DebugValue.h"
 #include "base/SharedFlags.h"
 #include "comm/TraceText.h"
@@ -61,6 +63,12 @@ TTraceView::TTraceView(TPollEngine& engine, QWidget* parent) : QWidget(parent), 
     left->addWidget(BuildSendRow());
     left->addWidget(MemoTx, 1);
     left->addWidget(BuildManualRow());
+    lblBusCycle = new QLabel(QStringLiteral("Bus health"), this);
+    lblBusCycle->setObjectName("lblBusCycle");
+    grdBusHealth = new TBusHealthTable(this);
+    grdBusHealth->setMinimumHeight(110);
+    left->addWidget(lblBusCycle);
+    left->addWidget(grdBusHealth, 1);
     BuildDebugGrid();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -222,6 +230,12 @@ void TTraceView::RefreshTrace() {
                 QString::fromStdString(DebugCellText(DebugValue(FEngine, uint16_t(number)), hex)));
     }
     ShowCounters();
+    const int64_t now = FEngine.Clock();
+    grdBusHealth->Refresh(now);
+    const std::string cycle = BusCycleStatus(BusHealth, 0);
+    lblBusCycle->setText(
+        QStringLiteral("Bus health") +
+        (cycle.empty() ? QString() : QStringLiteral(" - ") + QString::fromStdString(cycle)));
 }
 
 void TTraceView::ShowCounters() {

@@ -2,7 +2,8 @@
 // The contents of the trace window: the frames received and sent (hex bytes
 // or characters), the statistics and rejected-reply counters, the
 // transmissions of the current request, the data-log countdown, the grid of
-// diagnostic values, and manual sending. English only.
+// diagnostic values, the bus health per address and the bus cycle, and
+// manual sending. English only.
 //
 // The poll engine echoes frames and asks for a refresh only while the window
 // is shown (TraceVisible); the countdown is shown on every tick.
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class TBusHealthTable;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -83,4 +85,6 @@ private:
     QCheckBox* chkHex = nullptr;
     QSpinBox* medtAddr = nullptr;
     QTableWidget* strGrdDbg = nullptr;
+    QLabel* lblBusCycle = nullptr;
+    TBusHealthTable* grdBusHealth = nullptr;
 };

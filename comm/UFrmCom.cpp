@@ -35,6 +35,13 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     Timer1->setInterval(EngineTimerInterval);
     connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
     Timer1->start();
+    // Fast poll asks for its next step at once or at a reply time-out; one
+    // single-shot timer serves, each request replacing the one pending.
+    FStepTimer = new QTimer(this);
+    FStepTimer->setSingleShot(true);
+    FStepTimer->setTimerType(Qt::PreciseTimer);
+    connect(FStepTimer, &QTimer::timeout, this, [this] { FEngine.FastStep(); });
+    FEngine.ScheduleStep = [this](int delayMs) { FStepTimer->start(delayMs); };
     if (!opened) {
         QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
                              QString::fromStdString(LangText.PortError));
@@ -45,6 +52,7 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
 
 TFrmCom::~TFrmCom() {
     Timer1->stop();
+    FStepTimer->stop();
     FEngine.Finish();
     FEngine.Trace = nullptr;
 }
@@ -100,6 +108,7 @@ void TFrmCom::CloseComm() {
 
 void TFrmCom::StopForExit() {
     Timer1->stop();
+    FStepTimer->stop();
     FEngine.StopForExit();
 }
 

@@ -75,5 +75,6 @@ private:
     TComm Comm1{FPoster};
     TPollEngine FEngine;
     QTimer* Timer1 = nullptr;
+    QTimer* FStepTimer = nullptr; // fast poll: the engine's next step
     TTraceView* FTraceView = nullptr;
 };

@@ -22,6 +22,7 @@ constexpr TTextPair TxtComName{"通讯串口", "COM"};
 constexpr TTextPair TxtBaudRate{"波特率", "Baud Rate"};
 constexpr TTextPair TxtProtocol{"通讯协议:", "Protocol:"};
 constexpr TTextPair TxtAutoStart{"开机自启动", "Automatic Run Program At Windows Startup"};
+constexpr TTextPair TxtFastPoll{"快速轮询", "Fast poll"};
 constexpr TTextPair TxtSave{"保存设置", "Save Setting"};
 
 // Entry index = Protocol value.
@@ -72,6 +73,8 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     grid->setColumnStretch(1, 1);
     crbAutoStartup = new QCheckBox(this);
     crbAutoStartup->setObjectName("crbAutoStartup");
+    crbFastPoll = new QCheckBox(this);
+    crbFastPoll->setObjectName("crbFastPoll");
 
     SaveSetBtn = new QPushButton(this);
     SaveSetBtn->setObjectName("SaveSetBtn");
@@ -89,6 +92,7 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     layout->addLayout(grid);
     layout->addSpacing(6);
     layout->addWidget(crbAutoStartup);
+    layout->addWidget(crbFastPoll);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setMinimumWidth(380);
@@ -108,6 +112,7 @@ void TFrmSoftwarePara::SetCaptions() {
     for (int i = 0; i < ProtocolCount; ++i)
         cbxcurProtocol->setItemText(i, CurrentText(ProtocolTexts[i]));
     crbAutoStartup->setText(CurrentText(TxtAutoStart));
+    crbFastPoll->setText(CurrentText(TxtFastPoll));
     SaveSetBtn->setText(CurrentText(TxtSave));
     Button4->setText(CurrentText(CancelButtonText));
 }
@@ -126,6 +131,7 @@ void TFrmSoftwarePara::ShowSettings() {
     cbxcurProtocol->setCurrentIndex(choices.ProtocolIndex);
     // The box tells what the desktop will do: whether an entry exists.
     crbAutoStartup->setChecked(AutoStartEntry().Exists());
+    crbFastPoll->setChecked(info.FastPoll);
 }
 
 TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
@@ -138,6 +144,7 @@ void TFrmSoftwarePara::SaveSetBtnClick() {
     TakeChoices(info, cbxComName->currentText().toStdString(),
                 cbxBaudRate->currentText().toStdString(), cbxcurProtocol->currentIndex(),
                 crbAutoStartup->isChecked());
+    info.FastPoll = crbFastPoll->isChecked();
     try {
         AutoStartEntry().Apply(info.AutoStart);
     } catch (const std::exception& e) {

@@ -58,6 +58,7 @@ private:
     QLabel* lblProtocol = nullptr;
     QComboBox* cbxcurProtocol = nullptr;
     QCheckBox* crbAutoStartup = nullptr;
+    QCheckBox* crbFastPoll = nullptr;
     QPushButton* SaveSetBtn = nullptr;
     QPushButton* Button4 = nullptr;
 };

@@ -52,6 +52,7 @@ void LoadUserParaFrom(const TIniFile& ini) {
     p.MaxReSend = ReadByte(ini, SecMast, "MaxReSend", 2);
     p.CommErrCnt = ReadByte(ini, SecMast, "CommErrCnt", 5);
     p.CommLostCnt = ReadByte(ini, SecMast, "CommLostCnt", 10);
+    p.FastPoll = ini.ReadInteger(SecMast, "FastPoll", 0) == 1;
     UserPara.Language = ReadByte(ini, SecLanguage, "Language", 0);
     UserPara.RecInterval = LoadedRecInterval(ini.ReadInteger(SecDataLog, "RecInterval", 600));
 }
@@ -79,6 +80,7 @@ void StoreUserParaIn(TIniFile& ini) {
     ini.WriteInteger(SecMast, "MaxReSend", p.MaxReSend);
     ini.WriteInteger(SecMast, "CommErrCnt", p.CommErrCnt);
     ini.WriteInteger(SecMast, "CommLostCnt", p.CommLostCnt);
+    ini.WriteInteger(SecMast, "FastPoll", p.FastPoll ? 1 : 0);
     ini.WriteInteger(SecLanguage, "Language", UserPara.Language);
     ini.WriteInteger(SecDataLog, "RecInterval", UserPara.RecInterval);
 }

@@ -16,6 +16,7 @@ struct TPortInfo {
     uint8_t MaxReSend = 0;           // a request is sent MaxReSend - 1 times
     uint8_t CommErrCnt = 0;          // stored and shown only
     uint8_t CommLostCnt = 0;         // stored and shown only
+    bool FastPoll = false;           // a reply ends the wait; off = fixed 1 s waits
 };
 
 struct TUserPara {
@@ -36,10 +37,10 @@ class TIniFile;
 void LoadUserPara();
 // The same from a settings text already read.
 void LoadUserParaFrom(const TIniFile& ini);
-// Writes all twelve keys into ini, leaving its other lines as they are.
+// Writes all thirteen keys into ini, leaving its other lines as they are.
 void StoreUserParaIn(TIniFile& ini);
 
-// Writes all twelve keys; other sections and keys of the file stay as they
+// Writes all thirteen keys; other sections and keys of the file stay as they
 // are. The file is replaced atomically. Throws std::runtime_error
 // "Unable to write to <path>" when it cannot be written.
 void SaveUserPara();

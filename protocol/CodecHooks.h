@@ -12,10 +12,12 @@
 #include <functional>
 
 // What a BuildQuery left behind: the frame length in TxBuffer (0 = nothing to
-// send) and the bus address the request goes to.
+// send), the bus address the request goes to, and the longest reply it can
+// bring (0 = not known; the engine then assumes the longest chunk it takes).
 struct TBuiltQuery {
     int32_t Length = 0;
     uint8_t Address = 0;
+    int32_t ReplyLength = 0;
 };
 
 struct TCodecHooks {
@@ -25,6 +27,16 @@ struct TCodecHooks {
     // when it is a valid answer outside a search, decodes it into the record
     // of the address served. True = good reply.
     std::function<bool(const uint8_t* bytes, int length)> ParseReply;
+    // Optional: true when a rejected chunk came from another address than the
+    // one asked. Fast polling does not let such a chunk (a late reply of the
+    // previous request) end the wait for the reply it is waiting for. The
+    // ASCII codecs tell the same through their "C" reject count instead.
+    std::function<bool(const uint8_t* bytes, int length)> FromOtherAddress;
+    // Optional, pure: true when the bytes gathered so far are a whole reply
+    // frame. With fast poll the port hands such a chunk over at once instead
+    // of waiting out its read interval; it is called on the port's reader
+    // thread, so it may look at nothing but the bytes.
+    std::function<bool(const uint8_t* bytes, std::size_t count)> FrameEnd;
 };
 
 constexpr std::size_t ProtocolCount = 4;

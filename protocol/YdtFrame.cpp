@@ -49,3 +49,7 @@ int YdtRejectReason(std::span<const uint8_t> reply, std::string_view version, ui
         return ErrChecksum;
     return YdtReplyGood;
 }
+
+bool YdtFrameEnd(const uint8_t* bytes, std::size_t count) {
+    return count >= 2 && bytes[0] == uint8_t(Soi) && bytes[count - 1] == uint8_t(Eoi);
+}

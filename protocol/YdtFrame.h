@@ -11,6 +11,7 @@
 // Example: ~31012A420000FDA2 CR asks device 1 for its analog values (CID2 42)
 // in version 3.1.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -33,5 +34,8 @@ constexpr int YdtReplyGood = -1;
 // CID1 0x2A and return code 0 (ErrDevType), the LENGTH field of the reply's
 // own length, and at least minInfo INFO characters, the ones the command's
 // decoder reads (ErrLength), CHKSUM (ErrChecksum). Reads only reply's bytes.
+// A whole frame as far as the envelope tells: "~" first, CR last.
+[[nodiscard]] bool YdtFrameEnd(const uint8_t* bytes, std::size_t count);
+
 [[nodiscard]] int YdtRejectReason(std::span<const uint8_t> reply, std::string_view version,
                                   uint16_t address, int minInfo);

@@ -1,9 +1,9 @@
 #include "protocol/uKModbus.h"
 
-#include "record/EquipList.h"
+#include "base/funcUnit.h"
 #include "protocol/ModelUnlock.h"
 #include "protocol/PollPosition.h"
-#include "base/funcUnit.h"
+#include "record/EquipList.h"
 #include "status/StatusRules.h"
 
 #include <algorithm>
@@ -193,6 +193,36 @@ constexpr int ReadReplyOverhead = 5;
 // The shortest chunk that can be a frame at all: address, function, CRC.
 constexpr int MinReplyLength = 4;
 constexpr uint8_t ExceptionBit = 0x80;
+// Writes are echoed in 8 bytes (address, function, register, count or value,
+// CRC); an exception reply is shorter still.
+constexpr int32_t WriteReplyLength = 8;
+
+int32_t LongestReply(uint8_t func, int32_t count) {
+    if (func == 3 || func == 4)
+        return ReadReplyOverhead + 2 * std::max<int32_t>(count, 0);
+    return WriteReplyLength;
+}
+
+} // namespace
+
+// Address, function, then: a byte count and that many bytes for reads, 4
+// bytes for writes, an exception code for exceptions; then the CRC. Any other
+// function's length is unknown: its chunk ends with the line's silence.
+bool ModbusFrameEnd(const uint8_t* bytes, std::size_t count) {
+    if (count < 5)
+        return false;
+    const uint8_t func = bytes[1];
+    if (func & ExceptionBit)
+        return count >= 5;
+    if (func == 3 || func == 4)
+        return count >= std::size_t(ReadReplyOverhead) + bytes[2];
+    if (func == 6 || func == 16)
+        return count >= std::size_t(WriteReplyLength);
+    return false;
+}
+
+namespace {
+
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
@@ -387,10 +417,15 @@ TCodecHooks MakeModbusHooks(TMModbus& codec) {
     TCodecHooks hooks;
     hooks.BuildQuery = [&codec] {
         codec.BuildQuery();
-        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr)};
+        return TBuiltQuery{codec.FrameLen, uint8_t(codec.CurAddr),
+                           LongestReply(codec.Func, codec.Count)};
     };
     hooks.ParseReply = [&codec](const uint8_t* bytes, int length) {
         return codec.ParseReply(bytes, length);
     };
+    hooks.FromOtherAddress = [&codec](const uint8_t* bytes, int length) {
+        return length > 0 && bytes[0] != codec.CurAddr;
+    };
+    hooks.FrameEnd = ModbusFrameEnd;
     return hooks;
 }

@@ -113,6 +113,9 @@ private:
     [[nodiscard]] bool DecodeRegisters(const uint8_t* bytes, int length);
 };
 
+// True when the bytes are a whole Modbus reply frame, by its own length rules.
+[[nodiscard]] bool ModbusFrameEnd(const uint8_t* bytes, std::size_t count);
+
 // Adapts the codec to the poll engine's hooks; the same object serves the
 // entries of protocol indices 2 and 3.
 [[nodiscard]] TCodecHooks MakeModbusHooks(TMModbus& codec);

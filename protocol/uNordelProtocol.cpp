@@ -313,5 +313,6 @@ TCodecHooks MakeNordelHooks(TNordelProtocol& codec) {
     hooks.ParseReply = [&codec](const uint8_t* bytes, int length) {
         return codec.ParseReply(bytes, length);
     };
+    hooks.FrameEnd = YdtFrameEnd;
     return hooks;
 }

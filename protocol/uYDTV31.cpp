@@ -233,5 +233,6 @@ TCodecHooks MakeYdtV31Hooks(TYdtV31Protocol& protocol) {
     hooks.ParseReply = [&protocol](const uint8_t* bytes, int length) {
         return protocol.ParseReply(bytes, length);
     };
+    hooks.FrameEnd = YdtFrameEnd;
     return hooks;
 }

@@ -1,6 +1,7 @@
 #include "app/DeviceTree.h"
-#include "record/EquipList.h"
 #include "base/ProgramFolder.h"
+#include "comm/BusHealth.h"
+#include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "tests/support/TempFolder.h"
 
@@ -189,16 +190,30 @@ private slots:
         QCOMPARE(pages.count(), 0);
     }
 
-    // A caption wider than the panel scrolls; its tool tip tells it whole.
-    void longCaptionScrollsAndItsTipShowsStateAndAddress() {
+    // A caption wider than the panel scrolls; its tool tip tells it whole,
+    // with the unit's figures on the bus.
+    void longCaptionScrollsAndItsTipShowsStateAddressAndBusHealth() {
         Start({7});
+        BusHealth.Reset();
+        TUnitHealth& health = BusHealth.Units[7];
+        health.Requests = 12;
+        health.GoodReplies = 10;
+        health.Rejects[2] = 1;
+        health.Rejects[RejectOther] = 1;
+        health.LastReplyMs = 85;
+        health.ReplyMsSum = 900;
         FTree->RenameEquip(0, std::string(40, 'W'));
         UpsTable[7].CommState = 0;
         UpsTable[7].UpsState = 4;
         FTree->RefreshNode(1);
         const QString caption = Node(1)->text(0);
         QVERIFY(caption.endsWith(QStringLiteral("(Online)")));
-        QCOMPARE(Node(1)->toolTip(0), caption + QStringLiteral("\nAddress 7"));
+        QCOMPARE(Node(1)->toolTip(0), caption + QStringLiteral("\nAddress 7\n"
+                                                               "Requests 12, Good replies 10\n"
+                                                               "Rejected 2 (C 1, other 1)\n"
+                                                               "Reply time 85 ms, mean 90 ms\n"
+                                                               "Since last good reply none"));
+        BusHealth.Reset();
         QTRY_VERIFY(FView->header()->sectionSize(0) >
                     FView->fontMetrics().horizontalAdvance(caption));
         QVERIFY(FView->horizontalScrollBar()->maximum() > 0);

@@ -4,6 +4,7 @@
 // window's own timer is stopped; the test drives the ticks.
 
 #include "base/SharedFlags.h"
+#include "comm/BusHealth.h"
 #include "comm/TraceView.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
@@ -191,6 +192,35 @@ private slots:
         CommDebug.TxFrames = 77;
         FFrm->Timer1Timer();
         QCOMPARE(grid->item(81, 1)->text(), QString("0001"));
+    }
+
+    // Every listed address and every address asked has a row with its
+    // figures; the heading carries the bus cycle once there is one.
+    void busHealthListsEachAddress() {
+        BusHealth.Reset();
+        EquipList = {};
+        QVERIFY(AppendEquip({0, 9, "UPS 9"}));
+        BusHealth.Units[3].Requests = 4;
+        BusHealth.Units[3].GoodReplies = 3;
+        BusHealth.Units[3].Rejects[5] = 1;
+        BusHealth.NoteGoodReply(3, 42, FFrm->Engine().Clock() - 1500);
+        FFrm->show();
+        FFrm->Timer1Timer();
+        auto* table = Child<QTableWidget>(FFrm.get(), "grdBusHealth");
+        QCOMPARE(table->rowCount(), 2);
+        const QStringList three{"3", "4", "4", "1 (F 1)", "42", "10", "1.5 s"};
+        for (int column = 0; column < three.size(); ++column)
+            QCOMPARE(table->item(0, column)->text(), three[column]);
+        QCOMPARE(table->item(1, 0)->text(), QString("9"));
+        QCOMPARE(table->item(1, 5)->text(), QString("-"));
+        QCOMPARE(table->item(1, 6)->text(), QString("none"));
+        QCOMPARE(Child<QLabel>(FFrm.get(), "lblBusCycle")->text(), QString("Bus health"));
+        BusHealth.LastCycleMs = 12400;
+        FFrm->Timer1Timer();
+        QCOMPARE(Child<QLabel>(FFrm.get(), "lblBusCycle")->text(),
+                 QString("Bus health - Bus cycle 12.4 s"));
+        BusHealth.Reset();
+        EquipList = {};
     }
 
     // "Clear" zeroes the statistics and letters but not the grid's counters;

@@ -2,17 +2,18 @@
 // engine, and bytes arriving on a pseudo-terminal reach the engine on the
 // user-interface thread through the queued notices.
 
-#include "record/EquipList.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/support/TempFolder.h"
 
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -89,6 +90,35 @@ private slots:
 
         frm.reset();
         QCOMPARE(EventCodes(EventPath()), (std::vector<int>{20, 23, 22, 21}));
+    }
+
+    // Fast poll without the 100 ms timer: the reply, then the time-out of a
+    // silent unit, each bring the next request through the window's step.
+    void fastPollStepsWithoutTheTick() {
+        UserPara.PortInfo.FastPoll = true;
+        auto frm = std::make_unique<TFrmCom>(*FEvents, *FData);
+        for (QTimer* timer : frm->findChildren<QTimer*>())
+            timer->stop();
+        TCodecHooks& codec = frm->Engine().Codecs[0];
+        codec.BuildQuery = [] {
+            NextPollDevice();
+            TxBuffer[0] = 'Q';
+            TxBuffer[1] = EquipList.PollAddress;
+            return TBuiltQuery{2, EquipList.PollAddress, 2};
+        };
+        codec.ParseReply = [](const uint8_t* bytes, int length) {
+            return length == 2 && bytes[0] == 'R' && bytes[1] == 5;
+        };
+        frm->Timer1Timer(); // the first request
+        QCOMPARE(CommDebug.TxFrames, 1);
+        QCOMPARE(FPty->Read(2, 5s), std::string("Q\x05"));
+        FPty->Write("R\x05");
+        QTRY_COMPARE(CommDebug.TxFrames, 2);
+        QCOMPARE(UpsTable[5].OkCount, 1);
+        QCOMPARE(FPty->Read(2, 5s), std::string("Q\x05"));
+        // No answer: the time-out (4 bytes at 9600 baud, 20 ms, the margin)
+        // sends the next one.
+        QTRY_COMPARE_WITH_TIMEOUT(CommDebug.TxFrames, 3, 10000);
     }
 
     void portControlOpensAndClosesThePort() {

@@ -80,6 +80,8 @@ private slots:
                  QString("Multimode UPS"));
         QCOMPARE(UserPara.PortInfo.Protocol, uint8_t(0));
         QVERIFY(!Child<QCheckBox>(*dialog, "crbAutoStartup")->isChecked());
+        QVERIFY(!Child<QCheckBox>(*dialog, "crbFastPoll")->isChecked());
+        QCOMPARE(Child<QCheckBox>(*dialog, "crbFastPoll")->text(), QString("Fast poll"));
         QCOMPARE(dialog->windowTitle(), QString("Software Parameter Setting"));
 
         Child<QPushButton>(*dialog, "Button4")->click();
@@ -98,6 +100,7 @@ private slots:
                  QString::fromUtf8("三相工频UPS"));
         QCOMPARE(Child<QCheckBox>(*dialog, "crbAutoStartup")->text(),
                  QString::fromUtf8("开机自启动"));
+        QCOMPARE(Child<QCheckBox>(*dialog, "crbFastPoll")->text(), QString::fromUtf8("快速轮询"));
     }
 
     void saveReopensThePortAdaptsTheWindowThenWritesTheFile() {
@@ -107,6 +110,7 @@ private slots:
         Child<QComboBox>(*dialog, "cbxBaudRate")->setCurrentText("4800");
         Child<QComboBox>(*dialog, "cbxcurProtocol")->setCurrentIndex(2);
         Child<QCheckBox>(*dialog, "crbAutoStartup")->setChecked(true);
+        Child<QCheckBox>(*dialog, "crbFastPoll")->setChecked(true);
         Child<QPushButton>(*dialog, "SaveSetBtn")->click();
 
         QCOMPARE(FCalls, (std::vector<std::string>{"open COM3", "layout 2"}));
@@ -118,15 +122,20 @@ private slots:
         QVERIFY(ini.find("Protocol=2\n") != std::string::npos);
         QVERIFY(ini.find("AutoStart=1\n") != std::string::npos);
         QVERIFY(ini.find("StopBits=2\n") != std::string::npos);
+        QVERIFY(ini.find("FastPoll=1\n") != std::string::npos);
 
-        // Opened again: the box shows the entry; unticked, Save removes it.
+        // Opened again: the boxes show the entry and fast poll; unticked,
+        // Save removes the entry and turns fast poll off.
         auto again = MakeDialog();
         again->show();
         QVERIFY(Child<QCheckBox>(*again, "crbAutoStartup")->isChecked());
+        QVERIFY(Child<QCheckBox>(*again, "crbFastPoll")->isChecked());
+        Child<QCheckBox>(*again, "crbFastPoll")->setChecked(false);
         Child<QCheckBox>(*again, "crbAutoStartup")->setChecked(false);
         Child<QPushButton>(*again, "SaveSetBtn")->click();
         QVERIFY(!FileExists(EntryPath()));
         QVERIFY(ReadBytes(UserParaPath()).find("AutoStart=0\n") != std::string::npos);
+        QVERIFY(ReadBytes(UserParaPath()).find("FastPoll=0\n") != std::string::npos);
     }
 
     // The user can choose another port and save again.

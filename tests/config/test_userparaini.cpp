@@ -30,11 +30,11 @@ std::string Describe(const TUserPara& u) {
            std::to_string(p.AutoStart) + " " + std::to_string(p.Protocol) + " " +
            std::to_string(p.ReadIntervalTimeout) + " " + std::to_string(p.WaitTimer) + " " +
            std::to_string(p.MaxReSend) + " " + std::to_string(p.CommErrCnt) + " " +
-           std::to_string(p.CommLostCnt) + " " + std::to_string(u.Language) + " " +
-           std::to_string(u.RecInterval);
+           std::to_string(p.CommLostCnt) + " " + std::to_string(p.FastPoll) + " " +
+           std::to_string(u.Language) + " " + std::to_string(u.RecInterval);
 }
 
-const std::string Defaults = "COM1 9600 1 0 0 200 15 2 5 10 0 600";
+const std::string Defaults = "COM1 9600 1 0 0 200 15 2 5 10 0 0 600";
 
 const std::string NewFileText = "[CommPort]\n"
                                 "ComName=COM1\n"
@@ -48,13 +48,14 @@ const std::string NewFileText = "[CommPort]\n"
                                 "MaxReSend=2\n"
                                 "CommErrCnt=5\n"
                                 "CommLostCnt=10\n"
+                                "FastPoll=0\n"
                                 "[Language]\n"
                                 "Language=0\n"
                                 "[DataLog]\n"
                                 "RecInterval=600\n";
 } // namespace
 
-TEST_F(UserParaTest, NoFileGivesDefaultsAndFirstSaveWritesAllTwelveKeysInOrder) {
+TEST_F(UserParaTest, NoFileGivesDefaultsAndFirstSaveWritesAllThirteenKeysInOrder) {
     LoadUserPara();
     EXPECT_EQ(Describe(UserPara), Defaults);
     SaveUserPara();
@@ -83,6 +84,7 @@ const auto StopBits = [](const TUserPara& u) -> int64_t { return u.PortInfo.Stop
 const auto AutoStart = [](const TUserPara& u) -> int64_t { return u.PortInfo.AutoStart; };
 const auto Language = [](const TUserPara& u) -> int64_t { return u.Language; };
 const auto MaxReSend = [](const TUserPara& u) -> int64_t { return u.PortInfo.MaxReSend; };
+const auto FastPoll = [](const TUserPara& u) -> int64_t { return u.PortInfo.FastPoll; };
 
 TEST_F(UserParaTest, StoredValuesLoadByTheRules) {
     const TLoadRow rows[] = {
@@ -102,6 +104,12 @@ TEST_F(UserParaTest, StoredValuesLoadByTheRules) {
         {"[CommPort]\nStopBits=300\n", StopBits, 44},
         {"[CommPort]\nStopBits=3\n", StopBits, 3}, // opening the port makes it 1
         {"[CommMast]\nMaxReSend=4\n", MaxReSend, 4},
+        // FastPoll: only 1 turns it on; any other value keeps the fixed waits.
+        {"[CommMast]\nFastPoll=1\n", FastPoll, 1},
+        {"[CommMast]\nFastPoll=0\n", FastPoll, 0},
+        {"[CommMast]\nFastPoll=2\n", FastPoll, 0},
+        {"[CommMast]\nFastPoll=on\n", FastPoll, 0},
+        {"[CommPort]\nFastPoll=1\n", FastPoll, 0},
         {"[Language]\nLanguage=2\n", Language, 2},
         {"[Language]\nLanguage=1\n", Language, 1},
         {"[CommPort]\nAutoStart=5\n", AutoStart, 1},
@@ -217,6 +225,7 @@ TEST_F(UserParaTest, SaveKeepsWhatItDoesNotKnowAndRewritesOnlyItsKeys) {
                          "MaxReSend=2\n"
                          "CommErrCnt=5\n"
                          "CommLostCnt=10\n"
+                         "FastPoll=0\n"
                          "[Language]\n"
                          "Language=0\n"
                          "[DataLog]\n"

@@ -1,6 +1,8 @@
 #include "tests/e2e/E2eRun.h"
 
 #include "base/ProgramFolder.h"
+#include "config/IniFile.h"
+#include "config/UUserParaIni.h"
 #include "tools/setup-demo/DemoSetup.h"
 
 #include <algorithm>
@@ -57,6 +59,13 @@ void TE2eRun::WriteProgramFolder(const TE2eConfig& config) {
     const bool devices = WriteDeviceListIfMissing(config.Devices);
     if (!settings || !devices)
         throw std::runtime_error("the fresh program folder already held files");
+    if (config.FastPoll) {
+        TIniFile ini;
+        if (ini.Load(UserParaPath()) != TIniFile::TLoadResult::Read)
+            throw std::runtime_error("the settings just written cannot be read");
+        ini.WriteInteger("CommMast", "FastPoll", 1);
+        WriteBytes(UserParaPath(), ini.Text());
+    }
     fs::copy_file(PELMORA_DESK_PATH, Path("pelmora-desk"));
     fs::create_directory(Path("runtime"));
     fs::permissions(Path("runtime"), fs::perms::owner_all); // Qt wants 0700

@@ -5,9 +5,9 @@
 // simulator saw on the line, while both run and after the monitor has been
 // stopped. Both processes are killed when the run is destroyed.
 
-#include "record/EquipList.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/SimTraffic.h"
 #include "tests/support/TempFolder.h"
@@ -23,6 +23,7 @@ struct TE2eConfig {
     std::string Scenario;            // scenario file text
     std::vector<TEquipItem> Devices; // the device list, in poll order
     int32_t RecInterval = 50;        // data-log ticks
+    bool FastPoll = false;           // a reply ends the wait
 };
 
 class TE2eRun {
