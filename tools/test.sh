@@ -9,9 +9,10 @@ cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
 
-# The serial port and the poll engine under ThreadSanitizer (core only, no Qt).
+# The serial port and the poll engine (fixed and fast) under ThreadSanitizer
+# (core only, no Qt): every test labelled tsan.
 cmake --preset tsan
-cmake --build --preset tsan --target test_spcomm test_pollengine
+cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll
 ctest --preset tsan -L tsan
 
 # The parsers under libFuzzer with ASan + UBSan: replay the saved corpus, then
