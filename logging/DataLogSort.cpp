@@ -142,6 +142,51 @@ std::optional<std::vector<uint32_t>> RadixOrder(const std::vector<uint32_t>& key
 }
 } // namespace
 
+// The key of every shown row, in shown order; false when a row has no
+// narrow key. After a sort the rows lie all over the file, and reading a
+// record per row would wait on memory at every step; when the rows are most
+// of the file, the keys are read in file order first (4 bytes a record,
+// freed before the sort's own arrays are made) and then picked by row.
+bool TDataLogTable::ShownOrderKeys(int col, int64_t base, std::vector<uint32_t>& keys,
+                                   TJobProgress& progress) const {
+    const std::size_t n = FRows.size();
+    const std::size_t records = FFile.Size() / DataRecSize;
+    keys.assign(n, 0);
+    if (n >= LargeTable && records <= 2 * n) {
+        std::vector<uint32_t> byRecord(records);
+        bool narrow = true;
+        for (std::size_t r = 0; r < records && narrow; ++r) {
+            if (r % CancelSlice == 0 && progress.Stopping())
+                return false;
+            narrow = NarrowKey(FFile.Data() + r * DataRecSize, col, base, byRecord[r]);
+        }
+        if (narrow) {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (i + PrefetchAhead < n)
+                    __builtin_prefetch(&byRecord[FRows[i + PrefetchAhead]]);
+                keys[i] = byRecord[FRows[i]];
+            }
+            progress.Position.store(int64_t(n), std::memory_order_relaxed);
+            return true;
+        }
+        // A record without a narrow key may lie outside the shown rows:
+        // ask the rows themselves.
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % CancelSlice == 0) {
+            if (progress.Stopping())
+                return false;
+            progress.Position.store(int64_t(i), std::memory_order_relaxed);
+        }
+        const uint8_t* rec = FFile.Data() + std::size_t(FRows[i]) * DataRecSize;
+        if (i + PrefetchAhead < n)
+            __builtin_prefetch(FFile.Data() + std::size_t(FRows[i + PrefetchAhead]) * DataRecSize);
+        if (!NarrowKey(rec, col, base, keys[i]))
+            return false;
+    }
+    return true;
+}
+
 std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool descending,
                                                                TJobProgress& progress) const {
     const std::size_t n = FRows.size();
@@ -153,22 +198,14 @@ std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool des
         return FFile.Data() + std::size_t(FRows[row]) * DataRecSize;
     };
     const int64_t base = col == 0 ? TimeStampSeconds(le::GetF64(record(0))) : 0;
-    std::vector<uint32_t> keys(n);
+    std::vector<uint32_t> keys;
+    bool narrow = ShownOrderKeys(col, base, keys, progress);
+    if (progress.Stopping())
+        return std::nullopt;
     uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
-    bool narrow = true;
-    for (std::size_t i = 0; i < n && narrow; ++i) {
-        if (i % CancelSlice == 0) {
-            if (progress.Stopping())
-                return std::nullopt;
-            progress.Position.store(int64_t(i), std::memory_order_relaxed);
-        }
-        // After a sort the rows lie all over the file: ask for the record a
-        // few rows ahead while this one is worked on.
-        if (i + PrefetchAhead < n)
-            __builtin_prefetch(record(i + PrefetchAhead));
-        narrow = NarrowKey(record(i), col, base, keys[i]);
-        low = std::min(low, keys[i]);
-        high = std::max(high, keys[i]);
+    for (uint32_t k : keys) {
+        low = std::min(low, k);
+        high = std::max(high, k);
     }
     if (narrow) {
         for (uint32_t& k : keys)

@@ -68,6 +68,8 @@ public:
 private:
     [[nodiscard]] bool Scan(const TRecFilter& filter, TJobProgress& progress);
     [[nodiscard]] const uint8_t* Record(int64_t row) const;
+    [[nodiscard]] bool ShownOrderKeys(int col, int64_t base, std::vector<uint32_t>& keys,
+                                      TJobProgress& progress) const;
 
     TMappedFile FFile;
     std::vector<uint32_t> FRows; // record numbers in the file, in shown order

@@ -236,6 +236,24 @@ TEST(DataLogTable, SortFarApartTimesStillInOrder) {
     EXPECT_EQ(Column(t, 1), (V{"1", "2", "3"}));
 }
 
+// A large table reads its keys in file order; a damaged stamp among them
+// still sends it to the wide keys.
+TEST(DataLogTable, LargeTableWithAFarApartTimeStillInOrder) {
+    std::vector<TSample> samples;
+    for (int i = 0; i < 70000; ++i)
+        samples.push_back({{2008, 12, 1 + i % 28, 0, 0, 0, 0}, uint8_t(1 + i % 200)});
+    samples[123] = {{1, 1, 1, 0, 0, 0, 0}, 250};
+    TDataLogTable t = Loaded(Bytes(samples));
+    TJobProgress progress;
+    t.SetRows(*t.SortedRows(1, true, progress)); // rows all over the file
+    t.SetRows(*t.SortedRows(0, false, progress));
+    const V addresses = Column(t, 1);
+    EXPECT_EQ(addresses.front(), "250");
+    const V times = Column(t, 0);
+    for (std::size_t r = 2; r < times.size(); ++r)
+        ASSERT_LE(times[r - 1], times[r]) << r;
+}
+
 TEST(DataLogTable, CancelledSortAndLoadChangeNothing) {
     TTempFolder folder;
     const std::string path = DataLogMonthPath(folder.Path(), 2008, 12);
