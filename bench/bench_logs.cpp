@@ -24,6 +24,9 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace std::chrono;
 
 namespace {
@@ -37,6 +40,18 @@ template <class F> double Timed(F&& f) {
     const auto start = steady_clock::now();
     f();
     return Seconds(steady_clock::now() - start);
+}
+
+struct TCpuTimes {
+    double User = 0, System = 0;
+};
+
+// CPU time of every thread of this process so far.
+TCpuTimes CpuTimes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
 }
 
 // Anonymous resident memory of this process, in bytes.
@@ -100,20 +115,44 @@ double DdSeconds(const std::string& path) {
     });
 }
 
+// Writing 1 GB costs the kernel much more when the memory it takes has not
+// been touched for a while: a virtual machine hands freed memory back to its
+// host and gets it again page by page (seen here: dd writes zeros at 0.5 GB/s
+// then, at 5 GB/s into memory just freed). dd shows that cost for this
+// folder; the export then runs on the memory dd has just freed, as it would on
+// a machine of its own.
 void BenchExport(const TDataLogTable& table, const std::string& folder, const char* order) {
+    const std::string zeros = folder + "zeros";
+    const double dd = Timed([&] {
+        const std::string command =
+            "dd if=/dev/zero of='" + zeros + "' bs=1M count=1000 status=none";
+        if (std::system(command.c_str()) != 0)
+            std::fprintf(stderr, "dd failed\n");
+    });
+    std::filesystem::remove(zeros);
+    std::printf("dd writing 1000 MB of zeros beside it: %.2f s (%.0f MB/s)\n", dd, 1000 / dd);
+
     const std::string csv = folder + "month.csv";
     TJobProgress progress;
+    const TCpuTimes before = CpuTimes();
     const double s = Timed([&] { (void)ExportCsv(table, csv, progress); });
+    const TCpuTimes after = CpuTimes();
     const double csvMb = double(std::filesystem::file_size(csv)) / 1e6;
-    std::printf("export whole month %s: %.0f MB of CSV in %.2f s = %.0f MB/s\n", order, csvMb, s,
-                csvMb / s);
+    std::printf("export whole month %s: %.0f MB of CSV in %.2f s = %.0f MB/s"
+                " (CPU %.2f s user, %.2f s system)\n",
+                order, csvMb, s, csvMb / s, after.User - before.User,
+                after.System - before.System);
     std::filesystem::remove(csv);
+    ::sync(); // the next figure must not pay for this file's removal
 }
 
 void BenchDataLog(const std::string& folder) {
     const std::string path = DataLogMonthPath(folder, 2008, 12);
     std::printf("writing %d units x %d days x %d samples ...\n", Units, Days, SamplesPerDay);
     WriteMonth(path);
+    // The kernel would otherwise write the 1.4 GB to disk while the figures
+    // are taken, on the same cores.
+    ::sync();
     const double megabytes = double(std::filesystem::file_size(path)) / 1e6;
     std::printf("month file: %.0f MB, %lld records\n", megabytes,
                 (long long)(std::filesystem::file_size(path) / DataRecSize));

@@ -36,7 +36,32 @@ int DigitCount(uint64_t v) {
     return n + (v >= 10) + (v >= 100) + (v >= 1000);
 }
 
+char* WritePair(char* p, uint64_t v) {
+    std::memcpy(p, DigitPairs + v * 2, 2);
+    return p + 2;
+}
+
 char* WriteUnsigned(char* p, uint64_t v) {
+    // Most cells are below 100000: their digits without a count or a loop.
+    if (v < 100) {
+        if (v < 10) {
+            *p = char('0' + v);
+            return p + 1;
+        }
+        return WritePair(p, v);
+    }
+    if (v < 10000) {
+        if (v < 1000)
+            *p++ = char('0' + v / 100);
+        else
+            p = WritePair(p, v / 100);
+        return WritePair(p, v % 100);
+    }
+    if (v < 100000) {
+        *p++ = char('0' + v / 10000);
+        p = WritePair(p, v / 100 % 100);
+        return WritePair(p, v % 100);
+    }
     char* end = p + DigitCount(v);
     char* q = end;
     while (v >= 100) {
@@ -59,9 +84,15 @@ char* WriteScaled(char* p, int64_t scaled, int decimals) {
     if (scaled < 0)
         *p++ = '-';
     const uint64_t mag = scaled < 0 ? uint64_t(0) - uint64_t(scaled) : uint64_t(scaled);
-    p = WriteUnsigned(p, mag / uint64_t(Pow10[decimals]));
     if (decimals == 0)
-        return p;
+        return WriteUnsigned(p, mag);
+    if (decimals == 1) { // the voltages, the frequency
+        p = WriteUnsigned(p, mag / 10);
+        *p++ = '.';
+        *p = char('0' + mag % 10);
+        return p + 1;
+    }
+    p = WriteUnsigned(p, mag / uint64_t(Pow10[decimals]));
     *p++ = '.';
     uint64_t frac = mag % uint64_t(Pow10[decimals]);
     for (int i = decimals - 1; i >= 0; --i, frac /= 10)
@@ -121,17 +152,22 @@ char* WriteExact(char* p, double value, int precision, int decimals) {
 
 // Fast path: one product and one rounding, taken only where they give the
 // exact decimal result: far from a rounding boundary, and no more digits than
-// `precision`. False when the exact conversion is needed.
+// `precision`. False when the exact conversion is needed. Without branches on
+// the digits: a rounding direction that differs from row to row would cost
+// more than the arithmetic.
 bool ScaledFast(double value, int precision, int decimals, int64_t& scaled) {
     const double product = value * double(Pow10[decimals]);
     if (!(std::fabs(product) < 1e15))
         return false;
-    const int64_t whole = int64_t(product); // toward zero
-    const double frac = std::fabs(product - double(whole));
-    if (std::fabs(frac - 0.5) < 1e-6)
+    // Below 2^51 in magnitude, adding and taking away 1.5 * 2^52 leaves the
+    // nearest whole number.
+    constexpr double RoundingShift = 6755399441055744.0;
+    const double nearest = (product + RoundingShift) - RoundingShift;
+    if (std::fabs(std::fabs(product - nearest) - 0.5) < 1e-6)
         return false;
-    scaled = frac < 0.5 ? whole : (product < 0 ? whole - 1 : whole + 1);
-    return (scaled < 0 ? -scaled : scaled) < Pow10[precision];
+    scaled = int64_t(nearest);
+    const int64_t limit = Pow10[precision];
+    return uint64_t(scaled + limit - 1) < uint64_t(2 * limit - 1); // |scaled| < limit
 }
 } // namespace
 
@@ -181,4 +217,8 @@ char* WriteDecimal(char* p, int64_t value) {
 void AppendDecimal(std::string& out, int64_t value) {
     char buf[MaxNumberChars];
     out.append(buf, WriteDecimal(buf, value));
+}
+
+char* WriteTwoDigits(char* p, int value) {
+    return WritePair(p, uint64_t(value));
 }

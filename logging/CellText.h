@@ -27,4 +27,6 @@ void AppendFixed(std::string& out, double value, int precision, int decimals);
 double ShownValue(double value, int precision, int decimals);
 
 char* WriteDecimal(char* p, int64_t value);
+// 0..99 as two digits, "07".
+char* WriteTwoDigits(char* p, int value);
 void AppendDecimal(std::string& out, int64_t value);

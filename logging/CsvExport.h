@@ -22,6 +22,6 @@ struct TExportOutcome {
 };
 
 // Progress counts lines written, of the header plus RowCount(). The grid must
-// not change while this runs.
+// not change while this runs; its lines are made on several threads at once.
 [[nodiscard]] TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path,
                                        TJobProgress& progress);

@@ -10,10 +10,12 @@
 
 #include "base/LittleEndian.h"
 #include "logging/CellText.h"
+#include "logging/SplitWork.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -24,6 +26,8 @@ namespace {
 // table would spend its time on the 65536 buckets, so it takes 8.
 constexpr std::size_t LargeTable = std::size_t(1) << 16;
 constexpr std::size_t PrefetchAhead = 16; // rows ahead whose key is asked for early
+// The fewest records worth a thread of their own when the keys are read.
+constexpr std::size_t KeysPerThread = std::size_t(1) << 14;
 constexpr std::size_t CancelSlice = 1 << 16;
 constexpr int64_t Half = int64_t(1) << 31;
 
@@ -154,12 +158,21 @@ bool TDataLogTable::ShownOrderKeys(int col, int64_t base, std::vector<uint32_t>&
     keys.assign(n, 0);
     if (n >= LargeTable && records <= 2 * n) {
         std::vector<uint32_t> byRecord(records);
-        bool narrow = true;
-        for (std::size_t r = 0; r < records && narrow; ++r) {
-            if (r % CancelSlice == 0 && progress.Stopping())
-                return false;
-            narrow = NarrowKey(FFile.Data() + r * DataRecSize, col, base, byRecord[r]);
-        }
+        std::atomic<bool> cancelled{false};
+        const bool narrow =
+            SplitWork(records, KeysPerThread, [&](std::size_t first, std::size_t last) {
+                for (std::size_t r = first; r < last; ++r) {
+                    if ((r - first) % CancelSlice == 0 && progress.Stopping()) {
+                        cancelled = true;
+                        return false;
+                    }
+                    if (!NarrowKey(FFile.Data() + r * DataRecSize, col, base, byRecord[r]))
+                        return false;
+                }
+                return true;
+            });
+        if (cancelled)
+            return false;
         if (narrow) {
             for (std::size_t i = 0; i < n; ++i) {
                 if (i + PrefetchAhead < n)

@@ -27,7 +27,8 @@ public:
     [[nodiscard]] virtual bool IsNumberColumn(int col) const = 0;
 
     // Appends one CSV line without its line end: every field in GBK, quoted
-    // when it needs to be, and followed by ",". Row -1 is the header.
+    // when it needs to be, and followed by ",". Row -1 is the header. The
+    // export calls it from several threads at once.
     virtual void AppendCsvLine(int64_t row, std::string& out) const;
 
     [[nodiscard]] std::string CellText(int64_t row, int col) const {

@@ -1,7 +1,10 @@
 #include "logging/TimeStamp.h"
 
+#include "logging/CellText.h"
+
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -43,20 +46,31 @@ double EncodeTimeStamp(const TTimeParts& p) {
     return double(days) + double(ms) / double(MsPerDay);
 }
 
-TTimeParts DecodeTimeStamp(double stamp) {
-    TTimeParts p;
+namespace {
+// The day and the millisecond of the day a stamp shows, rounded to the
+// millisecond; false for a stamp no four-digit year fits.
+bool SplitTimeStamp(double stamp, int64_t& days, int64_t& ms) {
     // The first test keeps llround in range; the second is exact.
     if (!std::isfinite(stamp) || std::fabs(stamp) > 1e7)
-        return p;
+        return false;
     const int64_t total = std::llround(stamp * double(MsPerDay));
     if (total < FirstMs || total >= EndMs)
-        return p;
-    int64_t days = total / MsPerDay;
-    int64_t ms = total % MsPerDay;
+        return false;
+    days = total / MsPerDay;
+    ms = total % MsPerDay;
     if (ms < 0) {
         ms += MsPerDay;
         --days;
     }
+    return true;
+}
+} // namespace
+
+TTimeParts DecodeTimeStamp(double stamp) {
+    TTimeParts p;
+    int64_t days = 0, ms = 0;
+    if (!SplitTimeStamp(stamp, days, ms))
+        return p;
     CivilFromDays(days + Epoch, p);
     p.Hour = int(ms / 3'600'000);
     p.Minute = int(ms / 60'000 % 60);
@@ -86,23 +100,33 @@ void AppendTimeStamp(std::string& out, double stamp) {
 }
 
 char* WriteTimeStamp(char* buf, double stamp) {
-    const TTimeParts p = DecodeTimeStamp(stamp);
-    auto put = [buf](int at, int value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10)
-            buf[at + i] = char('0' + value % 10);
-    };
-    put(0, p.Year, 4);
-    buf[4] = '-';
-    put(5, p.Month, 2);
-    buf[7] = '-';
-    put(8, p.Day, 2);
-    buf[10] = ' ';
-    put(11, p.Hour, 2);
-    buf[13] = ':';
-    put(14, p.Minute, 2);
-    buf[16] = ':';
-    put(17, p.Second, 2);
-    return buf + 19;
+    int64_t days = 0, ms = 0;
+    if (!SplitTimeStamp(stamp, days, ms))
+        days = ms = 0;
+    // A log's rows mostly share their day with the row before: the text of
+    // the last date this thread wrote is kept for the next.
+    thread_local struct {
+        int64_t Day = INT64_MIN;
+        char Text[10];
+    } last;
+    if (days != last.Day) {
+        TTimeParts p;
+        CivilFromDays(days + Epoch, p);
+        char* d = WriteTwoDigits(WriteTwoDigits(last.Text, p.Year / 100), p.Year % 100);
+        *d++ = '-';
+        d = WriteTwoDigits(d, p.Month);
+        *d++ = '-';
+        WriteTwoDigits(d, p.Day);
+        last.Day = days;
+    }
+    std::memcpy(buf, last.Text, 10);
+    char* t = buf + 10;
+    *t++ = ' ';
+    t = WriteTwoDigits(t, int(ms / 3'600'000));
+    *t++ = ':';
+    t = WriteTwoDigits(t, int(ms / 60'000 % 60));
+    *t++ = ':';
+    return WriteTwoDigits(t, int(ms / 1000 % 60));
 }
 
 int64_t TimeStampSeconds(double stamp) {

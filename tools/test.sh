@@ -9,10 +9,11 @@ cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
 
-# The serial port and the poll engine (fixed and fast) under ThreadSanitizer
+# The serial port, the poll engine (fixed and fast) and the CSV export
+# (lines made on several threads) under ThreadSanitizer
 # (core only, no Qt): every test labelled tsan.
 cmake --preset tsan
-cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll
+cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll test_datalogtable
 ctest --preset tsan -L tsan
 
 # The parsers under libFuzzer with ASan + UBSan: replay the saved corpus, then

@@ -4,6 +4,7 @@
 #include "logging/CsvExport.h"
 #include "logging/DataLogMonths.h"
 #include "logging/DataLogTable.h"
+#include "logging/LineBlocks.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "tests/support/TempFolder.h"
@@ -268,6 +269,9 @@ TEST(DataLogTable, CancelledSortAndLoadChangeNothing) {
     EXPECT_EQ(progress.Position, 5);
     EXPECT_FALSE(t.SortedRows(8, false, cancelled).has_value());
     EXPECT_EQ(Column(t, 1), (V{"3", "5", "3", "3", "12"}));
+    // A large table reads its keys on several threads; each one stops.
+    const TDataLogTable large = Loaded(Bytes(std::vector<TSample>(70000, Month[0])));
+    EXPECT_FALSE(large.SortedRows(2, false, cancelled).has_value());
 }
 
 TEST(DataLogTable, MissingMonthAndPartialTail) {
@@ -346,6 +350,46 @@ TEST_F(CsvExportTest, AGridThatThrowsLeavesNoFile) {
     EXPECT_EQ(out.Result, TExportResult::Failed);
     EXPECT_NE(out.Error.find("no memory left"), std::string::npos);
     EXPECT_EQ(Entries(), V{});
+}
+
+// Lines made on several threads come back whole and in order, however the
+// blocks fall; the caller may stop at any block; a failing line ends the work
+// with its exception and no thread left waiting.
+TEST(LineBlocks, InOrderStoppableAndFailing) {
+    const TLineFormat numbered = [](int64_t line, std::string& out) {
+        out += std::to_string(line) + "\n";
+    };
+    for (const int64_t blockLines : {1, 7, 1000, 5000}) {
+        std::string all;
+        int64_t lastDone = 0;
+        EXPECT_TRUE(MakeLineBlocks(2000, blockLines, numbered,
+                                   [&](const std::string& block, int64_t done) {
+                                       all += block;
+                                       EXPECT_GT(done, lastDone);
+                                       lastDone = done;
+                                       return true;
+                                   }));
+        std::string expected;
+        for (int i = 0; i < 2000; ++i)
+            expected += std::to_string(i) + "\n";
+        EXPECT_EQ(all, expected) << blockLines;
+        EXPECT_EQ(lastDone, 2000);
+    }
+    int taken = 0;
+    EXPECT_FALSE(MakeLineBlocks(2000, 10, numbered, [&](const std::string& block, int64_t) {
+        EXPECT_EQ(block.substr(0, block.find('\n')), std::to_string(taken * 10));
+        return ++taken < 3;
+    }));
+    EXPECT_EQ(taken, 3);
+    const TLineFormat failing = [](int64_t line, std::string& out) {
+        if (line == 1234)
+            throw std::runtime_error("line 1234");
+        out += 'x';
+    };
+    EXPECT_THROW(
+        MakeLineBlocks(2000, 10, failing, [](const std::string&, int64_t) { return true; }),
+        std::runtime_error);
+    EXPECT_TRUE(MakeLineBlocks(0, 10, failing, [](const std::string&, int64_t) { return false; }));
 }
 
 TEST(DataLogMonths, ListsMonthFilesOnlyAndDeletes) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -53,6 +54,35 @@ TEST(CellText, FixedPointTable) {
     };
     for (const TFixedCase& c : cases)
         EXPECT_EQ(Fixed(c.Value, c.Precision, c.Decimals), c.Text) << c.Value;
+}
+
+// The quick path rounds with one product; the decimal conversion of the
+// standard library is the reference. With 15 significant digits only the
+// decimals round, so the two must agree on every value, negative ones, values
+// a hair from a rounding boundary and exact binary ties included.
+TEST(CellText, QuickRoundingAgreesWithExactConversion) {
+    uint64_t noise = 12345;
+    auto next = [&noise] {
+        noise = noise * 6364136223846793005ULL + 1442695040888963407ULL;
+        return double(noise >> 11) / double(1ULL << 53); // [0, 1)
+    };
+    for (int i = 0; i < 200'000; ++i) {
+        const int decimals = i % 4;
+        double value = (next() - 0.5) * 200'000.0;
+        if (i % 3 == 1) // on or next to a half of the last shown decimal
+            value = std::nextafter((std::floor(value) + 0.5) / std::pow(10.0, decimals),
+                                   i % 2 ? 1e9 : -1e9);
+        else if (i % 3 == 2)
+            value = (std::floor(value * 8) + 4) / 8 / std::pow(10.0, decimals);
+        char expected[64];
+        char* end = std::to_chars(expected, expected + sizeof expected, value,
+                                  std::chars_format::fixed, decimals)
+                        .ptr;
+        std::string reference(expected, end);
+        if (reference.find_first_of("123456789") == std::string::npos && reference[0] == '-')
+            reference.erase(0, 1);
+        ASSERT_EQ(Fixed(value, 15, decimals), reference) << value << " " << decimals;
+    }
 }
 
 TEST(CellText, DecimalsAndTimes) {
