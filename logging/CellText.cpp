@@ -206,6 +206,18 @@ double ShownValue(double value, int precision, int decimals) {
     return shown;
 }
 
+bool ShownScaled(double value, int precision, int decimals, int64_t& scaled) {
+    if (ScaledFast(value, precision, decimals, scaled))
+        return true;
+    if (!std::isfinite(value))
+        return false;
+    const double shown = ShownValue(value, precision, decimals) * double(Pow10[decimals]);
+    if (!(std::fabs(shown) < 0x1p62))
+        return false;
+    scaled = std::llround(shown);
+    return true;
+}
+
 char* WriteDecimal(char* p, int64_t value) {
     if (value < 0) {
         *p++ = '-';

@@ -25,6 +25,10 @@ void AppendFixed(std::string& out, double value, int precision, int decimals);
 // The number AppendFixed shows (a not-a-number value stays one): sorting by
 // it is sorting by the shown numbers.
 double ShownValue(double value, int precision, int decimals);
+// The same number times 10^decimals, which is whole: cells of one column order
+// by it as by their shown numbers, and tie where the texts are the same.
+// False for a value that shows no number ("NAN", "INF") or one beyond 2^62.
+bool ShownScaled(double value, int precision, int decimals, int64_t& scaled);
 
 char* WriteDecimal(char* p, int64_t value);
 // 0..99 as two digits, "07".

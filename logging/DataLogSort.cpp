@@ -5,7 +5,8 @@
 // Being stable, it keeps rows with equal cells in the order they were shown.
 //
 // Memory, beyond the shown rows (4 bytes each) that the grid goes on reading
-// meanwhile: the keys and two arrays of positions, 12 bytes a row.
+// meanwhile: the keys, then the positions and the keys in the order of the
+// first radix pass, 12 bytes a row.
 #include "logging/DataLogTable.h"
 
 #include "base/LittleEndian.h"
@@ -22,8 +23,7 @@
 #include <numeric>
 
 namespace {
-// Digits of 16 bits for large tables (two passes sort most columns); a small
-// table would spend its time on the 65536 buckets, so it takes 8.
+// A table at least this large may read its keys in file order.
 constexpr std::size_t LargeTable = std::size_t(1) << 16;
 constexpr std::size_t PrefetchAhead = 16; // rows ahead whose key is asked for early
 // The fewest records worth a thread of their own when the keys are read.
@@ -39,20 +39,6 @@ double ValueOf(const uint8_t* rec, int col) {
     return le::GetF64(rec + 16 + std::size_t(col - 2) * 8);
 }
 
-// Key of a measured value: its shown number, so that cells that show the same
-// text tie. The single-precision value keeps every difference that five
-// significant digits show; a shown number beyond its range needs the wide key.
-// Not-a-number ("NAN") goes last.
-uint32_t FloatKey(double shown) {
-    if (std::isnan(shown))
-        return std::numeric_limits<uint32_t>::max();
-    float f = float(shown);
-    if (f == 0.0f)
-        f = 0.0f; // -0.0 shows as 0.0
-    const uint32_t bits = std::bit_cast<uint32_t>(f);
-    return bits & 0x8000'0000u ? ~bits : bits | 0x8000'0000u;
-}
-
 uint64_t DoubleKey(double shown) {
     if (std::isnan(shown))
         return std::numeric_limits<uint64_t>::max();
@@ -60,8 +46,37 @@ uint64_t DoubleKey(double shown) {
     return bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
 }
 
+int Precision(int col) {
+    return IsLoadCol(col) ? 4 : 5;
+}
+
+int Decimals(int col) {
+    return IsLoadCol(col) ? 0 : 1;
+}
+
 double Shown(const uint8_t* rec, int col) {
-    return ShownValue(ValueOf(rec, col), IsLoadCol(col) ? 4 : 5, IsLoadCol(col) ? 0 : 1);
+    return ShownValue(ValueOf(rec, col), Precision(col), Decimals(col));
+}
+
+// Key of a measured value: its shown number in tenths (units for the loads),
+// so that cells that show the same text tie, and most columns span few keys
+// (one radix pass). "-INF" goes first, "INF" and then "NAN" last. False for a
+// number beyond 31 bits, which only a damaged record holds: the wide keys.
+bool ValueKey(const uint8_t* rec, int col, uint32_t& key) {
+    const double value = ValueOf(rec, col);
+    int64_t scaled = 0;
+    if (!ShownScaled(value, Precision(col), Decimals(col), scaled)) {
+        if (std::isnan(value))
+            key = std::numeric_limits<uint32_t>::max();
+        else if (std::isinf(value))
+            key = value < 0 ? 0 : std::numeric_limits<uint32_t>::max() - 1;
+        else
+            return false;
+        return true;
+    }
+    // Finite keys lie in 3 .. 2^32 - 3, between those of the infinities.
+    key = uint32_t(scaled + Half);
+    return scaled > -(Half - 2) && scaled < Half - 2;
 }
 
 uint32_t CapacityKey(const uint8_t* rec) {
@@ -71,7 +86,7 @@ uint32_t CapacityKey(const uint8_t* rec) {
 }
 
 // The 32-bit key of a cell; false when it has none (a time more than 68 years
-// from `base`, a number beyond single precision).
+// from `base`, a number beyond 31 bits).
 bool NarrowKey(const uint8_t* rec, int col, int64_t base, uint32_t& key) {
     switch (col) {
     case 0: {
@@ -88,12 +103,8 @@ bool NarrowKey(const uint8_t* rec, int col, int64_t base, uint32_t& key) {
     case 14:
         key = le::GetU16(rec + 108);
         return true;
-    default: {
-        const double shown = Shown(rec, col);
-        key = FloatKey(shown);
-        return !std::isfinite(shown) ||
-               std::fabs(shown) <= double(std::numeric_limits<float>::max());
-    }
+    default:
+        return ValueKey(rec, col, key);
     }
 }
 
@@ -112,37 +123,69 @@ uint64_t WideKey(const uint8_t* rec, int col) {
     }
 }
 
+// One stable counting pass over items 0..n-1, split into ranges that count
+// and then place their items side by side: digitOf(j) is the bucket of item
+// j (below `buckets`), place(j, at) puts it at position `at`.
+template <class DigitOf, class Place>
+void CountingPass(std::size_t n, std::size_t buckets, DigitOf digitOf, Place place) {
+    const std::size_t ranges = RangeCount(n, KeysPerThread);
+    // Per range and bucket: the count, then where the range's next item goes.
+    std::vector<std::size_t> next(ranges * buckets);
+    SplitWork(n, ranges, [&](std::size_t range, std::size_t first, std::size_t last) {
+        std::size_t* count = &next[range * buckets];
+        for (std::size_t j = first; j < last; ++j)
+            ++count[digitOf(j)];
+        return true;
+    });
+    std::size_t total = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        for (std::size_t range = 0; range < ranges; ++range) {
+            const std::size_t count = next[range * buckets + b];
+            next[range * buckets + b] = total;
+            total += count;
+        }
+    }
+    SplitWork(n, ranges, [&](std::size_t range, std::size_t first, std::size_t last) {
+        std::size_t* at = &next[range * buckets];
+        for (std::size_t j = first; j < last; ++j)
+            place(j, at[digitOf(j)]++);
+        return true;
+    });
+}
+
 // Positions 0..n-1 ordered by keys[position], stably, looking at the low
-// `bits` bits; nothing when cancelled.
-std::optional<std::vector<uint32_t>> RadixOrder(const std::vector<uint32_t>& keys, int bits,
+// `bits` bits (at most 32): one pass of up to 16 bits, or two passes of half
+// the bits each, the first carrying the keys along so that neither pass reads
+// a key out of order. The keys' storage becomes the order. Nothing when
+// cancelled.
+std::optional<std::vector<uint32_t>> RadixOrder(std::vector<uint32_t> keys, int bits,
                                                 TJobProgress& progress) {
     const std::size_t n = keys.size();
-    std::vector<uint32_t> order(n), scratch(n);
-    std::iota(order.begin(), order.end(), 0u);
-    const int digitBits = n >= LargeTable ? 16 : 8;
-    const std::size_t buckets = std::size_t(1) << digitBits;
-    const int passes = std::max(1, (bits + digitBits - 1) / digitBits);
-    std::vector<std::size_t> count(buckets + 1);
-    for (int pass = 0; pass < passes; ++pass) {
-        if (progress.Stopping())
-            return std::nullopt;
-        const int shift = pass * digitBits;
-        std::fill(count.begin(), count.end(), 0);
-        for (uint32_t pos : order)
-            ++count[((keys[pos] >> shift) & (buckets - 1)) + 1];
-        for (std::size_t b = 1; b <= buckets; ++b)
-            count[b] += count[b - 1];
-        for (std::size_t j = 0; j < n; ++j) {
-            if (j + PrefetchAhead < n)
-                __builtin_prefetch(&keys[order[j + PrefetchAhead]]);
-            const uint32_t pos = order[j];
-            scratch[count[(keys[pos] >> shift) & (buckets - 1)]++] = pos;
-        }
-        order.swap(scratch);
-        progress.Position.store(int64_t(n) + int64_t(n) * (pass + 1) / passes,
-                                std::memory_order_relaxed);
+    const int passes = bits > 16 ? 2 : 1;
+    const int digitBits = std::max(1, (bits + passes - 1) / passes);
+    const uint32_t mask = (uint32_t(1) << digitBits) - 1;
+    const std::size_t buckets = std::size_t(mask) + 1;
+    auto lowDigit = [&keys, mask](std::size_t j) { return keys[j] & mask; };
+    if (passes == 1) {
+        std::vector<uint32_t> order(n);
+        CountingPass(n, buckets, lowDigit,
+                     [&order](std::size_t j, std::size_t at) { order[at] = uint32_t(j); });
+        progress.Position.store(2 * int64_t(n), std::memory_order_relaxed);
+        return order;
     }
-    return order;
+    std::vector<uint32_t> positions(n), carried(n);
+    CountingPass(n, buckets, lowDigit, [&](std::size_t j, std::size_t at) {
+        positions[at] = uint32_t(j);
+        carried[at] = keys[j];
+    });
+    progress.Position.store(int64_t(n + n / 2), std::memory_order_relaxed);
+    if (progress.Stopping())
+        return std::nullopt;
+    CountingPass(
+        n, buckets, [&carried, digitBits](std::size_t j) { return carried[j] >> digitBits; },
+        [&](std::size_t j, std::size_t at) { keys[at] = positions[j]; });
+    progress.Position.store(2 * int64_t(n), std::memory_order_relaxed);
+    return keys;
 }
 } // namespace
 
@@ -160,7 +203,8 @@ bool TDataLogTable::ShownOrderKeys(int col, int64_t base, std::vector<uint32_t>&
         std::vector<uint32_t> byRecord(records);
         std::atomic<bool> cancelled{false};
         const bool narrow =
-            SplitWork(records, KeysPerThread, [&](std::size_t first, std::size_t last) {
+            SplitWork(records, RangeCount(records, KeysPerThread),
+                      [&](std::size_t, std::size_t first, std::size_t last) {
                 for (std::size_t r = first; r < last; ++r) {
                     if ((r - first) % CancelSlice == 0 && progress.Stopping()) {
                         cancelled = true;
@@ -174,11 +218,15 @@ bool TDataLogTable::ShownOrderKeys(int col, int64_t base, std::vector<uint32_t>&
         if (cancelled)
             return false;
         if (narrow) {
-            for (std::size_t i = 0; i < n; ++i) {
-                if (i + PrefetchAhead < n)
-                    __builtin_prefetch(&byRecord[FRows[i + PrefetchAhead]]);
-                keys[i] = byRecord[FRows[i]];
-            }
+            SplitWork(n, RangeCount(n, KeysPerThread), [&](std::size_t, std::size_t first,
+                                                           std::size_t last) {
+                for (std::size_t i = first; i < last; ++i) {
+                    if (i + PrefetchAhead < last)
+                        __builtin_prefetch(&byRecord[FRows[i + PrefetchAhead]]);
+                    keys[i] = byRecord[FRows[i]];
+                }
+                return true;
+            });
             progress.Position.store(int64_t(n), std::memory_order_relaxed);
             return true;
         }
@@ -223,17 +271,20 @@ std::optional<std::vector<uint32_t>> TDataLogTable::SortedRows(int col, bool des
     if (narrow) {
         for (uint32_t& k : keys)
             k = descending ? high - k : k - low;
-        std::optional<std::vector<uint32_t>> order =
-            RadixOrder(keys, std::bit_width(high - low), progress);
+        const int bits = std::bit_width(high - low);
+        std::optional<std::vector<uint32_t>> order = RadixOrder(std::move(keys), bits, progress);
         if (!order)
             return std::nullopt;
-        keys = {};
-        for (uint32_t& pos : *order)
-            pos = FRows[pos];
+        SplitWork(n, RangeCount(n, KeysPerThread), [&](std::size_t, std::size_t first,
+                                                       std::size_t last) {
+            for (std::size_t i = first; i < last; ++i)
+                (*order)[i] = FRows[(*order)[i]];
+            return true;
+        });
         return order;
     }
     // A damaged record: a time decades from the others, a number beyond
-    // single precision. The keys again, 64 bits wide.
+    // 31 bits. The keys again, 64 bits wide.
     keys = {};
     std::vector<uint64_t> wide(n);
     for (std::size_t i = 0; i < n; ++i)

@@ -12,18 +12,22 @@ namespace {
 constexpr std::size_t MostRanges = 4;
 }
 
-bool SplitWork(std::size_t count, std::size_t minimumRange,
-               const std::function<bool(std::size_t first, std::size_t last)>& work) {
+std::size_t RangeCount(std::size_t count, std::size_t minimumRange) {
     const std::size_t cores =
         std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, MostRanges);
-    const std::size_t ranges =
-        std::clamp<std::size_t>(count / std::max<std::size_t>(1, minimumRange), 1, cores);
+    return std::clamp<std::size_t>(count / std::max<std::size_t>(1, minimumRange), 1, cores);
+}
+
+bool SplitWork(
+    std::size_t count, std::size_t ranges,
+    const std::function<bool(std::size_t range, std::size_t first, std::size_t last)>& work) {
+    ranges = std::max<std::size_t>(1, ranges);
     std::atomic<bool> allDone{true};
     std::mutex failureMutex;
     std::exception_ptr failure;
     auto run = [&](std::size_t range) {
         try {
-            if (!work(count * range / ranges, count * (range + 1) / ranges))
+            if (!work(range, count * range / ranges, count * (range + 1) / ranges))
                 allDone = false;
         } catch (...) {
             std::lock_guard lock(failureMutex);

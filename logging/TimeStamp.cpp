@@ -47,14 +47,28 @@ double EncodeTimeStamp(const TTimeParts& p) {
 }
 
 namespace {
-// The day and the millisecond of the day a stamp shows, rounded to the
-// millisecond; false for a stamp no four-digit year fits.
-bool SplitTimeStamp(double stamp, int64_t& days, int64_t& ms) {
-    // The first test keeps llround in range; the second is exact.
+// The milliseconds since the epoch a stamp shows, rounded half away from zero;
+// false for a stamp no four-digit year fits. Sorting a month by time rounds
+// every stamp: the rounding is done without a library call.
+bool ShownMilliseconds(double stamp, int64_t& total) {
+    // The first test keeps the product below 2^51; the second is exact.
     if (!std::isfinite(stamp) || std::fabs(stamp) > 1e7)
         return false;
-    const int64_t total = std::llround(stamp * double(MsPerDay));
-    if (total < FirstMs || total >= EndMs)
+    const double product = stamp * double(MsPerDay);
+    // Adding and taking away 1.5 * 2^52 rounds to the nearest, ties to even.
+    constexpr double RoundingShift = 6755399441055744.0;
+    double nearest = (product + RoundingShift) - RoundingShift;
+    if (std::fabs(product - nearest) == 0.5)
+        nearest = product + std::copysign(0.5, product);
+    total = int64_t(nearest);
+    return total >= FirstMs && total < EndMs;
+}
+
+// The day and the millisecond of the day a stamp shows; false for a stamp no
+// four-digit year fits.
+bool SplitTimeStamp(double stamp, int64_t& days, int64_t& ms) {
+    int64_t total = 0;
+    if (!ShownMilliseconds(stamp, total))
         return false;
     days = total / MsPerDay;
     ms = total % MsPerDay;
@@ -133,11 +147,8 @@ int64_t TimeStampSeconds(double stamp) {
     // What DecodeTimeStamp shows, without the calendar: the rounded
     // milliseconds, day 0 for a stamp it does not show.
     int64_t ms = 0;
-    if (std::isfinite(stamp) && std::fabs(stamp) <= 1e7) {
-        ms = std::llround(stamp * double(MsPerDay));
-        if (ms < FirstMs || ms >= EndMs)
-            ms = 0;
-    }
+    if (!ShownMilliseconds(stamp, ms))
+        ms = 0;
     const int64_t fromFirst = ms - FirstMs; // never negative
     return fromFirst / 1000;
 }

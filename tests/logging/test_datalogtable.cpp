@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -165,6 +166,16 @@ TEST(DataLogTable, SortKeepsOddValuesInOneOrder) {
     TJobProgress progress;
     t.SetRows(*t.SortedRows(2, false, progress));
     EXPECT_EQ(Column(t, 2), (V{"-1.0000E+300", "-5.5", "0.0", "0.0", "0.0", "1.0000E+030", "NAN"}));
+    // The same with 32-bit keys, infinities included.
+    samples.clear();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double v : {inf, std::nan(""), 5.5, -inf, -5.5, 21474836.0})
+        samples.push_back({odd.When, 1, v});
+    t = Loaded(Bytes(samples));
+    t.SetRows(*t.SortedRows(2, false, progress));
+    EXPECT_EQ(Column(t, 2), (V{"-INF", "-5.5", "5.5", "2.1475E+007", "INF", "NAN"}));
+    t.SetRows(*t.SortedRows(2, true, progress));
+    EXPECT_EQ(Column(t, 2), (V{"NAN", "INF", "2.1475E+007", "5.5", "-5.5", "-INF"}));
 }
 
 TEST(DataLogTable, SortFollowsTheShownNumbers) {
@@ -190,8 +201,8 @@ TEST(DataLogTable, SortFollowsTheShownNumbers) {
 }
 
 TEST(DataLogTable, LargeAndSmallTablesSortStablyByEveryKeyWidth) {
-    // Both digit sizes of the radix sort and up to four passes: times decades
-    // apart, voltages, addresses; checked against the shown cells.
+    // One radix pass and two, on small and large tables: times decades apart,
+    // voltages, addresses; checked against the shown cells.
     for (std::size_t rows : {std::size_t(1000), std::size_t(70000)}) {
         std::vector<TSample> samples;
         uint32_t noise = 7;

@@ -42,6 +42,11 @@ TEST(TimeStamp, MillisecondsSurviveAndRoundToTheNearest) {
     // Seconds are cut, not rounded, when shown.
     EXPECT_EQ(FormatTimeStamp(EncodeTimeStamp({2008, 12, 31, 23, 59, 59, 999})),
               "2008-12-31 23:59:59");
+    // A stamp exactly half way between two milliseconds (3/2048 of a day is
+    // 126562.5 ms) rounds away from zero, on both sides of the epoch.
+    EXPECT_EQ(DecodeTimeStamp(3.0 / 2048).Millisecond, 563);
+    EXPECT_EQ(DecodeTimeStamp(-3.0 / 2048).Millisecond, 437);
+    EXPECT_EQ(TimeStampSeconds(1.0 / 2048) - TimeStampSeconds(0), 42); // 42187.5 ms
 }
 
 TEST(TimeStamp, StampsNoDateFitsReadAsDayZero) {
