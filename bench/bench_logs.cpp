@@ -1,8 +1,9 @@
 // The log viewers at scale. A month of 252 units sampled every 60 s (31 days,
 // 11.2 million records, 1.4 GB) is written to a temporary folder, then read
 // from the page cache: dd's time to read it, the data viewer's load with each
-// filter, a sort by every column, the CSV export of the whole month, and the
-// memory the grid keeps beyond the mapped file. Then the event viewer's load
+// filter, a sort by every column, the CSV export of the whole month in file
+// order and with its rows all over the file (each beside dd's time to write
+// as much), and the memory the grid keeps beyond the mapped file. Then the event viewer's load
 // of a full live event log (5001 records). Prints the figures.
 //
 //   bench_logs [FOLDER]   (default: $TMPDIR or /tmp)
