@@ -7,18 +7,6 @@
 #include <unistd.h>
 
 namespace {
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        text.remove_prefix(std::size_t(n));
-    }
-    return true;
-}
-
 // The new file keeps the permissions of the one it replaces.
 mode_t ModeFor(const std::string& path) {
     struct stat st {};
@@ -30,6 +18,18 @@ bool Replaceable(const std::string& path) {
     return ::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0;
 }
 } // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(std::size_t(n));
+    }
+    return true;
+}
 
 void WriteFileAtomically(const std::string& path, std::string_view text) {
     const std::runtime_error failure("Unable to write to " + path);

@@ -1,5 +1,6 @@
 #include "logging/CsvExport.h"
 
+#include "base/AtomicFile.h"
 #include "logging/LineBlocks.h"
 
 #include <cerrno>
@@ -14,21 +15,6 @@ namespace {
 // Lines formatted together and written with one call: about 1.5 MB of a data
 // log, so that a cancel is seen within milliseconds.
 constexpr int64_t BlockLines = 16384;
-
-bool WriteAll(int fd, const std::string& bytes) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= std::size_t(n);
-    }
-    return true;
-}
 
 TExportOutcome Failure(const std::string& path, int error) {
     return {TExportResult::Failed, "Unable to write to " + path + ": " + std::strerror(error)};
