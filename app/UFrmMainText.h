@@ -30,3 +30,5 @@ extern const TTextPair TreeChildCaptionTexts[2];
 // Messages of the main window, chosen when shown.
 extern const TTextPair MsgExitQuestion;
 extern const TTextPair MsgDeviceNotCommunicating;
+// Title of the program's questions.
+extern const TTextPair MsgConfirmTitle;
