@@ -148,6 +148,11 @@ void SetRowText(QObject* target, TCaptionKind kind, const QString& text) {
         window->setWindowTitle(text);
     else if (kind == TCaptionKind::Hint)
         target->setProperty("toolTip", text);
+    else if (kind == TCaptionKind::Name && qobject_cast<QAction*>(target))
+        // An icon-only tool button is heard by its action's text.
+        static_cast<QAction*>(target)->setText(text);
+    else if (kind == TCaptionKind::Name)
+        target->setProperty("accessibleName", text);
     else
         SetCaption(target, text);
 }
@@ -217,7 +222,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     // The selection is empty here: ApplyLanguage built the tree from the empty list.
     if (LoadTreeFile())
         FDeviceTree->RebuildTree();
-    FStatusPanels[2]->setText("Version " + QString::fromStdString(GetVersionString("FileVersion")));
     ShowPage(0);
     RealTimePage->ShowInnerPage(0);
     Timer1->start(Timer1Interval);
@@ -474,6 +478,9 @@ void TFrmMain::ApplyLanguage() {
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));
     FDeviceTree->SetLanguage(language, childCaptions);
+    SetPanelText(2, LangQ(VersionCaption).toStdString() + ' ' + GetVersionString("FileVersion"));
+    for (std::size_t panel = 0; panel < FStatusPanels.size(); ++panel)
+        NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
     GraphPage->ApplyLanguage(language);
 }
@@ -548,6 +555,16 @@ void TFrmMain::SetPanelText(int panel, const std::string& text) {
     const QString tip = shown == full ? QString() : full;
     if (label->toolTip() != tip)
         label->setToolTip(tip);
+    NamePanel(panel);
+}
+
+// A panel is heard as what it tells and what it says, even while it is empty.
+void TFrmMain::NamePanel(int panel) {
+    QLabel* label = FStatusPanels[std::size_t(panel)];
+    const QString full = label->toolTip().isEmpty() ? label->text() : label->toolTip();
+    const QString name = LangQ(StatusPanelNames[panel]) + ": " + full;
+    if (label->accessibleName() != name)
+        label->setAccessibleName(name);
 }
 
 void TFrmMain::ShowLamps() {
@@ -574,6 +591,7 @@ void TFrmMain::ShowMenusByProtocol() {
 void TFrmMain::ViewRefresh() {
     ++DbgVal[DbgMainViewRefreshes];
     FStatusPanels[3]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    NamePanel(3);
     SetPanelText(1, BusCycleStatus(BusHealth, UserPara.Language));
     const uint8_t sel = GetSelDevAddr();
     int selPos = 0;

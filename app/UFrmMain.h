@@ -121,6 +121,7 @@ private:
     void UpdateDebugLabel();
     void ShowPortState();
     void SetPanelText(int panel, const std::string& text);
+    void NamePanel(int panel);
     void ShowLamps();
     void ShowMenusByProtocol();
     void FillDebugEdits(int listPos);

@@ -3,6 +3,7 @@
 namespace {
 constexpr TCaptionKind C = TCaptionKind::Caption;
 constexpr TCaptionKind H = TCaptionKind::Hint;
+constexpr TCaptionKind N = TCaptionKind::Name;
 
 // Object name, kind, Chinese, English; in the order the window shows them.
 const TCaptionRow CaptionRows[] = {
@@ -31,6 +32,17 @@ const TCaptionRow CaptionRows[] = {
     {"ToolButton8", H, {"日志设定", "Log Setting"}},
     {"ToolButton6", H, {"帮助", "About"}},
     {"ToolButton7", H, {"退出", "Exit"}},
+    {"ToolButton1", N, {"软件参数设定", "Software Parameter Setting"}},
+    {"ToolButton2", N, {"中文简体", "Chinese"}},
+    {"ToolButton3", N, {"English", "English"}},
+    {"ToolButton4", N, {"事件日志", "Event Log"}},
+    {"ToolButton5", N, {"数据日志", "Data Log"}},
+    {"ToolButton8", N, {"日志设定", "Log Setting"}},
+    {"ToolButton6", N, {"关于", "About"}},
+    {"ToolButton7", N, {"退出", "Exit"}},
+    {"iLedTx", N, {"发送指示灯", "Transmit lamp"}},
+    {"iLedRx", N, {"接收指示灯", "Receive lamp"}},
+    {"TreeView1", N, {"设备树", "Device tree"}},
     {"btnSearch", C, {"搜索", "Search"}},
     {"btnAppend", C, {"添加", "Append"}},
     {"btnDelete", C, {"删除", "Delete"}},
@@ -58,3 +70,11 @@ const TTextPair TreeChildCaptionTexts[2] = {
 const TTextPair MsgExitQuestion = {"您确定要退出系统吗?", "Exit Program ?"};
 const TTextPair MsgDeviceNotCommunicating = {"该设备未联机!", "The device is not communication!"};
 const TTextPair MsgConfirmTitle = {"确认", "Confirm"};
+
+const TTextPair VersionCaption = {"版本", "Version"};
+const TTextPair StatusPanelNames[4] = {
+    {"串口", "Port"},
+    {"总线周期", "Bus cycle"},
+    {"版本", "Version"},
+    {"时间", "Time"},
+};

@@ -13,6 +13,7 @@
 #include "record/UpsInfoRec.h"
 #include "ui/Lamp.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -460,6 +462,52 @@ private slots:
                  QString("Append inverter of need to be Monitored "));
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("Graph"));
         QCOMPARE(YesButtonText(), QString("&Yes"));
+    }
+
+    // What a screen reader hears: every control the window shows has a name,
+    // in the chosen language, and the readings carry their values.
+    void everyControlHasAnAccessibleName() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        FPort.Open = true;
+        UpsTable[5].CommState = 0;
+        UpsTable[5].InputVoltA = 220.04;
+        Tick(66);
+        for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {
+            Child<QAction>(language == 1 ? "mni401" : "mni402")->trigger();
+            Tick(66);
+            QStringList unnamed;
+            for (QWidget* widget : w.findChildren<QWidget*>()) {
+                const bool control = widget->focusPolicy() != Qt::NoFocus ||
+                                     qobject_cast<QLabel*>(widget) ||
+                                     widget->inherits("TAngularGauge") ||
+                                     widget->inherits("TLedBar") || widget->inherits("TLamp");
+                if (!control || !widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) ||
+                    qobject_cast<QScrollBar*>(widget))
+                    continue;
+                QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(widget);
+                if (reader == nullptr || reader->text(QAccessible::Name).trimmed().isEmpty())
+                    unnamed << widget->metaObject()->className() + QString(' ') +
+                                   widget->objectName();
+            }
+            QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        }
+        auto name = [this](const char* object) {
+            return QAccessible::queryAccessibleInterface(Child<QWidget>(object))
+                ->text(QAccessible::Name);
+        };
+        QCOMPARE(name("gagInputA"), QString("输入A相电压 220.0 V"));
+        QCOMPARE(name("StatusPanel3"), QString("版本: 版本 " PELMORA_VERSION));
+        Child<QAction>("mni402")->trigger();
+        QCOMPARE(name("gagInputA"), QString("Input A Phase V 220.0 V"));
+        QCOMPARE(name("TreeView1"), QString("Device tree"));
+        auto* bar = Child<QToolBar>("ToolBar1");
+        QCOMPARE(QAccessible::queryAccessibleInterface(
+                     bar->widgetForAction(Child<QAction>("ToolButton4")))
+                     ->text(QAccessible::Name),
+                 QString("Event Log"));
     }
 
     void shortcutsReachTheirMenuItems_data() {
