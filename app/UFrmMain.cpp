@@ -483,6 +483,8 @@ void TFrmMain::ApplyLanguage() {
         NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
     GraphPage->ApplyLanguage(language);
+    if (FFrmEventLog)
+        FFrmEventLog->FollowLanguage();
 }
 
 void TFrmMain::SelectLanguage(uint8_t language) {

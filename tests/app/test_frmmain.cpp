@@ -12,6 +12,7 @@
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "ui/Lamp.h"
+#include "ui/LineGraph.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -444,6 +445,9 @@ private slots:
         QVERIFY(!Child<QAction>("mni402")->isChecked());
         QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("实时信息"));
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("曲线图"));
+        QCOMPARE(Child<QLabel>("pnlSupportTimeUnit")->text(), QString("分钟"));
+        QCOMPARE(Child<TLineGraph>("chtInputVolt")->XTitle(), QString("时间"));
+        QCOMPARE(Panel(3), QString("版本 " PELMORA_VERSION));
         QCOMPARE(w.GetSelDevAddr(), uint8_t(5));
         QCOMPARE(LangText.PortError, std::string("开启串口时出错,请检查串口设置!"));
         QCOMPARE(YesButtonText(), QString("是(&Y)")); // Qt's own texts follow too
