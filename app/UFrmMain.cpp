@@ -725,7 +725,8 @@ TControlContext TFrmMain::ControlContext() {
 
 void TFrmMain::mni101Click() {
     if (ShownRecord(GetSelDevAddr()).CommState != 0) {
-        Prompts.Tell(this, QMessageBox::Question, LangQ(MsgDeviceNotCommunicating));
+        // Nothing to confirm: a warning with OK.
+        Prompts.Tell(this, QMessageBox::Warning, LangQ(MsgDeviceNotCommunicating));
         return;
     }
     if (FFrmUserSet == nullptr) {
