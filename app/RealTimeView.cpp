@@ -175,6 +175,8 @@ TRealTimeView::TValuePanel TRealTimeView::BuildValuePanel(const TPanelNames& nam
     QLabel* title = NewLabel(names.Title, Qt::AlignCenter);
     QLabel* value = NewReadout(names.Value);
     auto* unitLabel = new QLabel(unit);
+    // A unit in words follows the language through the caption table.
+    unitLabel->setObjectName(QLatin1String(names.Panel) + QStringLiteral("Unit"));
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(value, 1);

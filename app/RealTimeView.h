@@ -74,6 +74,8 @@ public:
     [[nodiscard]] QSize sizeHint() const override { return {683, 560}; }
 
 private:
+    // Accessible names of the gauges and load bars: caption, value, unit.
+    void DescribeReadings();
     struct TSwitchRow {
         QLabel* Caption;
         QLabel* On;

@@ -1,7 +1,8 @@
-#include "base/LangText.h"
 #include "app/RealTimeView.h"
 #include "app/RealTimeViewText.h"
+#include "app/UFrmMainText.h"
 #include "app/ViewNumbers.h"
+#include "base/LangText.h"
 #include "base/funcUnit.h"
 #include "status/StatusCodes.h"
 #include "status/StatusTexts.h"
@@ -47,6 +48,13 @@ QString Utf8(const std::string& text) {
 
 QString VoltText(double volts) {
     return FixedText(volts, 1) + QStringLiteral(" V");
+}
+
+// Screen readers hear a reading as its caption, value and unit; the name is
+// set only when it changes, so an idle unit sends them nothing.
+void Describe(QWidget* reading, const QString& name) {
+    if (reading->accessibleName() != name)
+        reading->setAccessibleName(name);
 }
 
 void SetLit(QLabel* label, bool lit) {
@@ -101,6 +109,26 @@ void TRealTimeView::ApplyLanguage(uint8_t language) {
         else if (auto* label = qobject_cast<QLabel*>(target))
             label->setText(text);
     }
+    // The page's tabs are named by their own texts; the pages as a whole by
+    // the tree node that shows them.
+    pgInner->setAccessibleName(QString::fromUtf8(PickText(TreeChildCaptionTexts[0], language)));
+    DescribeReadings();
+}
+
+void TRealTimeView::DescribeReadings() {
+    const char* const gaugeCaptions[6] = {"lblInputA",  "lblInputB",  "lblInputC",
+                                          "lblOutputA", "lblOutputB", "lblOutputC"};
+    for (int i = 0; i < 6; ++i) {
+        TAngularGauge* gauge = i < 3 ? FInputGauges[i] : FOutputGauges[i - 3];
+        const auto* caption = findChild<QLabel*>(QLatin1String(gaugeCaptions[i]));
+        Describe(gauge, caption->text() + ' ' + gauge->ValueText());
+    }
+    const char* const barCaptions[3] = {"lblLoadA", "lblLoadB", "lblLoadC"};
+    const QString load = findChild<QLabel*>(QStringLiteral("lblLoadTitle"))->text();
+    for (int i = 0; i < 3; ++i) {
+        const auto* caption = findChild<QLabel*>(QLatin1String(barCaptions[i]));
+        Describe(FLoadBars[i], load + ' ' + caption->text() + ' ' + FLoadTexts[i]->text());
+    }
 }
 
 void TRealTimeView::ShowInnerPage(int index) {
@@ -138,6 +166,7 @@ void TRealTimeView::ShowOutputSide(const TUpsInfoRec& rec) {
         FOutputGauges[i]->SetValueText(VoltText(volts[i]));
         FLoadTexts[i]->setText(FixedText(loads[i], 0) + QStringLiteral(" %"));
     }
+    DescribeReadings();
     FDcInputVolt.Value->setText(FixedText(rec.DcInputVolt, 1));
     FSupportTime.Value->setText(QString::number(rec.BattSupportTime));
     FBattCapacity.Value->setText(QString::number(rec.BattCapacity));

@@ -15,6 +15,7 @@ constexpr TViewCaption Captions[] = {
     {"lblOutputB", C, {"输出B相电压", "Output B Phase V"}},
     {"lblOutputC", C, {"输出C相电压", "Output C Phase V"}},
     {"lblLoadTitle", C, {"UPS负载率", "Load percent"}},
+    {"pnlSupportTimeUnit", C, {"分钟", "Minute"}},
     {"lblLoadA", C, {"A相", "A phase"}},
     {"lblLoadB", C, {"B相", "B phase"}},
     {"lblLoadC", C, {"C相", "C phase"}},

@@ -10,6 +10,7 @@ namespace {
 // {Chinese, English}
 constexpr TTextPair InputTitle = {"输入电压(V)", "Input Voltage(V)"};
 constexpr TTextPair OutputTitle = {"输出电压(V)", "Output Voltage(V)"};
+constexpr TTextPair TimeAxisTitle = {"时间", "Time"};
 
 struct TSeriesLook {
     const char* Name;
@@ -43,7 +44,6 @@ TLineGraph* TTrendGraphs::NewGraph(const char* name) {
     auto* graph = new TLineGraph(this);
     graph->setObjectName(QLatin1String(name));
     graph->SetAxes(1, ClearAtPoints, 180, 300, 20);
-    graph->SetAxisTitles(QStringLiteral("Time"), QStringLiteral("V"));
     for (const TSeriesLook& phase : Phases)
         graph->AddSeries(QLatin1String(phase.Name), phase.Colour);
     return graph;
@@ -53,6 +53,9 @@ void TTrendGraphs::ApplyLanguage(uint8_t language) {
     FLanguage = language;
     chtInputVolt->SetTitle(QString::fromUtf8(PickText(InputTitle, language)));
     chtOutputVolt->SetTitle(QString::fromUtf8(PickText(OutputTitle, language)));
+    const QString timeAxis = QString::fromUtf8(PickText(TimeAxisTitle, language));
+    for (TLineGraph* graph : {chtInputVolt, chtOutputVolt})
+        graph->SetAxisTitles(timeAxis, QStringLiteral("V"));
     ShowDeviceCaption();
 }
 

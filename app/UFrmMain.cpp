@@ -1,18 +1,19 @@
 #include "app/UFrmMain.h"
 
-#include "app/DeviceTree.h"
 #include "app/DeviceCommands.h"
-#include "record/EquipList.h"
-#include "base/LangText.h"
-#include "base/ProgramFolder.h"
+#include "app/DeviceTree.h"
 #include "app/QtTexts.h"
 #include "app/RealTimeView.h"
-#include "base/SharedFlags.h"
-#include "comm/BusHealthText.h"
-#include "app/TrendGraphs.h"
 #include "app/ToolIcons.h"
+#include "app/TrendGraphs.h"
 #include "app/UFrmMainText.h"
+#include "app/WindowPlacement.h"
+#include "base/LangText.h"
+#include "base/ProgramFolder.h"
+#include "base/SharedFlags.h"
 #include "base/VersionInfo.h"
+#include "comm/BusHealthText.h"
+#include "config/IniFile.h"
 #include "config/UFrmSoftWarePara.h"
 #include "config/UUserParaIni.h"
 #include "control/ControlContext.h"
@@ -26,16 +27,20 @@
 #include "logging/UFrmEventLog.h"
 #include "logging/UFrmProgress.h"
 #include "logging/uEventLogClass.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -56,24 +61,23 @@ constexpr int StatusPanelWidths[4] = {180, 272, 232, 174};
 
 struct TMenuRow {
     const char* Menu;
-    const char* Title; // fixed title; the others come from the caption table
     const char* Item;
 };
 
 // Menu, item: in the order of the menu bar.
 // clang-format off
 const TMenuRow MenuRows[] = {
-    {"mni100", "", "mni101"},
-    {"mni100", "", "mni102"},
-    {"mni100", "", "mni103"},
-    {"mni200", "", "mni201"},
-    {"mni200", "", "mni202"},
-    {"mni200", "", "mni203"},
-    {"mni300", "", "mni301"},
-    {"mni300", "", "mniTurnOn"},
-    {"mni400", "Language", "mni401"},
-    {"mni400", "Language", "mni402"},
-    {"mni500", "", "mni501"},
+    {"mni100", "mni101"},
+    {"mni100", "mni102"},
+    {"mni100", "mni103"},
+    {"mni200", "mni201"},
+    {"mni200", "mni202"},
+    {"mni200", "mni203"},
+    {"mni300", "mni301"},
+    {"mni300", "mniTurnOn"},
+    {"mni400", "mni401"},
+    {"mni400", "mni402"},
+    {"mni500", "mni501"},
 };
 // clang-format on
 
@@ -93,6 +97,21 @@ const TToolRow ToolRows[] = {
     {"ToolButton8", TToolIcon::LogSetting, true},
     {"ToolButton6", TToolIcon::About, true},
     {"ToolButton7", TToolIcon::Exit, true},
+};
+
+struct TShortcutRow {
+    const char* Item;
+    QKeySequence Keys[2];
+};
+
+// The usual keys of a desktop program; a menu shows them beside its items.
+const TShortcutRow ShortcutRows[] = {
+    {"mni102", {QKeySequence(Qt::CTRL | Qt::Key_Comma)}},
+    {"mni103", {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
+    {"mni201", {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_E)}},
+    {"mni202", {QKeySequence(Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::Key_D)}},
+    {"mni203", {QKeySequence(Qt::Key_F7)}},
+    {"mni501", {QKeySequence(Qt::Key_F1)}},
 };
 
 const char* const LeftButtons[] = {"btnSearch", "btnAppend", "btnDelete", "btnProperty"};
@@ -129,6 +148,11 @@ void SetRowText(QObject* target, TCaptionKind kind, const QString& text) {
         window->setWindowTitle(text);
     else if (kind == TCaptionKind::Hint)
         target->setProperty("toolTip", text);
+    else if (kind == TCaptionKind::Name && qobject_cast<QAction*>(target))
+        // An icon-only tool button is heard by its action's text.
+        static_cast<QAction*>(target)->setText(text);
+    else if (kind == TCaptionKind::Name)
+        target->setProperty("accessibleName", text);
     else
         SetCaption(target, text);
 }
@@ -141,12 +165,12 @@ QString LangQ(const TTextPair& text) {
 TMainPrompts MessageBoxPrompts() {
     TMainPrompts prompts;
     prompts.Ask = [](QWidget* parent, const QString& text) {
-        return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
+        return QMessageBox::question(parent, LangQ(MsgConfirmTitle), text,
                                      QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::Yes) == QMessageBox::Yes;
     };
     prompts.Tell = [](QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-        const QString title = icon == QMessageBox::Question ? QStringLiteral("Confirm")
+        const QString title = icon == QMessageBox::Question ? LangQ(MsgConfirmTitle)
                                                             : QString::fromUtf8(ApplicationTitle);
         QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
         box.exec();
@@ -163,16 +187,19 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(3);
-    layout->addWidget(BuildLeftPanel());
-    layout->addWidget(BuildRightArea(), 1);
+    // The tree and the pages share the room the user gives the window; the
+    // pages take what the window grows by.
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setHandleWidth(3);
+    Splitter1->addWidget(BuildLeftPanel());
+    Splitter1->addWidget(BuildRightArea());
+    Splitter1->setStretchFactor(1, 1);
+    layout->addWidget(Splitter1);
     setCentralWidget(central);
     BuildStatusBar();
     FDeviceCommands = new TDeviceCommands(this, *FDeviceTree);
-    // The window's own area is below the menu bar.
-    setFixedSize(ClientSize + QSize(0, menuBar()->sizeHint().height()));
-    if (const QScreen* desktop = screen())
-        move(desktop->availableGeometry().center() - rect().center());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -189,12 +216,12 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     LoadUserPara();
     ApplyLanguage();
     ApplyProtocolLayout();
+    PlaceWindow();
     FEventLog = std::make_unique<TEventLog>(RecordPath(), EventLogFileName, BackupPath());
     FDataLog = std::make_unique<TDataLog>(RecordPath());
     // The selection is empty here: ApplyLanguage built the tree from the empty list.
     if (LoadTreeFile())
         FDeviceTree->RebuildTree();
-    FStatusPanels[2]->setText("Version " + QString::fromStdString(GetVersionString("FileVersion")));
     ShowPage(0);
     RealTimePage->ShowInnerPage(0);
     Timer1->start(Timer1Interval);
@@ -208,10 +235,24 @@ void TFrmMain::BuildMenu() {
     QMenu* menu = nullptr;
     for (const TMenuRow& row : MenuRows) {
         if (menu == nullptr || menu->objectName() != row.Menu) {
-            menu = menuBar()->addMenu(QString::fromUtf8(row.Title));
+            menu = menuBar()->addMenu(QString());
             menu->setObjectName(row.Menu);
         }
         menu->addAction(QString())->setObjectName(row.Item);
+    }
+    for (const TShortcutRow& row : ShortcutRows) {
+        QList<QKeySequence> keys;
+        for (const QKeySequence& key : row.Keys)
+            if (!key.isEmpty())
+                keys << key;
+        menuBar()->findChild<QAction*>(row.Item)->setShortcuts(keys);
+    }
+    // The language menu marks the language in use.
+    auto* languages = new QActionGroup(this);
+    for (const char* item : {"mni401", "mni402"}) {
+        QAction* action = menuBar()->findChild<QAction*>(item);
+        action->setCheckable(true);
+        languages->addAction(action);
     }
     mni300 = menuBar()->findChild<QMenu*>("mni300");
     mni101 = menuBar()->findChild<QAction*>("mni101");
@@ -242,7 +283,8 @@ void TFrmMain::ShowEventLog() {
 }
 
 void TFrmMain::ShowDataLog() {
-    TFrmDataLog dialog(*FfrmProgress, [this] { RestartSampling(); }, this);
+    TFrmDataLog dialog(
+        *FfrmProgress, [this] { RestartSampling(); }, this);
     dialog.exec();
 }
 
@@ -307,7 +349,7 @@ void TFrmMain::BuildToolBar() {
 
 QWidget* TFrmMain::BuildLeftPanel() {
     auto* panel = new QWidget(this);
-    panel->setFixedWidth(LeftPanelWidth);
+    panel->setMinimumWidth(LeftPanelWidth);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -371,6 +413,41 @@ void TFrmMain::BuildStatusBar() {
     bar->addWidget(strip, 1);
 }
 
+void TFrmMain::PlaceWindow() {
+    // The window's own area is below the menu bar, which has its texts now.
+    const QSize defaultSize = ClientSize + QSize(0, menuBar()->sizeHint().height());
+    setMinimumSize(defaultSize);
+    resize(defaultSize);
+    Splitter1->setSizes({LeftPanelWidth, defaultSize.width() - LeftPanelWidth});
+    if (const QScreen* desktop = screen())
+        move(desktop->availableGeometry().center() - rect().center());
+
+    TIniFile ini;
+    ini.Load(UserParaPath());
+    const std::optional<TWindowPlacement> stored = ReadWindowPlacement(ini);
+    if (!stored)
+        return;
+    resize(stored->Normal.size().expandedTo(defaultSize));
+    // A place on a screen that is no longer there stays centred.
+    for (const QScreen* each : QGuiApplication::screens())
+        if (each->availableGeometry().intersects(stored->Normal)) {
+            move(stored->Normal.topLeft());
+            break;
+        }
+    if (stored->TreeWidth >= LeftPanelWidth)
+        Splitter1->setSizes({stored->TreeWidth, width() - stored->TreeWidth});
+    if (stored->Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+TWindowPlacement TFrmMain::Placement() const {
+    TWindowPlacement placement;
+    placement.Maximized = isMaximized();
+    placement.Normal = placement.Maximized ? normalGeometry() : QRect(pos(), size());
+    placement.TreeWidth = Splitter1->sizes().value(0);
+    return placement;
+}
+
 uint8_t TFrmMain::GetSelDevAddr() const {
     return FDeviceTree->GetSelDevAddr();
 }
@@ -396,12 +473,18 @@ void TFrmMain::ApplyLanguage() {
     }
     FillLangText(language);
     ApplyQtTexts(language);
+    menuBar()->findChild<QAction*>(language == 1 ? "mni401" : "mni402")->setChecked(true);
     QStringList childCaptions;
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));
     FDeviceTree->SetLanguage(language, childCaptions);
+    SetPanelText(2, LangQ(VersionCaption).toStdString() + ' ' + GetVersionString("FileVersion"));
+    for (std::size_t panel = 0; panel < FStatusPanels.size(); ++panel)
+        NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
     GraphPage->ApplyLanguage(language);
+    if (FFrmEventLog)
+        FFrmEventLog->FollowLanguage();
 }
 
 void TFrmMain::SelectLanguage(uint8_t language) {
@@ -474,6 +557,16 @@ void TFrmMain::SetPanelText(int panel, const std::string& text) {
     const QString tip = shown == full ? QString() : full;
     if (label->toolTip() != tip)
         label->setToolTip(tip);
+    NamePanel(panel);
+}
+
+// A panel is heard as what it tells and what it says, even while it is empty.
+void TFrmMain::NamePanel(int panel) {
+    QLabel* label = FStatusPanels[std::size_t(panel)];
+    const QString full = label->toolTip().isEmpty() ? label->text() : label->toolTip();
+    const QString name = LangQ(StatusPanelNames[panel]) + ": " + full;
+    if (label->accessibleName() != name)
+        label->setAccessibleName(name);
 }
 
 void TFrmMain::ShowLamps() {
@@ -500,6 +593,7 @@ void TFrmMain::ShowMenusByProtocol() {
 void TFrmMain::ViewRefresh() {
     ++DbgVal[DbgMainViewRefreshes];
     FStatusPanels[3]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    NamePanel(3);
     SetPanelText(1, BusCycleStatus(BusHealth, UserPara.Language));
     const uint8_t sel = GetSelDevAddr();
     int selPos = 0;
@@ -598,7 +692,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 bool TFrmMain::RunExitSequence() {
     Timer1->stop();
     try {
-        SaveUserPara();
+        SaveUserPara([this](TIniFile& ini) { StoreWindowPlacement(ini, Placement()); });
     } catch (const std::exception& e) {
         if (!FEndingSession) {
             Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
@@ -631,7 +725,8 @@ TControlContext TFrmMain::ControlContext() {
 
 void TFrmMain::mni101Click() {
     if (ShownRecord(GetSelDevAddr()).CommState != 0) {
-        Prompts.Tell(this, QMessageBox::Question, LangQ(MsgDeviceNotCommunicating));
+        // Nothing to confirm: a warning with OK.
+        Prompts.Tell(this, QMessageBox::Warning, LangQ(MsgDeviceNotCommunicating));
         return;
     }
     if (FFrmUserSet == nullptr) {

@@ -6,6 +6,7 @@
 // and the pages from the device records. The poll engine is never waited for;
 // the window reads the records on its own timer.
 
+#include "app/WindowPlacement.h"
 #include "comm/PortControl.h"
 
 #include <QMainWindow>
@@ -23,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QSplitter;
 class QStackedWidget;
 class QTimer;
 class QToolBar;
@@ -42,9 +44,9 @@ class TRealTimeView;
 // How the main window asks and tells the user. The defaults are message
 // boxes; tests put answers of their own in.
 struct TMainPrompts {
-    // Yes/No box titled "Confirm"; true for Yes.
+    // Yes/No box titled "确认" / "Confirm"; true for Yes.
     std::function<bool(QWidget* parent, const QString& text)> Ask;
-    // Box with an OK button; a Question icon gives it the title "Confirm",
+    // Box with an OK button; a Question icon gives it the title "确认" / "Confirm",
     // any other icon the application title.
     std::function<void(QWidget* parent, QMessageBox::Icon icon, const QString& text)> Tell;
 };
@@ -109,12 +111,17 @@ private:
     [[nodiscard]] QWidget* BuildLeftPanel();
     [[nodiscard]] QWidget* BuildRightArea();
     void BuildStatusBar();
+    // Default size, also the smallest; then the size, place and splitter the
+    // settings file keeps from the last exit.
+    void PlaceWindow();
+    [[nodiscard]] TWindowPlacement Placement() const;
 
     void StatusStep();
     void ViewRefresh();
     void UpdateDebugLabel();
     void ShowPortState();
     void SetPanelText(int panel, const std::string& text);
+    void NamePanel(int panel);
     void ShowLamps();
     void ShowMenusByProtocol();
     void FillDebugEdits(int listPos);
@@ -169,6 +176,7 @@ private:
     TDeviceTree* FDeviceTree = nullptr;
     TDeviceCommands* FDeviceCommands = nullptr;
     std::array<QLineEdit*, 3> FDebugEdits{}; // edtTreeData, edtArrEq, edtNode
+    QSplitter* Splitter1 = nullptr;
     QStackedWidget* PageControl1 = nullptr;
     TRealTimeView* RealTimePage = nullptr;
     TTrendGraphs* GraphPage = nullptr;

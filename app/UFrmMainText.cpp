@@ -3,25 +3,27 @@
 namespace {
 constexpr TCaptionKind C = TCaptionKind::Caption;
 constexpr TCaptionKind H = TCaptionKind::Hint;
+constexpr TCaptionKind N = TCaptionKind::Name;
 
 // Object name, kind, Chinese, English; in the order the window shows them.
 const TCaptionRow CaptionRows[] = {
     {"FrmMain", C, {"Pelmora监控", "Pelmora Monitor"}},
-    {"mni100", C, {"系统", "System"}},
-    {"mni101", C, {"用户设置", "User Set"}},
-    {"mni102", C, {"软件参数设定", "Software Parameter Setting"}},
-    {"mni103", C, {"退出", "Exit"}},
-    {"mni200", C, {"日志", "Log"}},
-    {"mni201", C, {"事件日志", "Event Log"}},
-    {"mni202", C, {"数据日志", "Data Log"}},
-    {"mni203", C, {"日志设定", "Log Setting"}},
-    {"mni300", C, {"控制", "Control"}},
-    {"mni301", C, {"电池自检", "Battery Test"}},
-    {"mniTurnOn", C, {"开关机", "Turn On/Off"}},
-    {"mni401", C, {"中文", "Chinese"}},
-    {"mni402", C, {"English", "English"}},
-    {"mni500", C, {"帮助", "Help"}},
-    {"mni501", C, {"关于", "About"}},
+    {"mni100", C, {"系统(&S)", "&System"}},
+    {"mni101", C, {"用户设置(&U)", "&User Set"}},
+    {"mni102", C, {"软件参数设定(&P)", "Software &Parameter Setting"}},
+    {"mni103", C, {"退出(&X)", "E&xit"}},
+    {"mni200", C, {"日志(&G)", "Lo&g"}},
+    {"mni201", C, {"事件日志(&E)", "&Event Log"}},
+    {"mni202", C, {"数据日志(&D)", "&Data Log"}},
+    {"mni203", C, {"日志设定(&S)", "Log &Setting"}},
+    {"mni300", C, {"控制(&C)", "&Control"}},
+    {"mni301", C, {"电池自检(&B)", "&Battery Test"}},
+    {"mniTurnOn", C, {"开关机(&T)", "&Turn On/Off"}},
+    {"mni400", C, {"语言(&L)", "&Language"}},
+    {"mni401", C, {"中文(&C)", "&Chinese"}},
+    {"mni402", C, {"English(&E)", "&English"}},
+    {"mni500", C, {"帮助(&H)", "&Help"}},
+    {"mni501", C, {"关于(&A)", "&About"}},
     {"ToolButton1", H, {"软件参数设定", "Software Parameter Setting"}},
     {"ToolButton2", H, {"中文简体", "Chinese"}},
     {"ToolButton3", H, {"English", "English"}},
@@ -30,6 +32,17 @@ const TCaptionRow CaptionRows[] = {
     {"ToolButton8", H, {"日志设定", "Log Setting"}},
     {"ToolButton6", H, {"帮助", "About"}},
     {"ToolButton7", H, {"退出", "Exit"}},
+    {"ToolButton1", N, {"软件参数设定", "Software Parameter Setting"}},
+    {"ToolButton2", N, {"中文简体", "Chinese"}},
+    {"ToolButton3", N, {"English", "English"}},
+    {"ToolButton4", N, {"事件日志", "Event Log"}},
+    {"ToolButton5", N, {"数据日志", "Data Log"}},
+    {"ToolButton8", N, {"日志设定", "Log Setting"}},
+    {"ToolButton6", N, {"关于", "About"}},
+    {"ToolButton7", N, {"退出", "Exit"}},
+    {"iLedTx", N, {"发送指示灯", "Transmit lamp"}},
+    {"iLedRx", N, {"接收指示灯", "Receive lamp"}},
+    {"TreeView1", N, {"设备树", "Device tree"}},
     {"btnSearch", C, {"搜索", "Search"}},
     {"btnAppend", C, {"添加", "Append"}},
     {"btnDelete", C, {"删除", "Delete"}},
@@ -56,3 +69,12 @@ const TTextPair TreeChildCaptionTexts[2] = {
 
 const TTextPair MsgExitQuestion = {"您确定要退出系统吗?", "Exit Program ?"};
 const TTextPair MsgDeviceNotCommunicating = {"该设备未联机!", "The device is not communication!"};
+const TTextPair MsgConfirmTitle = {"确认", "Confirm"};
+
+const TTextPair VersionCaption = {"版本", "Version"};
+const TTextPair StatusPanelNames[4] = {
+    {"串口", "Port"},
+    {"总线周期", "Bus cycle"},
+    {"版本", "Version"},
+    {"时间", "Time"},
+};

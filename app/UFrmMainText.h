@@ -14,6 +14,7 @@ inline constexpr const char* ApplicationTitle = "Pelmora Desk";
 enum class TCaptionKind {
     Caption, // window title, menu title, tab text, group title, label or button text
     Hint,    // tool tip
+    Name,    // accessible name; an action's text
 };
 
 struct TCaptionRow {
@@ -27,6 +28,13 @@ struct TCaptionRow {
 // Captions of the two child nodes under every device node of the tree.
 extern const TTextPair TreeChildCaptionTexts[2];
 
+// The status bar's version panel: this word, then the version.
+extern const TTextPair VersionCaption;
+// What each status bar panel tells, for screen readers.
+extern const TTextPair StatusPanelNames[4];
+
 // Messages of the main window, chosen when shown.
 extern const TTextPair MsgExitQuestion;
 extern const TTextPair MsgDeviceNotCommunicating;
+// Title of the program's questions.
+extern const TTextPair MsgConfirmTitle;

@@ -1,7 +1,7 @@
 #include "config/UUserParaIni.h"
 
-#include "base/ProgramFolder.h"
 #include "base/AtomicFile.h"
+#include "base/ProgramFolder.h"
 #include "config/IniFile.h"
 
 #include <stdexcept>
@@ -57,7 +57,7 @@ void LoadUserParaFrom(const TIniFile& ini) {
     UserPara.RecInterval = LoadedRecInterval(ini.ReadInteger(SecDataLog, "RecInterval", 600));
 }
 
-void SaveUserPara() {
+void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore) {
     const std::string path = UserParaPath();
     TIniFile ini;
     // Replacing a file that exists but cannot be read would lose what it
@@ -65,6 +65,8 @@ void SaveUserPara() {
     if (ini.Load(path) == TIniFile::TLoadResult::Unreadable)
         throw std::runtime_error("Unable to write to " + path);
     StoreUserParaIn(ini);
+    if (alsoStore)
+        alsoStore(ini);
     WriteFileAtomically(path, ini.Text());
 }
 

@@ -3,6 +3,7 @@
 // and written to "UserParaIni.ini" in the program folder.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct TPortInfo {
@@ -40,7 +41,8 @@ void LoadUserParaFrom(const TIniFile& ini);
 // Writes all thirteen keys into ini, leaving its other lines as they are.
 void StoreUserParaIn(TIniFile& ini);
 
-// Writes all thirteen keys; other sections and keys of the file stay as they
-// are. The file is replaced atomically. Throws std::runtime_error
-// "Unable to write to <path>" when it cannot be written.
-void SaveUserPara();
+// Writes all thirteen keys, and whatever alsoStore adds in the same write;
+// other sections and keys of the file stay as they are. The file is replaced
+// atomically. Throws std::runtime_error "Unable to write to <path>" when it
+// cannot be written.
+void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore = nullptr);

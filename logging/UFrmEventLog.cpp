@@ -101,6 +101,13 @@ void TFrmEventLog::ApplyLanguage() {
     btnClear->setText(LogText(ClearDatabaseText));
 }
 
+void TFrmEventLog::FollowLanguage() {
+    if (!isVisible())
+        return;
+    ApplyLanguage();
+    Load();
+}
+
 void TFrmEventLog::TimeModeChanged() {
     const int mode = FFilter.Mode();
     FFilter.seYear->setEnabled(mode >= TimeYear);

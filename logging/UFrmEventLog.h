@@ -33,6 +33,11 @@ public:
     // in the spins, and a load. The first show centres it on centreOn.
     void ShowInFront(const QWidget* centreOn = nullptr);
 
+    // The language changed while the window may be open: an open window
+    // takes the new texts at once, its rows included, keeping the search the
+    // user set; a hidden one takes them at its next show.
+    void FollowLanguage();
+
     [[nodiscard]] const TEventLogTable& Table() const { return FTable; }
     [[nodiscard]] TLogGrid& Grid() { return *StringGrid1; }
     [[nodiscard]] uint8_t SortCol() const { return FSortCol; }

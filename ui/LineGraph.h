@@ -32,6 +32,7 @@ public:
     void ClearSeries(int series);
 
     [[nodiscard]] QString Title() const { return FTitle; }
+    [[nodiscard]] QString XTitle() const { return FXTitle; }
     [[nodiscard]] int SeriesCount() const { return int(FSeries.size()); }
     [[nodiscard]] QString SeriesName(int series) const { return FSeries.at(series).Name; }
     [[nodiscard]] QColor SeriesColour(int series) const { return FSeries.at(series).Colour; }

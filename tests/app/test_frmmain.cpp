@@ -3,26 +3,30 @@
 // language switch and the debug display. Each case runs in a fresh program
 // folder of its own.
 
-#include "record/EquipList.h"
+#include "app/UFrmMain.h"
 #include "base/LangText.h"
-#include "comm/PortControl.h"
 #include "base/ProgramFolder.h"
 #include "base/SharedFlags.h"
-#include "app/UFrmMain.h"
+#include "comm/PortControl.h"
 #include "config/UUserParaIni.h"
+#include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "ui/Lamp.h"
+#include "ui/LineGraph.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMenuBar>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -153,6 +157,39 @@ private slots:
         FDir.reset();
     }
 
+    // Size, place and splitter come back at the next start; a place off every
+    // screen or a size below the default does not.
+    void placementRestoredAtNextStart() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        const QSize grown = w.size() + QSize(240, 130);
+        w.resize(grown);
+        w.move(40, 30);
+        auto* splitter = Child<QSplitter>("Splitter1");
+        splitter->setSizes({260, grown.width() - 260});
+        const int treeWidth = splitter->sizes().at(0);
+        QVERIFY(treeWidth > 180);
+        FAnswer = true;
+        QVERIFY(w.close());
+        FWin.reset();
+
+        TFrmMain& again = Create();
+        again.show();
+        QCOMPARE(again.size(), grown);
+        QCOMPARE(again.pos(), QPoint(40, 30));
+        QCOMPARE(Child<QSplitter>("Splitter1")->sizes().at(0), treeWidth);
+        QVERIFY(!again.isMaximized());
+        FWin.reset();
+
+        WriteFile(FFolder + "UserParaIni.ini",
+                  "[MainWindow]\nLeft=-90000\nTop=5\nWidth=200\nHeight=100\nMaximized=1\n");
+        TFrmMain& odd = Create();
+        QCOMPARE(odd.size(), odd.minimumSize());
+        QVERIFY(odd.pos().x() > -90000);
+        QVERIFY(odd.windowState() & Qt::WindowMaximized);
+    }
+
     void startupBuildsWindowFoldersAndRecords() {
         PrepareFolder();
         UpsTable[7].Address = 99;
@@ -164,6 +201,8 @@ private slots:
         // 863 x 596 below the menu bar.
         QCOMPARE(w.size(), QSize(863, 596 + w.menuBar()->sizeHint().height()));
         QCOMPARE(w.height() - w.menuBar()->geometry().bottom() - 1, 596);
+        QCOMPARE(w.minimumSize(), w.size()); // it grows, never shrinks below the design
+        QVERIFY(w.maximumWidth() > 1920);
         QVERIFY(QDir(FFolder + "Record").exists());
         QVERIFY(QDir(FFolder + "Backup").exists());
         QVERIFY(!DebugShow);
@@ -395,15 +434,20 @@ private slots:
         Child<QAction>("mni401")->trigger();
         QCOMPARE(UserPara.Language, uint8_t(1));
         QCOMPARE(w.windowTitle(), QString("Pelmora监控"));
-        QCOMPARE(Child<QMenu>("mni100")->title(), QString("系统"));
-        QCOMPARE(Child<QAction>("mni101")->text(), QString("用户设置"));
+        QCOMPARE(Child<QMenu>("mni100")->title(), QString("系统(&S)"));
+        QCOMPARE(Child<QAction>("mni101")->text(), QString("用户设置(&U)"));
         QCOMPARE(Child<QAction>("ToolButton6")->toolTip(), QString("帮助"));
         QCOMPARE(Child<QPushButton>("btnSearch")->text(), QString("搜索"));
         QCOMPARE(Child<QPushButton>("btnAppend")->toolTip(),
                  QString("在设备树中添加要被监控的逆变器"));
-        QCOMPARE(Child<QMenu>("mni400")->title(), QString("Language"));
+        QCOMPARE(Child<QMenu>("mni400")->title(), QString("语言(&L)"));
+        QVERIFY(Child<QAction>("mni401")->isChecked());
+        QVERIFY(!Child<QAction>("mni402")->isChecked());
         QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("实时信息"));
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("曲线图"));
+        QCOMPARE(Child<QLabel>("pnlSupportTimeUnit")->text(), QString("分钟"));
+        QCOMPARE(Child<TLineGraph>("chtInputVolt")->XTitle(), QString("时间"));
+        QCOMPARE(Panel(3), QString("版本 " PELMORA_VERSION));
         QCOMPARE(w.GetSelDevAddr(), uint8_t(5));
         QCOMPARE(LangText.PortError, std::string("开启串口时出错,请检查串口设置!"));
         QCOMPARE(YesButtonText(), QString("是(&Y)")); // Qt's own texts follow too
@@ -415,10 +459,88 @@ private slots:
         Child<QAction>("mni402")->trigger();
         QCOMPARE(UserPara.Language, uint8_t(0));
         QCOMPARE(w.windowTitle(), QString("Pelmora Monitor"));
+        QCOMPARE(Child<QMenu>("mni400")->title(), QString("&Language"));
+        QVERIFY(!Child<QAction>("mni401")->isChecked());
+        QVERIFY(Child<QAction>("mni402")->isChecked());
         QCOMPARE(Child<QPushButton>("btnAppend")->toolTip(),
                  QString("Append inverter of need to be Monitored "));
         QCOMPARE(tree->topLevelItem(0)->child(1)->text(0), QString("Graph"));
         QCOMPARE(YesButtonText(), QString("&Yes"));
+    }
+
+    // What a screen reader hears: every control the window shows has a name,
+    // in the chosen language, and the readings carry their values.
+    void everyControlHasAnAccessibleName() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        FPort.Open = true;
+        UpsTable[5].CommState = 0;
+        UpsTable[5].InputVoltA = 220.04;
+        Tick(66);
+        for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {
+            Child<QAction>(language == 1 ? "mni401" : "mni402")->trigger();
+            Tick(66);
+            QStringList unnamed;
+            for (QWidget* widget : w.findChildren<QWidget*>()) {
+                const bool control = widget->focusPolicy() != Qt::NoFocus ||
+                                     qobject_cast<QLabel*>(widget) ||
+                                     widget->inherits("TAngularGauge") ||
+                                     widget->inherits("TLedBar") || widget->inherits("TLamp");
+                if (!control || !widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) ||
+                    qobject_cast<QScrollBar*>(widget))
+                    continue;
+                QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(widget);
+                if (reader == nullptr || reader->text(QAccessible::Name).trimmed().isEmpty())
+                    unnamed << widget->metaObject()->className() + QString(' ') +
+                                   widget->objectName();
+            }
+            QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+        }
+        auto name = [this](const char* object) {
+            return QAccessible::queryAccessibleInterface(Child<QWidget>(object))
+                ->text(QAccessible::Name);
+        };
+        QCOMPARE(name("gagInputA"), QString("输入A相电压 220.0 V"));
+        QCOMPARE(name("StatusPanel3"), QString("版本: 版本 " PELMORA_VERSION));
+        Child<QAction>("mni402")->trigger();
+        QCOMPARE(name("gagInputA"), QString("Input A Phase V 220.0 V"));
+        QCOMPARE(name("TreeView1"), QString("Device tree"));
+        auto* bar = Child<QToolBar>("ToolBar1");
+        QCOMPARE(QAccessible::queryAccessibleInterface(
+                     bar->widgetForAction(Child<QAction>("ToolButton4")))
+                     ->text(QAccessible::Name),
+                 QString("Event Log"));
+    }
+
+    void shortcutsReachTheirMenuItems_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("About") << "mni501" << QKeySequence(Qt::Key_F1);
+        QTest::newRow("Exit") << "mni103" << QKeySequence(Qt::CTRL | Qt::Key_Q);
+        QTest::newRow("Event log F5") << "mni201" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("Event log Ctrl+E") << "mni201" << QKeySequence(Qt::CTRL | Qt::Key_E);
+        QTest::newRow("Data log") << "mni202" << QKeySequence(Qt::Key_F6);
+        QTest::newRow("Log setting") << "mni203" << QKeySequence(Qt::Key_F7);
+        QTest::newRow("Software parameters") << "mni102" << QKeySequence(Qt::CTRL | Qt::Key_Comma);
+    }
+
+    // A key press on the window triggers the menu item; what the item does is
+    // tested with the item itself, so its commands are held back here.
+    void shortcutsReachTheirMenuItems() {
+        QFETCH(QString, item);
+        QFETCH(QKeySequence, keys);
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* action = Child<QAction>(qPrintable(item));
+        QVERIFY(action->shortcuts().contains(keys)); // shown beside the item
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(&w, keys);
+        QCOMPARE(triggered.count(), 1);
     }
 
     void storedLanguageAtStart_data() {

@@ -48,12 +48,14 @@ class TestFrmMainControl : public QObject {
     std::unique_ptr<TFrmMain> FWin;
     TOpenablePort FPort;
     QStringList FTold;
+    QList<QMessageBox::Icon> FIcons;
 
     TFrmMain& Create() {
         FWin = std::make_unique<TFrmMain>();
         FWin->findChild<QTimer*>("Timer1")->stop();
-        FWin->Prompts.Tell = [this](QWidget*, QMessageBox::Icon, const QString& text) {
+        FWin->Prompts.Tell = [this](QWidget*, QMessageBox::Icon icon, const QString& text) {
             FTold << text;
+            FIcons << icon;
         };
         FWin->SetPortControl(&FPort);
         return *FWin;
@@ -89,6 +91,7 @@ private slots:
         WriteBytes(FTemp->Path() + "UserParaIni.ini", "[CommPort]\nProtocol=2\n");
         FPort = {};
         FTold.clear();
+        FIcons.clear();
     }
     void cleanup() { FWin.reset(); }
 
@@ -97,6 +100,7 @@ private slots:
         QCOMPARE(w.GetSelDevAddr(), Unit);
         Action("mni101")->trigger();
         QCOMPARE(FTold, QStringList{"The device is not communication!"});
+        QCOMPARE(FIcons.last(), QMessageBox::Warning); // nothing to confirm
         QVERIFY(w.findChild<TFrmUserSet*>() == nullptr);
 
         Action("mni401")->trigger(); // Chinese

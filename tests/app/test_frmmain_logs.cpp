@@ -4,6 +4,7 @@
 #include "app/UFrmMain.h"
 #include "base/ProgramFolder.h"
 #include "config/UUserParaIni.h"
+#include "logging/LogGrid.h"
 #include "logging/UFrmEventLog.h"
 #include "tests/support/TempFolder.h"
 
@@ -65,6 +66,21 @@ private slots:
         Action("ToolButton4")->trigger();
         QCOMPARE(Win->FrmEventLog(), viewer);
         QVERIFY(viewer->isVisible());
+    }
+
+    // An open viewer follows a language switch at once, search buttons and
+    // column titles included; the language menu needs no reopening of it.
+    void languageSwitchRetitlesTheOpenEventLog() {
+        Action("mni201")->trigger();
+        TFrmEventLog* viewer = Win->FrmEventLog();
+        QCOMPARE(viewer->windowTitle(), QString("Event Log"));
+        Action("mni401")->trigger();
+        QCOMPARE(viewer->windowTitle(), QString("事件日志"));
+        const QAbstractItemModel* rows = viewer->Grid().model();
+        QCOMPARE(rows->headerData(1, Qt::Horizontal).toString(), QString("时间"));
+        Action("mni402")->trigger();
+        QCOMPARE(viewer->windowTitle(), QString("Event Log"));
+        QCOMPARE(rows->headerData(1, Qt::Horizontal).toString(), QString("Time"));
     }
 
     void dataLogCommandsOpenTheModalViewer() {

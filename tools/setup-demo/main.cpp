@@ -13,6 +13,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -68,6 +69,13 @@ void PrepareDeviceList(const std::string& scenarioPath) {
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::cout << Usage;
+            return 0;
+        }
+    }
     try {
         const auto args = ParseArgs(argc, argv);
         SetProgramFolder(args.at("--folder"));
