@@ -281,6 +281,7 @@ void TPollEngine::TransmitOrEnd() {
         WaitTicks = TicksPerTransmission;
     } else {
         AwaitingReply = 0;
+        NoteRecordsChanged();
     }
 }
 
@@ -314,6 +315,7 @@ void TPollEngine::FastTransmitOrEnd() {
         return;
     }
     AwaitingReply = 0;
+    NoteRecordsChanged();
 }
 
 void TPollEngine::BuildRequest() {
@@ -368,6 +370,12 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     if (rec)
         RecordNoteFrame(*rec);
     NoteReplyForWait(ok, otherAddress);
+    NoteRecordsChanged();
+}
+
+void TPollEngine::NoteRecordsChanged() {
+    if (RecordsChanged)
+        RecordsChanged();
 }
 
 void TPollEngine::NoteHealth(bool ok, int letter) {

@@ -128,6 +128,10 @@ public:
     TTraceSink* Trace = nullptr;                   // the trace window, when there is one
     std::function<void(int delayMs)> ScheduleStep; // set by the host for fast poll
     std::function<int64_t()> Clock = SteadyMs;     // milliseconds, for reply times
+    // Called on the engine's thread after each reply has been handled and
+    // after each request has ended, when the records may have changed; the
+    // readers' feed takes its snapshot here. Must not wait on anything.
+    std::function<void()> RecordsChanged;
 
     // Request state, read by the trace window's debug grid.
     uint8_t AwaitingReply = 0; // 0 / 255: a request is being transmitted or waited for
@@ -159,6 +163,7 @@ private:
     void CountDownDataLog();
     void CountDownReopen();
     void HandleGoodReply(TUpsInfoRec* rec);
+    void NoteRecordsChanged();
 
     TComm& FComm;
     TEventLog& FEventLog;
