@@ -78,10 +78,12 @@ bool TPollEngine::Start() {
     SearchMode = 0;
     FEventLog.LogSystemEvent(SysEvtStarted);
     bool opened = true;
+    FStartError.clear();
     try {
         OpenComm();
-    } catch (const ECommsError&) {
+    } catch (const ECommsError& error) {
         opened = false;
+        FStartError = error.what();
     }
     ResetAllRecords();
     return opened;

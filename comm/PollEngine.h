@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class TComm;
 class TEventLog;
@@ -78,8 +79,10 @@ public:
 
     // Start-up: Auto send mode, no search, "Monitor software is open", the port
     // opened from the settings, all record counters reset. False when the port
-    // could not be opened; the engine then runs with the port closed.
+    // could not be opened (StartError says why); the engine then runs with
+    // the port closed.
     [[nodiscard]] bool Start();
+    [[nodiscard]] const std::string& StartError() const { return FStartError; }
     // Exit, first step: from now on a tick does nothing, then the port is
     // closed. A tick between the closing and Finish would otherwise take the
     // closing for a lost port and log it. Never throws.
@@ -169,6 +172,7 @@ private:
     TEventLog& FEventLog;
     TDataLog& FDataLog;
     bool FStopped = false; // the program is ending: ticks do nothing
+    std::string FStartError; // the port's message when Start could not open it
 
     // The reply to the transmission out, as far as fast poll cares.
     enum class TReplyIn : uint8_t { None, Good, Rejected };
