@@ -15,12 +15,17 @@ namespace {
 
 int Marker; // the first call of a request only sets this, as the library requires
 
-MHD_Result Answer(MHD_Connection* connection, unsigned status, std::string_view body,
+MHD_Result Answer(MHD_Connection* connection, unsigned status, std::string body,
                   const char* contentType) {
-    MHD_Response* response = MHD_create_response_from_buffer(
-        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
-    if (!response)
+    // The text is handed over, not copied: a scrape of 252 units is large.
+    auto* held = new std::string(std::move(body));
+    MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+        held->size(), held->data(), [](void* text) { delete static_cast<std::string*>(text); },
+        held);
+    if (!response) {
+        delete held;
         return MHD_NO; // out of memory: the library drops the connection
+    }
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentType);
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
@@ -45,8 +50,8 @@ MHD_Result HandleRequest(void* server, MHD_Connection* connection, const char* u
     if (std::string_view(url) != "/metrics")
         return Answer(connection, MHD_HTTP_NOT_FOUND, "Not found: try /metrics\n", text);
     const auto& self = *static_cast<const TMetricsServer*>(server);
-    const std::string body = MetricsText(*self.Hub.Current(), self.Version);
-    return Answer(connection, MHD_HTTP_OK, body, "text/plain; version=0.0.4; charset=utf-8");
+    return Answer(connection, MHD_HTTP_OK, MetricsText(*self.Hub.Current(), self.Version),
+                  "text/plain; version=0.0.4; charset=utf-8");
 }
 
 } // namespace

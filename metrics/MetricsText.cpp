@@ -3,7 +3,7 @@
 #include "status/StatusCodes.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 #include <utility>
 
 namespace {
@@ -66,9 +66,12 @@ public:
             FOut += labels;
             FOut += '}';
         }
-        char number[32];
-        const int n = std::snprintf(number, sizeof number, " %.10g\n", value);
-        FOut.append(number, std::size_t(n));
+        // Shortest text that reads back as the same double; no locale.
+        char number[40];
+        number[0] = ' ';
+        char* end = std::to_chars(number + 1, number + sizeof number - 1, value).ptr;
+        *end++ = '\n';
+        FOut.append(number, std::size_t(end - number));
     }
 
 private:

@@ -69,7 +69,7 @@ inline bool SendAll(int fd, const std::string& bytes) {
 // `waitMs` when it keeps the connection open.
 inline std::string ReadUntilClosed(int fd, int waitMs) {
     std::string out;
-    char buffer[4096];
+    char buffer[65536];
     for (;;) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, waitMs) <= 0)
