@@ -4,9 +4,14 @@
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
 #include "app/UFrmMainText.h"
+#include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
+#include "config/UUserParaIni.h"
+#include "feed/DeskFeed.h"
+#include "metrics/MetricsServer.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <memory>
 
@@ -15,7 +20,7 @@ namespace {
 // start into the event log the main window has made, and it may show the
 // port error in the language the main window has applied. It is destroyed
 // before the main window, so the event log outlives it.
-std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
+std::unique_ptr<TFrmCom> CreatePollEngine(TFrmMain& frmMain) {
     auto frmCom = std::make_unique<TFrmCom>(frmMain.EventLog(), frmMain.DataLog(), nullptr,
                                             [&frmMain] { frmMain.ApplyProtocolLayout(); });
     frmMain.SetPortControl(frmCom.get());
@@ -35,6 +40,24 @@ std::unique_ptr<QObject> CreatePollEngine(TFrmMain& frmMain) {
     });
     return frmCom;
 }
+// The Prometheus endpoint when [Metrics] Listen is set. A setting that
+// cannot be served is said once; the monitor runs on without the endpoint.
+std::unique_ptr<TMetricsServer> ServeMetrics(const TDeskFeed& feed) {
+    std::string error;
+    const std::optional<TListenAddress> at = ParseListen(ReadMetricsListen(UserParaPath()), error);
+    try {
+        if (at)
+            return std::make_unique<TMetricsServer>(*at, feed.Snapshots,
+                                                    GetVersionString("FileVersion"));
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!error.empty())
+        QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
+                             QString::fromStdString(error));
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,7 +75,10 @@ int main(int argc, char** argv) {
     TSessionEnd sessionEnd;
     sessionEnd.SetStarting(true);
     TFrmMain frmMain;
-    const std::unique_ptr<QObject> pollEngine = CreatePollEngine(frmMain);
+    const std::unique_ptr<TFrmCom> pollEngine = CreatePollEngine(frmMain);
+    // Gone before the engine: the endpoint first, then the feed's hooks.
+    TDeskFeed feed(pollEngine->Engine(), frmMain.EventLog());
+    const std::unique_ptr<TMetricsServer> metrics = ServeMetrics(feed);
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,

@@ -17,6 +17,10 @@ const TLangEntry LangEntries[] = {
     {&TLangText::PortError,
      {"开启串口时出错,请检查串口设置!",
       "There was an error to open serial port,please check the serial port settings !"}},
+    {&TLangText::PortBusy,
+     {"串口正被另一个程序使用(同一线路上的监控程序或代理),请先关闭它!",
+      "The serial port is in use by another program (a monitor or an agent on the same "
+      "line); close it first !"}},
     {&TLangText::NoSupply, {"均不供电", "No Supply"}},
     {&TLangText::MainsSupply, {"市电供电", "Mains Supply"}},
     {&TLangText::BatterySupply, {"电池供电", "Battery Supply"}},

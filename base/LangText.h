@@ -30,6 +30,7 @@ struct TLangText {
     std::string PortOpenStatus;   // status panel 1, after ComName
     std::string PortClosedStatus; // status panel 1
     std::string PortError;        // the port cannot be opened at start
+    std::string PortBusy;         // another program holds the port at start
     std::string NoSupply;
     std::string MainsSupply;
     std::string BatterySupply;

@@ -4,7 +4,7 @@
 // that plays the window's 100 ms timer and its single-shot step.
 //
 //   bench_bus_cycle SIM_PATH [--units N] [--protocol P] [--fast 0|1]
-//                   [--cycles C] [--requests R] [--read-interval MS]
+//                   [--cycles C] [--requests R] [--read-interval MS] [--metrics 0|1]
 //
 // Fast poll: measures C full cycles over the device list (after the first)
 // and prints the mean cycle time beside the wire time of the same cycles
@@ -13,26 +13,34 @@
 // program measures R requests and computes the cycle from the requests of
 // one cycle (units x steps); --cycles then measures whole cycles instead.
 // Also prints the CPU this process used (engine, port threads, codecs) in
-// percent of one core.
+// percent of one core. --metrics 1 measures the cost of the Prometheus
+// endpoint in the same run: the measured cycles take turns with the endpoint
+// off and on (the readers' feed, the HTTP server and a client scraping it
+// every second), and the mean cycle of each is printed.
 
 #include "comm/BusHealth.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
 #include "config/UUserParaIni.h"
+#include "feed/DeskFeed.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "metrics/MetricsServer.h"
 #include "protocol/uKModbus.h"
 #include "protocol/uYDTV31.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/e2e/ChildProcess.h"
+#include "tests/metrics/MetricsFixture.h"
 #include "tests/support/TempFolder.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -47,6 +55,7 @@ struct TOptions {
     int Cycles = 0;    // 0: fast 2, fixed none (computed from requests); -1 = none
     int Requests = 20; // fixed waits: requests measured
     int ReadInterval = 200;
+    bool Metrics = false; // cycles alternate with the endpoint off and on
 };
 
 TOptions Parse(int argc, char** argv) {
@@ -67,6 +76,8 @@ TOptions Parse(int argc, char** argv) {
             o.Requests = value;
         else if (key == "--read-interval")
             o.ReadInterval = value;
+        else if (key == "--metrics")
+            o.Metrics = value != 0;
     }
     if (!o.Fast && o.Cycles == 0)
         o.Cycles = -1;
@@ -94,6 +105,30 @@ double CpuMs() {
     return (use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e3 +
            (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e3;
 }
+
+// The endpoint with a client scraping it every second, for as long as it lives.
+struct TScrapedEndpoint {
+    TDeskFeed Feed;
+    TMetricsServer Server;
+    std::atomic<bool> Done{false};
+    std::atomic<int> Scrapes{0};
+    std::thread Client;
+
+    TScrapedEndpoint(TPollEngine& engine, TEventLog& events)
+        : Feed(engine, events), Server(TListenAddress{INADDR_LOOPBACK, 0}, Feed.Snapshots, "1.0"),
+          Client([this] {
+              while (!Done) {
+                  if (Get(Server.Port(), "/metrics").find("pelmora_up") != std::string::npos)
+                      ++Scrapes;
+                  for (int i = 0; i < 10 && !Done; ++i)
+                      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+              }
+          }) {}
+    ~TScrapedEndpoint() {
+        Done = true;
+        Client.join();
+    }
+};
 
 std::string UnitList(int units) {
     std::string list;
@@ -166,6 +201,11 @@ int main(int argc, char** argv) {
     int64_t bytesAtStart = 0, requestsAtStart = 0;
     double cpuAtStart = 0;
     TClock::time_point measureStart{};
+    std::unique_ptr<TScrapedEndpoint> endpoint;
+    TClock::time_point cycleStart{};
+    double cycleSum[2] = {0, 0}; // endpoint off, on
+    int cycleCount[2] = {0, 0};
+    int scrapes = 0;
     const auto cycleStarted = [&] {
         if (BusHealth.CycleCount == cyclesDone)
             return false;
@@ -200,6 +240,21 @@ int main(int argc, char** argv) {
         }
         if (!cycleStarted())
             continue;
+        if (o.Metrics) {
+            // Each measured cycle is booked to the state the endpoint was in.
+            const bool wasOn = endpoint != nullptr;
+            if (cyclesSeen >= 1) {
+                cycleSum[wasOn] +=
+                    std::chrono::duration<double>(TClock::now() - cycleStart).count();
+                ++cycleCount[wasOn];
+            }
+            if (endpoint)
+                scrapes += endpoint->Scrapes;
+            endpoint.reset();
+            if (cyclesSeen % 2 == 1)
+                endpoint = std::make_unique<TScrapedEndpoint>(engine, events);
+            cycleStart = TClock::now();
+        }
         // The first full cycle ends here; measure from now on.
         if (++cyclesSeen == 1) {
             measureStart = TClock::now();
@@ -233,6 +288,13 @@ int main(int argc, char** argv) {
                     (long long)((counter.Requests - requestsAtStart) / measured), wireS,
                     cycleS / wireS, BusHealth.LastCycleMs / 1000.0, cpuPct);
     }
+    if (o.Metrics && cycleCount[0] > 0 && cycleCount[1] > 0) {
+        const double off = cycleSum[0] / cycleCount[0], on = cycleSum[1] / cycleCount[1];
+        std::printf("endpoint off: %.3f s over %d cycles; on, scraped every second: %.3f s over "
+                    "%d cycles (%d scrapes); difference %+.2f %%\n",
+                    off, cycleCount[0], on, cycleCount[1], scrapes, (on - off) * 100 / off);
+    }
+    endpoint.reset();
     engine.Finish();
     sim.StopWith(SIGTERM, 5000);
     return 0;

@@ -55,8 +55,9 @@ namespace {
 // The file stays open only if it is a terminal nobody else holds.
 void ClaimTerminal(int fd) {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
         close(fd);
-        throw ECommsError(MsgOpenFailed);
+        throw ECommsError(held ? MsgPortBusy : MsgOpenFailed);
     }
     if (!isatty(fd)) {
         close(fd);

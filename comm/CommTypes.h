@@ -17,6 +17,8 @@ public:
 
 inline constexpr const char* MsgAlreadyOpened = "This serial port already opened";
 inline constexpr const char* MsgOpenFailed = "Error opening serial port";
+// Another program (a monitor or an agent on the same line) holds the port.
+inline constexpr const char* MsgPortBusy = "Serial port is in use by another program";
 inline constexpr const char* MsgNotCommHandle = "File handle is not a comm handle ";
 inline constexpr const char* MsgSetupBuffer = "Cannot setup comm buffer";
 inline constexpr const char* MsgCreateEvent = "Unable to create event";

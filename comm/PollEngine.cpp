@@ -78,10 +78,12 @@ bool TPollEngine::Start() {
     SearchMode = 0;
     FEventLog.LogSystemEvent(SysEvtStarted);
     bool opened = true;
+    FStartError.clear();
     try {
         OpenComm();
-    } catch (const ECommsError&) {
+    } catch (const ECommsError& error) {
         opened = false;
+        FStartError = error.what();
     }
     ResetAllRecords();
     return opened;
@@ -281,6 +283,7 @@ void TPollEngine::TransmitOrEnd() {
         WaitTicks = TicksPerTransmission;
     } else {
         AwaitingReply = 0;
+        NoteRecordsChanged();
     }
 }
 
@@ -314,6 +317,7 @@ void TPollEngine::FastTransmitOrEnd() {
         return;
     }
     AwaitingReply = 0;
+    NoteRecordsChanged();
 }
 
 void TPollEngine::BuildRequest() {
@@ -368,6 +372,12 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     if (rec)
         RecordNoteFrame(*rec);
     NoteReplyForWait(ok, otherAddress);
+    NoteRecordsChanged();
+}
+
+void TPollEngine::NoteRecordsChanged() {
+    if (RecordsChanged)
+        RecordsChanged();
 }
 
 void TPollEngine::NoteHealth(bool ok, int letter) {

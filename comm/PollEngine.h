@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class TComm;
 class TEventLog;
@@ -78,8 +79,10 @@ public:
 
     // Start-up: Auto send mode, no search, "Monitor software is open", the port
     // opened from the settings, all record counters reset. False when the port
-    // could not be opened; the engine then runs with the port closed.
+    // could not be opened (StartError says why); the engine then runs with
+    // the port closed.
     [[nodiscard]] bool Start();
+    [[nodiscard]] const std::string& StartError() const { return FStartError; }
     // Exit, first step: from now on a tick does nothing, then the port is
     // closed. A tick between the closing and Finish would otherwise take the
     // closing for a lost port and log it. Never throws.
@@ -128,6 +131,10 @@ public:
     TTraceSink* Trace = nullptr;                   // the trace window, when there is one
     std::function<void(int delayMs)> ScheduleStep; // set by the host for fast poll
     std::function<int64_t()> Clock = SteadyMs;     // milliseconds, for reply times
+    // Called on the engine's thread after each reply has been handled and
+    // after each request has ended, when the records may have changed; the
+    // readers' feed takes its snapshot here. Must not wait on anything.
+    std::function<void()> RecordsChanged;
 
     // Request state, read by the trace window's debug grid.
     uint8_t AwaitingReply = 0; // 0 / 255: a request is being transmitted or waited for
@@ -159,11 +166,13 @@ private:
     void CountDownDataLog();
     void CountDownReopen();
     void HandleGoodReply(TUpsInfoRec* rec);
+    void NoteRecordsChanged();
 
     TComm& FComm;
     TEventLog& FEventLog;
     TDataLog& FDataLog;
     bool FStopped = false; // the program is ending: ticks do nothing
+    std::string FStartError; // the port's message when Start could not open it
 
     // The reply to the transmission out, as far as fast poll cares.
     enum class TReplyIn : uint8_t { None, Good, Rejected };

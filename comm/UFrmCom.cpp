@@ -43,8 +43,9 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     connect(FStepTimer, &QTimer::timeout, this, [this] { FEngine.FastStep(); });
     FEngine.ScheduleStep = [this](int delayMs) { FStepTimer->start(delayMs); };
     if (!opened) {
+        const bool busy = FEngine.StartError() == MsgPortBusy;
         QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
-                             QString::fromStdString(LangText.PortError));
+                             QString::fromStdString(busy ? LangText.PortBusy : LangText.PortError));
         TFrmSoftwarePara dialog({[this] { OpenComm(); }, applyProtocolLayout});
         dialog.exec();
     }

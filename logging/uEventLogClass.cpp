@@ -105,6 +105,8 @@ bool TEventLog::Append(const TEventRec& rec) {
     if (!WriteRecordAt(FFullPath, count, bytes.data(), bytes.size()))
         return false;
     Changed = 255;
+    if (Appended)
+        Appended(rec);
     return true;
 }
 

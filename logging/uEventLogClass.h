@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 constexpr std::size_t EventRecSize = 48;
@@ -86,6 +87,9 @@ public:
 
     // 255 after every successful append; read and reset by the event viewer.
     uint8_t Changed = 0;
+    // Called with every record once it is on disk, on the thread that logged
+    // it; the readers' event stream hangs here. Must not wait on anything.
+    std::function<void(const TEventRec&)> Appended;
 
 private:
     std::string FFileName;

@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     libmodbus-dev
+    # the metrics endpoint, and the Prometheus server and promtool its tests run
+    libmicrohttpd-dev prometheus
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth x11-utils imagemagick xdotool
     # the Debian package: its build (CPack's dependency list, stripping) and its checks

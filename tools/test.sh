@@ -9,12 +9,19 @@ cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
 
-# The serial port, the poll engine (fixed and fast) and the CSV export
-# (lines made on several threads) under ThreadSanitizer
+# The serial port, the poll engine (fixed and fast), the CSV export (lines
+# made on several threads) and the readers' feed under ThreadSanitizer
 # (core only, no Qt): every test labelled tsan.
 cmake --preset tsan
-cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll test_datalogtable
+cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll test_datalogtable \
+    test_deskfeed
 ctest --preset tsan -L tsan
+
+# The metrics endpoint's request handling against bad clients under
+# AddressSanitizer: only that test is built.
+cmake --preset asan
+cmake --build --preset asan --target test_metricsserver
+ctest --preset asan -R '^test_metricsserver$'
 
 # The parsers under libFuzzer with ASan + UBSan: replay the saved corpus, then
 # fuzz each target briefly from it (new inputs go to a scratch folder).

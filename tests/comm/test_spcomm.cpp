@@ -241,7 +241,7 @@ TEST_F(CommTest, SecondOpenerInThisProcessIsRefused) {
         other.OpenPort();
         ADD_FAILURE() << "second opener got the port";
     } catch (const ECommsError& e) {
-        EXPECT_STREQ(e.what(), MsgOpenFailed);
+        EXPECT_STREQ(e.what(), MsgPortBusy);
     }
     ExpectRoundTrip(Pty);
 
@@ -261,7 +261,7 @@ TEST_F(CommTest, SecondOpenerInAnotherProcessIsRefused) {
         try {
             childComm.OpenPort();
         } catch (const ECommsError& e) {
-            _exit(std::string(e.what()) == MsgOpenFailed ? 0 : 2);
+            _exit(std::string(e.what()) == MsgPortBusy ? 0 : 2);
         }
         _exit(1);
     }

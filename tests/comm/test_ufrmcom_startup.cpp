@@ -101,6 +101,31 @@ private slots:
         QCOMPARE(layouts, 0);
         QVERIFY(!FileExists(UserParaPath()));
     }
+
+    // An agent (or another monitor) holds the line: the box says so in the
+    // language chosen, instead of the general port error.
+    void aPortHeldByAnotherProgramIsNamedAsSuch() {
+        for (uint8_t language : {uint8_t(0), uint8_t(1)}) {
+            FillLangText(language);
+            FSeen.clear();
+            UserPara.PortInfo.ComName = FPty->SlavePath();
+            TQueueSink sink;
+            TComm holder(sink); // the other program's port
+            holder.SetCommName(FPty->SlavePath());
+            holder.OpenPort();
+            TModalDriver modals;
+            modals.Then(ConfirmPortError());
+            modals.Then([](QWidget* modal) {
+                QVERIFY(qobject_cast<TFrmSoftwarePara*>(modal));
+                modal->findChild<QPushButton*>("Button4")->click();
+            });
+            TFrmCom frm(*FEvents, *FData, nullptr, {});
+            QVERIFY(modals.AllHandled());
+            QVERIFY(!frm.IsCommOpen());
+            QCOMPARE(FSeen, QStringList{QString::fromStdString(LangText.PortBusy)});
+            QVERIFY(LangText.PortBusy != LangText.PortError);
+        }
+    }
 };
 
 QTEST_MAIN(TestFrmComStartup)

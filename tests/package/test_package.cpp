@@ -123,6 +123,9 @@ TEST_F(PackageTest, InstallsExactlyTheseFilesUnderUsr) {
     std::map<std::string, std::string> expected = {
         {"./usr/bin/pelmora-desk", "-rwxr-xr-x"},
         {"./usr/bin/pelmora-sim", "-rwxr-xr-x"},
+        {"./usr/bin/pelmora-agent", "-rwxr-xr-x"},
+        {"./usr/lib/systemd/system/pelmora-agent@.service", "-rw-r--r--"},
+        {"./usr/share/man/man1/pelmora-agent.1.gz", "-rw-r--r--"},
         {"./usr/share/applications/" + AppId + ".desktop", "-rw-r--r--"},
         {"./usr/share/metainfo/" + AppId + ".metainfo.xml", "-rw-r--r--"},
         {icons + "scalable/apps/" + AppId + ".svg", "-rw-r--r--"},
@@ -218,7 +221,7 @@ TEST_F(PackageTest, MetainfoIsValidAndLaunchesTheDesktopEntry) {
 
 // groff warns about every mistake in a page; a clean page renders silently.
 TEST_F(PackageTest, ManPagesRenderWithoutWarnings) {
-    for (const char* program : {"pelmora-desk", "pelmora-sim"}) {
+    for (const char* program : {"pelmora-desk", "pelmora-sim", "pelmora-agent"}) {
         SCOPED_TRACE(program);
         const std::string page = Root + "/usr/share/man/man1/" + program + ".1.gz";
         const TCommandResult warnings =
@@ -359,6 +362,6 @@ TEST_F(InstalledMonitorTest, KeepsItsFilesInTheUserDataFolderAndPollsTheSimulato
     for (const auto& entry : fs::directory_iterator(Installed + "/usr/bin"))
         besideTheProgram.push_back(entry.path().filename().string());
     std::sort(besideTheProgram.begin(), besideTheProgram.end());
-    EXPECT_EQ(besideTheProgram, (std::vector<std::string>{"pelmora-desk", "pelmora-sim"}));
+    EXPECT_EQ(besideTheProgram, (std::vector<std::string>{"pelmora-agent", "pelmora-desk", "pelmora-sim"}));
 }
 } // namespace

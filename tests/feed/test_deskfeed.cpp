@@ -1,0 +1,122 @@
+// The readers' feed: snapshots of the records after each reply and the stream
+// of logged events, taken by readers on other threads while the engine runs.
+
+#include "feed/DeskFeed.h"
+#include "tests/comm/PollEngineFixture.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class DeskFeedTest : public PollEngineTest {
+protected:
+    // A reply to the request just sent, handed over as the reader thread would.
+    void Answer(uint8_t address) { Deliver(Frame('R', address)); }
+};
+
+TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
+    AddDevice(3);
+    AddDevice(7);
+    TDeskFeed feed(Engine, Events);
+    const auto before = feed.Snapshots.Current();
+    ASSERT_EQ(before->Units.size(), 2u);
+    EXPECT_EQ(before->Units[1].Name, "UPS 7");
+    EXPECT_EQ(before->Units[1].Record.CommState, 2);
+    const auto reader = feed.Events.Subscribe(16);
+
+    ASSERT_TRUE(Engine.Start());
+    TickUntilSent(1);
+    Answer(3);
+    const auto after = feed.Snapshots.Current();
+    EXPECT_GT(after->Sequence, before->Sequence);
+    EXPECT_TRUE(after->PortOpen);
+    EXPECT_EQ(after->Units[0].Address, 3);
+    EXPECT_EQ(after->Units[0].Record.CommState, 0);
+    EXPECT_EQ(after->Units[0].Health.GoodReplies, 1u);
+    EXPECT_EQ(after->Units[1].Health.GoodReplies, 0u);
+    EXPECT_EQ(before->Units[0].Record.CommState, 2) << "a snapshot taken is never changed";
+
+    const std::vector<TStreamedEvent> events = reader->Take();
+    ASSERT_EQ(events.size(), 3u); // program start, port opened, unit 3 answering
+    EXPECT_EQ(events[0].Event.Code, 20);
+    EXPECT_EQ(events[2].Event.Address, 3);
+    for (std::size_t i = 0; i < events.size(); ++i)
+        EXPECT_EQ(events[i].Sequence, i + 1);
+    EXPECT_EQ(reader->Dropped(), 0u);
+    EXPECT_TRUE(reader->Take().empty());
+}
+
+TEST(EventStream, ASlowReaderLosesItsOldestEventsAndCountsThem) {
+    TEventStream stream;
+    const auto slow = stream.Subscribe(2);
+    const auto quick = stream.Subscribe(0); // taken as 1
+    for (int code = 1; code <= 5; ++code)
+        stream.Publish(TEventRec{.Code = code});
+    const std::vector<TStreamedEvent> kept = slow->Take();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].Sequence, 4u) << "the gap in the numbering shows what was lost";
+    EXPECT_EQ(kept[1].Event.Code, 5);
+    EXPECT_EQ(slow->Dropped(), 3u);
+    EXPECT_EQ(quick->Take().size(), 1u);
+    EXPECT_EQ(quick->Dropped(), 4u);
+}
+
+// Readers on other threads take snapshots and events while the engine polls;
+// ThreadSanitizer watches the hand-over.
+TEST_F(DeskFeedTest, ReadersOnOtherThreadsNeverSeeAHalfMadeSnapshot) {
+    for (uint8_t address = 1; address <= 8; ++address)
+        AddDevice(address);
+    TDeskFeed feed(Engine, Events);
+    const auto reader = feed.Events.Subscribe(4);
+    std::atomic<bool> done{false};
+    std::atomic<uint64_t> lastSeen{0};
+    std::atomic<int> badSnapshots{0};
+    std::atomic<uint64_t> eventsSeen{0};
+    std::thread scraper([&] {
+        while (!done) {
+            const auto snapshot = feed.Snapshots.Current();
+            if (snapshot->Units.size() != 8 || snapshot->Sequence < lastSeen)
+                ++badSnapshots;
+            lastSeen = snapshot->Sequence;
+        }
+    });
+    std::thread listener([&] {
+        while (!done)
+            if (reader->WaitFor(5ms))
+                eventsSeen += reader->Take().size();
+    });
+    ASSERT_TRUE(Engine.Start());
+    for (int frame = 1; frame <= 64; ++frame) {
+        TickUntilSent(frame);
+        Answer(EquipList.PollAddress);
+        Engine.Timer1Timer();
+        while (Engine.AwaitingReply)
+            Engine.Timer1Timer();
+    }
+    done = true;
+    scraper.join();
+    listener.join();
+    eventsSeen += reader->Take().size();
+    EXPECT_EQ(badSnapshots, 0);
+    EXPECT_EQ(eventsSeen + reader->Dropped(), 10u); // start, port opened, 8 units answering
+    const auto last = feed.Snapshots.Current();
+    for (const TUnitSnapshot& unit : last->Units)
+        EXPECT_EQ(unit.Health.GoodReplies, 8u) << int(unit.Address);
+}
+
+TEST_F(DeskFeedTest, AFeedGoneLeavesTheEngineAndLogUnhooked) {
+    AddDevice(2);
+    {
+        TDeskFeed feed(Engine, Events);
+        EXPECT_TRUE(Engine.RecordsChanged);
+    }
+    EXPECT_FALSE(Engine.RecordsChanged);
+    EXPECT_FALSE(Events.Appended);
+    ASSERT_TRUE(Engine.Start()); // logs without a feed
+    TickUntilSent(1);
+    Answer(2);
+    EXPECT_EQ(UpsTable[2].CommState, 0);
+}
+
+} // namespace
