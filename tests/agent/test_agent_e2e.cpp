@@ -11,6 +11,7 @@
 #include "tests/comm/PtyHarness.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/metrics/MetricsFixture.h"
+#include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 #include "tools/setup-demo/DemoSetup.h"
 #include "tools/sim/Scenario.h"
@@ -81,16 +82,7 @@ protected:
                                     .StderrPath = Path(log)});
     }
 
-    std::vector<TEventRec> Events() {
-        const std::string bytes = ReadBytes(Path("Record/EventLog.dat"));
-        std::vector<TEventRec> events;
-        for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
-            TEventRecBytes rec;
-            std::copy_n(bytes.begin() + std::ptrdiff_t(at), EventRecSize, rec.begin());
-            events.push_back(DecodeEventRec(rec));
-        }
-        return events;
-    }
+    std::vector<TEventRec> Events() { return ReadEventRecords(Path("Record/EventLog.dat")); }
 };
 
 TEST_F(AgentE2e, PollsLogsServesMetricsAndEndsCleanly) {

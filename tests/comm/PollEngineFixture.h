@@ -5,10 +5,10 @@
 // (and delivered as the reader thread's notices) or delivered by hand as
 // notices built here.
 
+#include "base/SharedFlags.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
 #include "comm/SearchHooks.h"
-#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
@@ -16,6 +16,7 @@
 #include "record/UpsRecordOps.h"
 #include "status/StatusTexts.h"
 #include "tests/comm/EngineRig.h"
+#include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -135,16 +136,7 @@ protected:
         Comm.DeliverNotice(std::move(notice));
     }
 
-    std::vector<TEventRec> LoggedEvents() {
-        const std::string bytes = ReadBytes(Events.FullPath());
-        std::vector<TEventRec> events;
-        for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
-            TEventRecBytes rec;
-            std::copy_n(bytes.begin() + std::ptrdiff_t(at), EventRecSize, rec.begin());
-            events.push_back(DecodeEventRec(rec));
-        }
-        return events;
-    }
+    std::vector<TEventRec> LoggedEvents() { return ReadEventRecords(Events.FullPath()); }
 
     // (address, code) of the kind-0 events, in order.
     std::vector<std::pair<int, int>> CommEvents() {

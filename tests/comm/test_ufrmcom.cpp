@@ -9,6 +9,7 @@
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
+#include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <QTest>
@@ -23,13 +24,9 @@ namespace {
 using namespace std::chrono_literals;
 
 std::vector<int> EventCodes(const std::string& path) {
-    const std::string bytes = ReadBytes(path);
     std::vector<int> codes;
-    for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
-        TEventRecBytes rec;
-        std::copy_n(bytes.begin() + std::ptrdiff_t(at), EventRecSize, rec.begin());
-        codes.push_back(DecodeEventRec(rec).Code);
-    }
+    for (const TEventRec& rec : ReadEventRecords(path))
+        codes.push_back(rec.Code);
     return codes;
 }
 

@@ -1,6 +1,7 @@
 #include "base/ProgramFolder.h"
 #include "logging/TimeStamp.h"
 #include "logging/uEventLogClass.h"
+#include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -35,16 +36,7 @@ protected:
         std::filesystem::create_directories(RecordPath());
         WriteBytes(LivePath(), bytes);
     }
-    std::vector<TEventRec> LiveRecords() const {
-        const std::string bytes = ReadBytes(LivePath());
-        std::vector<TEventRec> recs;
-        for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
-            TEventRecBytes b;
-            std::copy_n(bytes.begin() + std::ptrdiff_t(at), EventRecSize, b.begin());
-            recs.push_back(DecodeEventRec(b));
-        }
-        return recs;
-    }
+    std::vector<TEventRec> LiveRecords() const { return ReadEventRecords(LivePath()); }
     std::set<std::string> BackupNames() const {
         std::set<std::string> names;
         if (std::filesystem::exists(BackupPath()))

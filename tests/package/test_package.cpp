@@ -9,6 +9,7 @@
 #include "status/StatusCodes.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/e2e/E2eRun.h"
+#include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 #include "tools/setup-demo/DemoSetup.h"
 
@@ -308,17 +309,7 @@ protected:
         return options;
     }
 
-    std::vector<TEventRec> Events() const {
-        const std::string bytes = ReadBytes(Data + "Record/EventLog.dat");
-        std::vector<TEventRec> events;
-        for (std::size_t at = 0; at + EventRecSize <= bytes.size(); at += EventRecSize) {
-            TEventRecBytes raw;
-            std::copy_n(reinterpret_cast<const uint8_t*>(bytes.data()) + at, EventRecSize,
-                        raw.begin());
-            events.push_back(DecodeEventRec(raw));
-        }
-        return events;
-    }
+    std::vector<TEventRec> Events() const { return ReadEventRecords(Data + "Record/EventLog.dat"); }
 };
 
 TEST_F(InstalledMonitorTest, KeepsItsFilesInTheUserDataFolderAndPollsTheSimulator) {
@@ -362,6 +353,7 @@ TEST_F(InstalledMonitorTest, KeepsItsFilesInTheUserDataFolderAndPollsTheSimulato
     for (const auto& entry : fs::directory_iterator(Installed + "/usr/bin"))
         besideTheProgram.push_back(entry.path().filename().string());
     std::sort(besideTheProgram.begin(), besideTheProgram.end());
-    EXPECT_EQ(besideTheProgram, (std::vector<std::string>{"pelmora-agent", "pelmora-desk", "pelmora-sim"}));
+    EXPECT_EQ(besideTheProgram,
+              (std::vector<std::string>{"pelmora-agent", "pelmora-desk", "pelmora-sim"}));
 }
 } // namespace
