@@ -1,9 +1,9 @@
 #include "comm/PollEngine.h"
 
+#include "base/SharedFlags.h"
 #include "comm/PortName.h"
 #include "comm/SPComm.h"
 #include "comm/SearchHooks.h"
-#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
@@ -108,9 +108,7 @@ void TPollEngine::Finish() noexcept {
 }
 
 void TPollEngine::OpenComm() {
-    ReopenCountdown = 0;
-    if (FComm.IsOpen())
-        FComm.ClosePort();
+    CloseComm();
     TPortInfo& info = UserPara.PortInfo;
     FComm.SetCommName(info.ComName);
     FComm.SetBaudRate(static_cast<uint32_t>(info.BaudRate));
@@ -131,10 +129,13 @@ void TPollEngine::OpenComm() {
     FComm.OpenPort();
 }
 
+// Closing or opening the line ends the readings the records hold, even when
+// the port is opened again before the next tick could notice it was closed.
 void TPollEngine::CloseComm() {
     ReopenCountdown = 0;
     if (FComm.IsOpen())
         FComm.ClosePort();
+    ResetAllRecords();
 }
 
 bool TPollEngine::IsCommOpen() const {
@@ -408,7 +409,8 @@ const TCodecHooks* TPollEngine::ActiveCodec() const {
 }
 
 // A round on the first tick, then every RecInterval + 1 ticks; RecInterval 0
-// switches the data log off. Runs whether the port is open or not.
+// switches the data log off. The countdown runs whether the port is open or
+// not; the round itself logs nothing while it is closed.
 void TPollEngine::CountDownDataLog() {
     if (RecCountdown > 0) {
         --RecCountdown;
@@ -420,11 +422,16 @@ void TPollEngine::CountDownDataLog() {
     }
 }
 
+// Only readings taken on this opening of the line are logged: a closed port,
+// or a unit that has not answered since the records were reset, leaves a gap
+// in the month file rather than a row of stale or zeroed values.
 void TPollEngine::WriteDataLog() {
+    if (!IsCommOpen())
+        return;
     for (int pos = 1; pos <= EquipList.Count; ++pos) {
         const uint8_t address = EquipList.At(pos).Address;
         const TUpsInfoRec* rec = RecordOf(address);
-        if (rec && rec->CommState == 0)
+        if (rec && rec->CommState == 0 && rec->DataValid == 1)
             (void)FDataLog.Append(MakeDataRec(*rec, address, NowTimeStamp()));
     }
 }
