@@ -129,13 +129,19 @@ void TPollEngine::OpenComm() {
     FComm.OpenPort();
 }
 
-// Closing or opening the line ends the readings the records hold, even when
-// the port is opened again before the next tick could notice it was closed.
+// Closing or opening the line ends what was seen on it, even when the port is
+// opened again before the next tick could notice it was closed.
 void TPollEngine::CloseComm() {
     ReopenCountdown = 0;
     if (FComm.IsOpen())
         FComm.ClosePort();
+    LineClosed();
+}
+
+// The records' readings and the bus cycle belong to the line that closed.
+void TPollEngine::LineClosed() {
     ResetAllRecords();
+    BusHealth.EndCycles();
 }
 
 bool TPollEngine::IsCommOpen() const {
@@ -207,7 +213,7 @@ void TPollEngine::NotePortChange(bool open) {
     } else if (!open && PortWasOpen) {
         PortWasOpen = false;
         FEventLog.LogSystemEvent(SysEvtPortLost);
-        ResetAllRecords();
+        LineClosed();
     }
 }
 
