@@ -267,6 +267,22 @@ private slots:
         QCOMPARE(Child<QLineEdit>(dialog, "Edit1")->text(), QString("1.80"));
     }
 
+    // A value with more digits than the register holds: the field shows what
+    // was written.
+    void anAcceptedEntryShowsTheValueWritten() {
+        Device().EodVolt = 175;
+        TFrmDataSet dialog(Context());
+        dialog.Tell = Recorder();
+        dialog.show();
+        Child<QListWidget>(dialog, "ListBox1")->setCurrentRow(11);
+        auto* entry = Child<QLineEdit>(dialog, "Edit1");
+        entry->setText("1.755");
+        Child<QPushButton>(dialog, "btnSetTo")->click();
+        QCOMPARE(FTold, QStringList{});
+        QCOMPARE(CommandQueue[0].Pending, uint8_t(255));
+        QCOMPARE(entry->text(), QString("1.75"));
+    }
+
     void theSwitchesWriteOnlyTheirBits() {
         Device().StatusControl = 0x2F0F;
         TFrmDataSet dialog(Context());
