@@ -112,7 +112,9 @@ void TDeviceTree::CurrentNodeChanged(QTreeWidgetItem* item) {
 
 QIcon TDeviceTree::NodePicture(TNodePicture picture) {
     static const std::array<QIcon, 4> pictures{
-        QIcon(Lamp(QColor(0, 70, 0), QColor(0, 40, 0))),
+        // Out: a pale grey lamp with a dark rim, which nobody takes for a
+        // healthy green one at a glance.
+        QIcon(Lamp(QColor(215, 215, 215), QColor(110, 110, 110))),
         QIcon(Lamp(QColor(0, 210, 0), QColor(0, 110, 0))),
         QIcon(Lamp(QColor(220, 0, 0), QColor(120, 0, 0))),
         QIcon(TextPage()),

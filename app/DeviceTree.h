@@ -27,7 +27,7 @@ struct TUpsInfoRec;
 
 // The node pictures, 16 by 16 pixels.
 enum TNodePicture : int {
-    PicNotCommunicating = 0, // dark green lamp: port closed, lost, or not yet refreshed
+    PicNotCommunicating = 0, // grey lamp: port closed, lost, or not yet refreshed
     PicCommunicating = 1,    // bright green lamp
     PicAlarm = 2,            // red lamp: alarm, maintenance bypass, or communication error
     PicPage = 3,             // page of text: a child (page) node
@@ -116,6 +116,6 @@ private:
     int32_t FSelPos = 0;
     uint8_t FSelDevAddr = 0;
     QStringList FChildCaptions;
-    bool FRebuilding = false;    // the rebuild sets the current node itself
-    bool FMousePressed = false;  // the click that follows the press chooses
+    bool FRebuilding = false;   // the rebuild sets the current node itself
+    bool FMousePressed = false; // the click that follows the press chooses
 };

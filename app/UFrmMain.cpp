@@ -490,6 +490,12 @@ void TFrmMain::ApplyLanguage() {
 void TFrmMain::SelectLanguage(uint8_t language) {
     UserPara.Language = language;
     ApplyLanguage();
+    // Stored at once: reopening the port reads the settings file again.
+    try {
+        SaveUserPara();
+    } catch (const std::exception& e) {
+        Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
+    }
 }
 
 void TFrmMain::Timer1Timer() {

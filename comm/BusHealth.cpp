@@ -38,6 +38,11 @@ void TBusHealth::NoteCycleStart(int64_t now) {
     FCycleStartedAt = now;
 }
 
+void TBusHealth::EndCycles() {
+    LastCycleMs = -1;
+    FCycleStartedAt = -1;
+}
+
 void TBusHealth::Reset() {
     *this = TBusHealth{};
 }

@@ -41,6 +41,9 @@ public:
     // A poll request for the first step of the first listed unit: a new
     // cycle over the device list begins.
     void NoteCycleStart(int64_t now);
+    // The line closed: no cycle runs, so none is shown, and one under way
+    // when it closed is not a cycle.
+    void EndCycles();
     void Reset();
 
 private:

@@ -1,9 +1,9 @@
 #include "comm/PollEngine.h"
 
+#include "base/SharedFlags.h"
 #include "comm/PortName.h"
 #include "comm/SPComm.h"
 #include "comm/SearchHooks.h"
-#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
@@ -110,9 +110,7 @@ void TPollEngine::Finish() noexcept {
 }
 
 void TPollEngine::OpenComm() {
-    ReopenCountdown = 0;
-    if (FComm.IsOpen())
-        FComm.ClosePort();
+    CloseComm();
     TPortInfo& info = UserPara.PortInfo;
     FComm.SetCommName(info.ComName);
     FComm.SetBaudRate(static_cast<uint32_t>(info.BaudRate));
@@ -133,10 +131,19 @@ void TPollEngine::OpenComm() {
     FComm.OpenPort();
 }
 
+// Closing or opening the line ends what was seen on it, even when the port is
+// opened again before the next tick could notice it was closed.
 void TPollEngine::CloseComm() {
     ReopenCountdown = 0;
     if (FComm.IsOpen())
         FComm.ClosePort();
+    LineClosed();
+}
+
+// The records' readings and the bus cycle belong to the line that closed.
+void TPollEngine::LineClosed() {
+    ResetAllRecords();
+    BusHealth.EndCycles();
 }
 
 bool TPollEngine::IsCommOpen() const {
@@ -208,7 +215,7 @@ void TPollEngine::NotePortChange(bool open) {
     } else if (!open && PortWasOpen) {
         PortWasOpen = false;
         FEventLog.LogSystemEvent(SysEvtPortLost);
-        ResetAllRecords();
+        LineClosed();
     }
 }
 
@@ -418,7 +425,8 @@ const TCodecHooks* TPollEngine::ActiveCodec() const {
 }
 
 // A round on the first tick, then every RecInterval + 1 ticks; RecInterval 0
-// switches the data log off. Runs whether the port is open or not.
+// switches the data log off. The countdown runs whether the port is open or
+// not; the round itself logs nothing while it is closed.
 void TPollEngine::CountDownDataLog() {
     if (RecCountdown > 0) {
         --RecCountdown;
@@ -430,11 +438,16 @@ void TPollEngine::CountDownDataLog() {
     }
 }
 
+// Only readings taken on this opening of the line are logged: a closed port,
+// or a unit that has not answered since the records were reset, leaves a gap
+// in the month file rather than a row of stale or zeroed values.
 void TPollEngine::WriteDataLog() {
+    if (!IsCommOpen())
+        return;
     for (int pos = 1; pos <= EquipList.Count; ++pos) {
         const uint8_t address = EquipList.At(pos).Address;
         const TUpsInfoRec* rec = RecordOf(address);
-        if (rec && rec->CommState == 0)
+        if (rec && rec->CommState == 0 && rec->DataValid == 1)
             (void)FDataLog.Append(MakeDataRec(*rec, address, NowTimeStamp()));
     }
 }

@@ -154,6 +154,7 @@ public:
 private:
     [[nodiscard]] const TCodecHooks* ActiveCodec() const;
     void NotePortChange(bool open);
+    void LineClosed();
     void StartNextRequest();
     void BuildRequest();
     void NoteCycleStart(const TBuiltQuery& built, int pendingBefore);

@@ -129,8 +129,8 @@ void TFrmSoftwarePara::ShowSettings() {
     cbxComName->setCurrentIndex(choices.PortIndex);
     cbxBaudRate->setCurrentIndex(choices.BaudIndex);
     cbxcurProtocol->setCurrentIndex(choices.ProtocolIndex);
-    // The box tells what the desktop will do: whether an entry exists.
-    crbAutoStartup->setChecked(AutoStartEntry().Exists());
+    // The box shows the setting; Save makes the desktop's entry agree with it.
+    crbAutoStartup->setChecked(info.AutoStart);
     crbFastPoll->setChecked(info.FastPoll);
 }
 

@@ -1,8 +1,43 @@
 #include "control/ControlPrompt.h"
 
+#include "record/EquipList.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+constexpr TTextPair TxtUnit{"%1（地址 %2）", "%1 (address %2)"};
+constexpr TTextPair TxtConfirm{"确认", "Confirm"};
+constexpr TTextPair TxtYes{"是", "Yes"};
+constexpr TTextPair TxtNo{"否", "No"};
+} // namespace
+
+QString UnitCaption(uint8_t address) {
+    QString name;
+    for (int pos = 1; pos <= EquipList.Count; ++pos)
+        if (EquipList.At(pos).Address == address)
+            name = QString::fromStdString(EquipList.At(pos).Name);
+    return CurrentText(TxtUnit).arg(name).arg(address);
+}
+
+QString TitleForUnit(const TTextPair& caption, uint8_t address) {
+    return CurrentText(caption) + " - " + UnitCaption(address);
+}
+
+TConfirmUser MessageBoxConfirm() {
+    return [](QWidget* parent, const QString& text) {
+        QMessageBox box(QMessageBox::Warning, CurrentText(TxtConfirm), text, QMessageBox::NoButton,
+                        parent);
+        QPushButton* yes = box.addButton(CurrentText(TxtYes), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(CurrentText(TxtNo), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    };
+}
 
 TNumberKeyFilter::TNumberKeyFilter(bool allowPoint, QObject* parent)
     : QObject(parent), FAllowPoint(allowPoint) {}

@@ -194,11 +194,7 @@ int MatchingChoice(int item, const std::string& model, const TUpsInfoRec& device
 std::string EntryText(int item, const TUpsInfoRec& d) {
     switch (item) {
     case 8: return std::to_string(d.BattGroups);
-    case 11: {
-        char text[16];
-        std::snprintf(text, sizeof text, "%d.%02d", d.EodVolt / 100, d.EodVolt % 100);
-        return text;
-    }
+    case 11: return EntryValueText(item, d.EodVolt);
     case 12: return std::to_string(d.BattCapacityAh);
     case 13: return std::to_string(d.MaxChargeCur);
     case 14: return std::to_string(d.BoostTime);
@@ -209,6 +205,15 @@ std::string EntryText(int item, const TUpsInfoRec& d) {
     }
 }
 // clang-format on
+
+std::string EntryValueText(int item, int32_t value) {
+    if (item != 11)
+        return std::to_string(value);
+    // The end-of-discharge voltage is held in hundredths of a volt.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%02d", value / 100, value % 100);
+    return text;
+}
 
 int32_t MaxChargeLimit(const TUpsInfoRec& device) {
     return int32_t(device.BattCapacityAh) * int32_t(device.BattGroups) / 4;

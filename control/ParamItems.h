@@ -52,6 +52,10 @@ struct TValueChoice {
 // What an entry item's field shows of the device's current value.
 [[nodiscard]] std::string EntryText(int item, const TUpsInfoRec& device);
 
+// What an entry item's field shows of a register value: after a write, the
+// field shows what was written, not what was typed ("1.755" writes "1.75").
+[[nodiscard]] std::string EntryValueText(int item, int32_t value);
+
 // The largest charge current the device's battery takes: a quarter of its
 // capacity in Ah over all groups.
 [[nodiscard]] int32_t MaxChargeLimit(const TUpsInfoRec& device);

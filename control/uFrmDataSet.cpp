@@ -205,6 +205,8 @@ bool TFrmDataSet::ValidateItem() {
     const TParamCheck check = ::ValidateItem(FSelItem, input, ModelName, FShown);
     if (check.Ok) {
         FSetValue = check.Value;
+        if (Edit1->isVisible())
+            Edit1->setText(QString::fromStdString(EntryValueText(FSelItem, check.Value)));
         return true;
     }
     if (check.Message)

@@ -14,6 +14,10 @@ constexpr TTextPair TxtCaption{"电池自检", "Battery Test"};
 constexpr TTextPair TxtTime{"自检时间（秒）", "Test Time(Sec)"};
 constexpr TTextPair TxtTest{"电池自检", "Battery Test"};
 constexpr TTextPair TxtCancel{"取消自检", "Cancel Test"};
+constexpr TTextPair TxtUnit{"对象：%1", "Unit: %1"};
+constexpr TTextPair MsgTestQuestion{
+    "%1 将以电池为负载供电 %2 秒。\n确定开始电池自检吗？",
+    "%1 will supply its load from the battery for %2 s.\nStart the battery test?"};
 constexpr TTextPair MsgNoTime{"[自检时间]数值无效", "[Battery Test Time] value is invalid"};
 } // namespace
 
@@ -22,6 +26,8 @@ TFrmTest::TFrmTest(TControlContext context, QWidget* parent)
     setObjectName("FrmTest");
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) |
                    Qt::MSWindowsFixedSizeDialogHint);
+    lblUnit = new QLabel(this);
+    lblUnit->setObjectName("lblUnit");
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
     Edit1 = new QLineEdit(QStringLiteral("60"), this);
@@ -43,13 +49,15 @@ TFrmTest::TFrmTest(TControlContext context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(16);
+    layout->addWidget(lblUnit);
     layout->addLayout(entry);
     layout->addLayout(buttons);
     setMinimumWidth(300);
 }
 
 void TFrmTest::showEvent(QShowEvent* event) {
-    setWindowTitle(CurrentText(TxtCaption));
+    setWindowTitle(TitleForUnit(TxtCaption, FContext.SelDevAddr()));
+    lblUnit->setText(CurrentText(TxtUnit).arg(UnitCaption(FContext.SelDevAddr())));
     Label1->setText(CurrentText(TxtTime));
     Button1->setText(CurrentText(TxtTest));
     Button2->setText(CurrentText(TxtCancel));
@@ -62,7 +70,18 @@ void TFrmTest::Button1Click() {
         Tell(this, CurrentText(MsgNoTime));
         return;
     }
+    if (!ProtocolHasTest())
+        return; // nothing would be sent: nothing to ask
+    const QString question =
+        CurrentText(MsgTestQuestion).arg(UnitCaption(FContext.SelDevAddr())).arg(*seconds);
+    if (!Confirm(this, question))
+        return;
     QueueCommand(*seconds);
+}
+
+bool TFrmTest::ProtocolHasTest() {
+    const uint8_t protocol = UserPara.PortInfo.Protocol;
+    return protocol == 2 || protocol == 3;
 }
 
 void TFrmTest::Button2Click() {
@@ -70,8 +89,7 @@ void TFrmTest::Button2Click() {
 }
 
 void TFrmTest::QueueCommand(uint16_t value) {
-    const uint8_t protocol = UserPara.PortInfo.Protocol;
-    if (protocol != 2 && protocol != 3)
+    if (!ProtocolHasTest())
         return;
     QueueControlCommand(FContext.SelDevAddr(), RegBatteryTest, value);
 }

@@ -18,6 +18,8 @@ constexpr TTextPair TxtCaption{"用户控制", "Remote Control"};
 constexpr TTextPair TxtPanel{"遥控", "Turn  On/Off  UPS"};
 constexpr TTextPair TxtOn{"开机", "On"};
 constexpr TTextPair TxtOff{"关机", "Off"};
+constexpr TTextPair MsgOffQuestion{"%1 将停止向负载供电。\n确定关机吗？",
+                                   "%1 will stop supplying its load.\nTurn it off?"};
 constexpr uint16_t SwitchCommandValue = 1;
 } // namespace
 
@@ -74,8 +76,9 @@ void TfrmTrunOn::changeEvent(QEvent* event) {
 }
 
 void TfrmTrunOn::FormActivate() {
-    setWindowTitle(CurrentText(TxtCaption));
-    pnl1->setText(CurrentText(TxtPanel));
+    const uint8_t unit = FContext.SelDevAddr();
+    setWindowTitle(TitleForUnit(TxtCaption, unit));
+    pnl1->setText(CurrentText(TxtPanel) + '\n' + UnitCaption(unit));
     FOn->setText(CurrentText(TxtOn));
     FOff->setText(CurrentText(TxtOff));
     btnSure->setText(CurrentText(OkButtonText));
@@ -89,6 +92,8 @@ void TfrmTrunOn::btnSureClick() {
     const int item = FItems->checkedId();
     if (item < 0)
         return;
-    QueueControlCommand(FContext.SelDevAddr(), item == 0 ? RegSwitchOn : RegSwitchOff,
-                        SwitchCommandValue);
+    const uint8_t unit = FContext.SelDevAddr();
+    if (item == 1 && !Confirm(this, CurrentText(MsgOffQuestion).arg(UnitCaption(unit))))
+        return;
+    QueueControlCommand(unit, item == 0 ? RegSwitchOn : RegSwitchOff, SwitchCommandValue);
 }

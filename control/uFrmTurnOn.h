@@ -1,9 +1,11 @@
 #pragma once
 // The remote on/off dialog: switches the selected UPS on or off by queuing a
-// write of the switch-on or switch-off register. It closes as soon as another
-// window becomes active.
+// write of the switch-on or switch-off register. It names the unit in its
+// title and panel, and "Off" asks first: the unit's load loses power. It
+// closes as soon as another window becomes active.
 
 #include "control/ControlContext.h"
+#include "control/ControlPrompt.h"
 
 #include <QDialog>
 
@@ -17,6 +19,9 @@ class TfrmTrunOn : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmTrunOn(TControlContext context, QWidget* parent = nullptr);
+
+    // Asked before "Off" is sent; a test puts its own answer in.
+    TConfirmUser Confirm = MessageBoxConfirm();
 
 public slots:
     void btnSureClick();

@@ -51,7 +51,7 @@ TfrmPSW::TfrmPSW(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmPSW::showEvent(QShowEvent* event) {
-    setWindowTitle(CurrentText(TxtCaption));
+    setWindowTitle(Unit != 0 ? TitleForUnit(TxtCaption, Unit) : CurrentText(TxtCaption));
     btnOK->setText(CurrentText(OkButtonText));
     btnCancle->setText(CurrentText(TxtCancel));
     edtPSW->setFocus();

@@ -19,6 +19,8 @@ public:
 
     // The refusal message; a box with one "Yes" button unless a test puts its own.
     TTellUser Tell;
+    // The unit the function behind the gate acts on, named in the title.
+    uint8_t Unit = 0;
 
 public slots:
     void btnOKClick();
@@ -39,6 +41,7 @@ private:
 template <typename TDialog, typename TContext>
 void RunBehindPasswordGate(const TContext& context, QWidget* parent) {
     TfrmPSW gate(parent);
+    gate.Unit = context.SelDevAddr();
     if (gate.exec() != QDialog::Accepted)
         return;
     TDialog dialog(context, parent);

@@ -150,9 +150,8 @@ char* WriteExact(char* p, double value, int precision, int decimals) {
     return p;
 }
 
-// Fast path: one product and one rounding, taken only where they give the
-// exact decimal result: far from a rounding boundary, and no more digits than
-// `precision`. False when the exact conversion is needed. Without branches on
+// Fast path: one product and one rounding, taken wherever the result has no
+// more digits than `precision`. False when the exact conversion is needed. Without branches on
 // the digits: a rounding direction that differs from row to row would cost
 // more than the arithmetic.
 bool ScaledFast(double value, int precision, int decimals, int64_t& scaled) {
@@ -162,9 +161,13 @@ bool ScaledFast(double value, int precision, int decimals, int64_t& scaled) {
     // Below 2^51 in magnitude, adding and taking away 1.5 * 2^52 leaves the
     // nearest whole number.
     constexpr double RoundingShift = 6755399441055744.0;
-    const double nearest = (product + RoundingShift) - RoundingShift;
+    double nearest = (product + RoundingShift) - RoundingShift;
+    // A half of the last shown digit, or a value stored a hair from one (a
+    // register / 10 or / 100 in binary), rounds away from zero, as a person
+    // and a spreadsheet read it: 36.5 shows 37, 0.35 shows 0.4, 220.25 shows
+    // 220.3.
     if (std::fabs(std::fabs(product - nearest) - 0.5) < 1e-6)
-        return false;
+        nearest = std::copysign(std::floor(std::fabs(product)) + 1, product);
     scaled = int64_t(nearest);
     const int64_t limit = Pow10[precision];
     return uint64_t(scaled + limit - 1) < uint64_t(2 * limit - 1); // |scaled| < limit

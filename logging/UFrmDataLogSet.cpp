@@ -97,6 +97,12 @@ void TFrmDataLogSet::SwitchClick(bool ticked) {
 void TFrmDataLogSet::btnOKClick() {
     seInterval->interpretText(); // a value still being typed counts, brought into range
     UserPara.RecInterval = RecIntervalFrom({cbRecord->isChecked(), seInterval->value()});
+    try {
+        SaveUserPara();
+    } catch (const std::exception& e) {
+        // The choice holds until the program ends; the user knows it is not stored.
+        Prompts.Tell(this, QString::fromUtf8(e.what()));
+    }
     if (FRestartSampling)
         FRestartSampling();
     accept();

@@ -1,7 +1,11 @@
 #pragma once
 // The data log setting dialog: logging on or off and the sampling interval in
-// seconds (10..300). OK writes RecInterval in memory (seconds x 10, 0 when
-// off) and restarts the sampling countdown, so the next poll tick samples.
+// seconds (10..300). OK sets RecInterval (seconds x 10, 0 when off), writes
+// it to the settings file at once, so reopening the port, which reads the
+// file again, keeps it; and restarts the sampling countdown, so the next poll
+// tick samples.
+
+#include "logging/LogPrompts.h"
 
 #include <QDialog>
 
@@ -17,6 +21,9 @@ class TFrmDataLogSet : public QDialog {
     Q_OBJECT
 public:
     TFrmDataLogSet(std::function<void()> restartSampling, QWidget* parent = nullptr);
+
+    // Tells when the settings file cannot be written; a test puts its own.
+    TLogPrompts Prompts = DialogLogPrompts();
 
     [[nodiscard]] QCheckBox& Switch() { return *cbRecord; }
     [[nodiscard]] QSpinBox& IntervalBox() { return *seInterval; }

@@ -6,6 +6,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -312,6 +313,17 @@ private slots:
         QVERIFY(HasPicture(Node(2), TNodePicture(picture)));
         QCOMPARE(FCleared, cleared ? std::vector<int>{7} : std::vector<int>{});
         QCOMPARE(Node(1)->text(0), QString("UPS3")); // other nodes untouched
+    }
+
+    // A silent unit's lamp has no colour at all: never taken for a healthy one.
+    void notCommunicatingLampIsGrey() {
+        const QImage out = TDeviceTree::NodePicture(PicNotCommunicating).pixmap(16, 16).toImage();
+        const QImage healthy = TDeviceTree::NodePicture(PicCommunicating).pixmap(16, 16).toImage();
+        for (const QPoint at : {QPoint(8, 8), QPoint(5, 5), QPoint(11, 11)}) {
+            const QColor c = out.pixelColor(at);
+            QVERIFY2(c.saturation() < 10, qPrintable(c.name()));
+            QVERIFY(healthy.pixelColor(at).saturation() > 100);
+        }
     }
 
     void refreshSkipsAddressZeroAndPositionsOutsideTheList() {

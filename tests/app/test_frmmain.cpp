@@ -433,6 +433,10 @@ private slots:
 
         Child<QAction>("mni401")->trigger();
         QCOMPARE(UserPara.Language, uint8_t(1));
+        // Stored at once: Open COM reads the file again and must not undo it.
+        UserPara.Language = 0;
+        LoadUserPara();
+        QCOMPARE(UserPara.Language, uint8_t(1));
         QCOMPARE(w.windowTitle(), QString("Pelmora监控"));
         QCOMPARE(Child<QMenu>("mni100")->title(), QString("系统(&S)"));
         QCOMPARE(Child<QAction>("mni101")->text(), QString("用户设置(&U)"));

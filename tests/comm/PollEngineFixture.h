@@ -32,8 +32,9 @@ using namespace std::chrono_literals;
 
 // A protocol of our own: two-byte frames, the kind letter then the address.
 // Polls are 'Q', search probes 'P', queued commands 'W'; a good reply is 'R'
-// followed by the address of the request last built. An 'R' reply from
-// another address is counted as the ASCII codecs count it, under "C".
+// followed by the address of the request last built, and marks its record
+// as holding a reading. An 'R' reply from another address is counted as the
+// ASCII codecs count it, under "C".
 struct TTestCodec {
     uint8_t Current = 0;
     bool CountsLetters = true;
@@ -57,7 +58,11 @@ struct TTestCodec {
         ParsedLengths.push_back(length);
         if (CountsLetters && length == 2 && bytes[0] == 'R' && bytes[1] != Current)
             ++CommDebug.ErrCnt[ErrAddress];
-        return length == 2 && bytes[0] == 'R' && bytes[1] == Current;
+        // A good reply is a reading, as the real codecs mark it.
+        const bool good = length == 2 && bytes[0] == 'R' && bytes[1] == Current;
+        if (good)
+            UpsTable[Current].DataValid = 1;
+        return good;
     }
     TBuiltQuery Frame(char kind, uint8_t address) {
         TxBuffer[0] = static_cast<uint8_t>(kind);

@@ -3,6 +3,7 @@
 // ticks, the steps the engine asks for, and the replies of the units that
 // answer, each at its own time.
 
+#include "comm/BusHealthText.h"
 #include "tests/comm/PollEngineFixture.h"
 
 #include <gtest/gtest.h>
@@ -359,6 +360,22 @@ TEST_F(FastPollTest, QueuedCommandDoesNotStartABusCycle) {
     RunUntil(1299); // the command at 1220, the poll at 1260
     EXPECT_EQ(BusHealth.LastCycleMs, 80) << "the cycle runs from poll to poll, command included";
     EXPECT_EQ(BusHealth.Units[5].Requests, 5u);
+}
+
+// No cycle runs on a closed line: the status bar shows none, and the first
+// figure after the reopening is a whole cycle on the new line.
+TEST_F(FastPollTest, ClosedLineShowsNoBusCycle) {
+    AddDevice(5);
+    ReplyDelayMs = {{5, 40}};
+    ASSERT_TRUE(Engine.Start());
+    RunUntil(1190);
+    ASSERT_EQ(BusHealth.LastCycleMs, 40);
+    Engine.CloseComm();
+    EXPECT_EQ(BusHealth.LastCycleMs, -1);
+    EXPECT_EQ(BusCycleStatus(BusHealth, 0), "");
+    Engine.OpenComm();
+    RunFor(30);
+    EXPECT_EQ(BusHealth.LastCycleMs, -1) << "one poll since the reopening is no cycle yet";
 }
 
 // Fixed and fast timing write the same data-log rounds and log the same

@@ -126,7 +126,8 @@ TEST_F(PollEngineTest, PortThatFailsAtStartLeavesTheEngineRunningClosed) {
     Ticks(5);
     EXPECT_EQ(CommDebug.TxFrames, 0);
     EXPECT_EQ(Engine.EngineStep, 0) << "no poll tick while closed";
-    EXPECT_EQ(DataRecords().size(), 3u) << "the data-log timer still runs";
+    EXPECT_EQ(Engine.RecCountdown, 1) << "the data-log timer still runs";
+    EXPECT_TRUE(DataRecords().empty()) << "a closed port logs nothing";
     const std::vector<std::pair<int, int>> expected{{0, 20}};
     EXPECT_EQ(CommEvents(), expected);
 }
@@ -406,22 +407,29 @@ TEST_F(PollEngineTest, SearchWithoutASearchWindowEndsAtOnce) {
 // ---------------------------------------------------------------------------
 // Data log timer.
 
+// The port open, nothing on the bus asked, and one unit holding a reading:
+// the data log's timing alone decides what is written.
+void HoldReading(uint8_t address) {
+    UpsTable[address].CommState = 0;
+    UpsTable[address].DataValid = 1;
+}
+
 TEST_F(PollEngineTest, DataLogIsOffWithRecIntervalZero) {
-    UserPara.PortInfo.ComName = "";
+    Engine.Codecs[0].BuildQuery = [] { return TBuiltQuery{}; };
     AddDevice(5);
-    UpsTable[5].CommState = 0;
     ASSERT_TRUE(Engine.Start());
+    HoldReading(5);
     Ticks(2000);
     EXPECT_TRUE(DataRecords().empty());
     EXPECT_EQ(Engine.RecCountdown, 0);
 }
 
 TEST_F(PollEngineTest, DataLogWritesOnTheFirstTickThenEveryIntervalPlusOne) {
-    UserPara.PortInfo.ComName = "";
+    Engine.Codecs[0].BuildQuery = [] { return TBuiltQuery{}; };
     UserPara.RecInterval = 600;
     AddDevice(5);
-    UpsTable[5].CommState = 0;
     ASSERT_TRUE(Engine.Start());
+    HoldReading(5);
     // (ticks so far, records expected)
     const std::pair<int, std::size_t> rows[] = {{1, 1}, {601, 1}, {602, 2}, {1202, 2}, {1203, 3}};
     int done = 0;
@@ -435,14 +443,19 @@ TEST_F(PollEngineTest, DataLogWritesOnTheFirstTickThenEveryIntervalPlusOne) {
     EXPECT_EQ(DataRecords().size(), 4u);
 }
 
-TEST_F(PollEngineTest, DataLogRecordsOnlyCommunicatingDevicesInListOrder) {
-    for (uint8_t address : {7, 3, 9})
+TEST_F(PollEngineTest, DataLogRecordsOnlyUnitsWithAReadingInListOrder) {
+    ASSERT_TRUE(Engine.Start());
+    for (uint8_t address : {7, 3, 9, 4})
         AddDevice(address);
     UpsTable[7].CommState = 0;
+    UpsTable[7].DataValid = 1;
     UpsTable[7].InputVoltA = 230.5;
     UpsTable[3].CommState = 1;
+    UpsTable[3].DataValid = 1;
     UpsTable[9].CommState = 0;
+    UpsTable[9].DataValid = 1;
     UpsTable[9].BattCapacity = 88;
+    UpsTable[4].CommState = 0; // communicating, but no reading since the reset
     Engine.WriteDataLog();
     const auto records = DataRecords();
     ASSERT_EQ(records.size(), 2u);
@@ -450,6 +463,47 @@ TEST_F(PollEngineTest, DataLogRecordsOnlyCommunicatingDevicesInListOrder) {
     EXPECT_EQ(records[0].Values, EncodeMeasureBlock(UpsTable[7]));
     EXPECT_EQ(records[1].Address, 9);
     EXPECT_EQ(records[1].Values, EncodeMeasureBlock(UpsTable[9]));
+}
+
+// Close COM, a name with no device, or an adapter gone: the rounds go on
+// counting and log nothing; after a reopen a unit is logged only once it has
+// answered again, never with what it held before.
+TEST_F(PollEngineTest, DataLogLeavesAGapWhileThePortIsClosedAndUntilTheUnitAnswers) {
+    Engine.Codecs[0].BuildQuery = [] { return TBuiltQuery{}; };
+    UserPara.RecInterval = 1;
+    AddDevice(5);
+    ASSERT_TRUE(Engine.Start());
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::size_t records;
+    };
+    const Step steps[] = {
+        {"reading held", [] { HoldReading(5); }, 1},
+        {"Close COM", [this] { Engine.CloseComm(); }, 1},
+        {"held values while closed", [] { HoldReading(5); }, 1},
+        {"Open COM, no answer yet", [this] { Engine.OpenComm(); }, 1},
+        {"the unit answered", [] { HoldReading(5); }, 2},
+        {"Close and Open between two rounds",
+         [this] {
+             HoldReading(5);
+             Engine.CloseComm();
+             Engine.OpenComm();
+         },
+         2},
+        {"no device by that name",
+         [this] {
+             UserPara.PortInfo.ComName = "";
+             Engine.OpenComm();
+             HoldReading(5);
+         },
+         2},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        Ticks(2);
+        EXPECT_EQ(DataRecords().size(), step.records) << step.what;
+    }
 }
 
 TEST_F(PollEngineTest, TickWritesTheTimerDiagnostics) {

@@ -138,6 +138,20 @@ private slots:
         QVERIFY(ReadBytes(UserParaPath()).find("FastPoll=0\n") != std::string::npos);
     }
 
+    // The box shows the setting, not whether an entry happens to exist; a
+    // Save for another reason keeps the setting and makes the entry agree.
+    void theAutostartBoxShowsTheSettingAndSaveMakesTheEntryAgree() {
+        UserPara.PortInfo.AutoStart = 1;
+        QVERIFY(!FileExists(EntryPath()));
+        auto dialog = MakeDialog();
+        dialog->show();
+        QVERIFY(Child<QCheckBox>(*dialog, "crbAutoStartup")->isChecked());
+        Child<QComboBox>(*dialog, "cbxComName")->setCurrentText("COM3");
+        Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+        QVERIFY(FileExists(EntryPath()));
+        QVERIFY(ReadBytes(UserParaPath()).find("AutoStart=1\n") != std::string::npos);
+    }
+
     // The user can choose another port and save again.
     void aPortThatCannotBeOpenedKeepsTheDialogOpenAndTheFileUnwritten() {
         FPortFails = true;

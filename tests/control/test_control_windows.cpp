@@ -10,6 +10,7 @@
 #include "control/uFrmUserData.h"
 #include "control/uPassWord.h"
 #include "protocol/uKModbus.h"
+#include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "tests/support/ModalDriver.h"
 
@@ -36,6 +37,16 @@ class TestControlWindows : public QObject {
 
     TControlContext Context() {
         return {[] { return Selected; }, [this] { return FPortOpen; }};
+    }
+    // Answers the confirmations in turn and keeps their texts.
+    QStringList FAsked;
+    QList<bool> FAnswers;
+    TConfirmUser Answers(QList<bool> answers) {
+        FAnswers = std::move(answers);
+        return [this](QWidget*, const QString& text) {
+            FAsked << text;
+            return !FAnswers.isEmpty() && FAnswers.takeFirst();
+        };
     }
     TTellUser Recorder() {
         return [this](QWidget*, const QString& text) { FTold << text; };
@@ -73,7 +84,10 @@ private slots:
         UserPara = {};
         UserPara.PortInfo.Protocol = 2;
         FTold.clear();
+        FAsked.clear();
         FPortOpen = true;
+        EquipList = {};
+        QVERIFY(AppendEquip({0, Selected, "UPS 5"}));
     }
 
     // --- Password gate
@@ -253,6 +267,22 @@ private slots:
         QCOMPARE(Child<QLineEdit>(dialog, "Edit1")->text(), QString("1.80"));
     }
 
+    // A value with more digits than the register holds: the field shows what
+    // was written.
+    void anAcceptedEntryShowsTheValueWritten() {
+        Device().EodVolt = 175;
+        TFrmDataSet dialog(Context());
+        dialog.Tell = Recorder();
+        dialog.show();
+        Child<QListWidget>(dialog, "ListBox1")->setCurrentRow(11);
+        auto* entry = Child<QLineEdit>(dialog, "Edit1");
+        entry->setText("1.755");
+        Child<QPushButton>(dialog, "btnSetTo")->click();
+        QCOMPARE(FTold, QStringList{});
+        QCOMPARE(CommandQueue[0].Pending, uint8_t(255));
+        QCOMPARE(entry->text(), QString("1.75"));
+    }
+
     void theSwitchesWriteOnlyTheirBits() {
         Device().StatusControl = 0x2F0F;
         TFrmDataSet dialog(Context());
@@ -287,10 +317,16 @@ private slots:
     void batteryTestQueuesTheTimeTyped() {
         TFrmTest dialog(Context());
         dialog.Tell = Recorder();
+        dialog.Confirm = Answers({false, true, true});
         dialog.show();
-        QCOMPARE(dialog.windowTitle(), QString("Battery Test"));
+        QCOMPARE(dialog.windowTitle(), QString("Battery Test - UPS 5 (address 5)"));
+        QCOMPARE(Child<QLabel>(dialog, "lblUnit")->text(), QString("Unit: UPS 5 (address 5)"));
         auto* entry = Child<QLineEdit>(dialog, "Edit1");
         QCOMPARE(entry->text(), QString("60"));
+        Child<QPushButton>(dialog, "Button1")->click();
+        QCOMPARE(CommandQueue[1].Pending, uint8_t(0)); // answered No: nothing sent
+        QCOMPARE(FAsked, QStringList{"UPS 5 (address 5) will supply its load from the battery "
+                                     "for 60 s.\nStart the battery test?"});
         Child<QPushButton>(dialog, "Button1")->click();
         QCOMPARE(CommandQueue[1].Register, 20003);
         QCOMPARE(CommandQueue[1].Slave, Selected);
@@ -321,13 +357,49 @@ private slots:
         QCOMPARE(CommandQueue[1].Pending, uint8_t(0));
     }
 
+    // Escape closes either window and sends nothing.
+    void escapeClosesWithoutACommand() {
+        TFrmTest test(Context());
+        test.show();
+        QTest::keyClick(&test, Qt::Key_Escape);
+        QVERIFY(!test.isVisible());
+        TfrmTrunOn onOff(Context());
+        onOff.show();
+        Radio(onOff, "rg1", "Off")->setChecked(true);
+        QTest::keyClick(&onOff, Qt::Key_Escape);
+        QVERIFY(!onOff.isVisible());
+        QCOMPARE(CommandQueue[1].Pending, uint8_t(0));
+    }
+
+    void controlWindowsNameTheUnitInChinese() {
+        UserPara.Language = 1;
+        TFrmTest test(Context());
+        test.show();
+        QCOMPARE(test.windowTitle(), QString::fromUtf8("电池自检 - UPS 5（地址 5）"));
+        TfrmTrunOn onOff(Context());
+        onOff.Confirm = Answers({false});
+        onOff.show();
+        QCOMPARE(onOff.windowTitle(), QString::fromUtf8("用户控制 - UPS 5（地址 5）"));
+        Radio(onOff, "rg1", QString::fromUtf8("关机"))->setChecked(true);
+        Child<QPushButton>(onOff, "btnSure")->click();
+        QCOMPARE(FAsked, QStringList{QString::fromUtf8("UPS 5（地址 5） 将停止向负载供电。\n"
+                                                       "确定关机吗？")});
+    }
+
     void onOffQueuesTheChosenSwitch() {
         TfrmTrunOn dialog(Context());
+        dialog.Confirm = Answers({false, true});
         dialog.show();
-        QCOMPARE(Child<QLabel>(dialog, "pnl1")->text(), QString("Turn  On/Off  UPS"));
+        QCOMPARE(dialog.windowTitle(), QString("Remote Control - UPS 5 (address 5)"));
+        QCOMPARE(Child<QLabel>(dialog, "pnl1")->text(),
+                 QString("Turn  On/Off  UPS\nUPS 5 (address 5)"));
         Child<QPushButton>(dialog, "btnSure")->click();
         QCOMPARE(CommandQueue[1].Pending, uint8_t(0));
         Radio(dialog, "rg1", "Off")->setChecked(true);
+        Child<QPushButton>(dialog, "btnSure")->click();
+        QCOMPARE(CommandQueue[1].Pending, uint8_t(0)); // Off answered No: nothing sent
+        QCOMPARE(FAsked, QStringList{"UPS 5 (address 5) will stop supplying its load.\n"
+                                     "Turn it off?"});
         Child<QPushButton>(dialog, "btnSure")->click();
         QCOMPARE(CommandQueue[1].Register, 20002);
         QCOMPARE(CommandValue, uint16_t(1));
@@ -412,7 +484,9 @@ private slots:
         window.show();
         TModalDriver modals;
         int items = 0;
-        modals.Then([](QWidget* gate) {
+        QString gateTitle;
+        modals.Then([&gateTitle](QWidget* gate) {
+            gateTitle = gate->windowTitle();
             gate->findChild<QLineEdit*>("edtPSW")->setText("VEX610RT");
             gate->findChild<QPushButton*>("btnOK")->click();
         });
@@ -422,6 +496,7 @@ private slots:
         });
         window.btnSetClick();
         QCOMPARE(items, 20);
+        QCOMPARE(gateTitle, QString("Input Password - UPS 5 (address 5)"));
         QVERIFY(modals.AllHandled());
 
         // A cancelled gate opens nothing.

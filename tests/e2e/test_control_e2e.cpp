@@ -186,6 +186,7 @@ private slots:
         PassGate("VEX610");
         FSel = Vex;
         TFrmTest dialog(Context());
+        dialog.Confirm = [](QWidget*, const QString&) { return true; };
         dialog.show();
         dialog.findChild<QLineEdit*>("Edit1")->setText(QString::number(BatteryTestSeconds));
         dialog.findChild<QPushButton*>("Button1")->click();
@@ -209,6 +210,7 @@ private slots:
         PassGate("VEX610");
         FSel = Vex;
         TfrmTrunOn dialog(Context());
+        dialog.Confirm = [](QWidget*, const QString&) { return true; };
         dialog.show();
         const auto choose = [&](const char* text) {
             for (auto* item : dialog.findChildren<QRadioButton*>()) {

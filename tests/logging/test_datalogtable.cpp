@@ -96,7 +96,8 @@ TEST(DataLogTable, DayAndAddressFilters) {
 TEST(DataLogTable, CellFormatsAndEmptyBatteryCells) {
     const TDataLogTable t = Loaded(Bytes(Month));
     EXPECT_EQ(Column(t, 0)[0], "2008-12-05 10:31:07");
-    EXPECT_EQ(Column(t, 2), (V{"220.1", "219.8", "221.0", "50.0", "1000.0"}));
+    // 50.05 is a half of the last decimal: away from zero.
+    EXPECT_EQ(Column(t, 2), (V{"220.1", "219.8", "221.0", "50.1", "1000.0"}));
     EXPECT_EQ(Column(t, 8), (V{"35", "40", "10", "100", "5"}));
     EXPECT_EQ(Column(t, 11)[0], "50.0");
     EXPECT_EQ(Column(t, 12)[0], "240.5");
@@ -147,7 +148,7 @@ TEST(DataLogTable, SortsByValueStablyAndToggles) {
          0,
          {"2008-12-04 23:59:59", "2008-12-05 10:31:08", "2008-12-06 00:00:00",
           "2008-12-05 00:00:00", "2008-12-05 10:31:07"}},
-        {2, true, 2, {"1000.0", "221.0", "220.1", "219.8", "50.0"}},
+        {2, true, 2, {"1000.0", "221.0", "220.1", "219.8", "50.1"}},
     };
     for (const auto& s : steps) {
         auto rows = t.SortedRows(s.Col, s.Descending, progress);
@@ -185,7 +186,7 @@ TEST(DataLogTable, SortFollowsTheShownNumbers) {
         std::vector<double> Values;
         V Ascending;
     } cases[] = {
-        {{220.05000000000001, 220.04999999999998, 220.05000000000001}, {"220.0", "220.1", "220.1"}},
+        {{220.05000000000001, 220.04, 220.04999999999998}, {"220.0", "220.1", "220.1"}},
         {{2e39, -1e39, 1e39, 1.00001e39},
          {"-1.0000E+039", "1.0000E+039", "1.0000E+039", "2.0000E+039"}},
     };
@@ -373,13 +374,13 @@ TEST(LineBlocks, InOrderStoppableAndFailing) {
     for (const int64_t blockLines : {1, 7, 1000, 5000}) {
         std::string all;
         int64_t lastDone = 0;
-        EXPECT_TRUE(MakeLineBlocks(2000, blockLines, numbered,
-                                   [&](const std::string& block, int64_t done) {
-                                       all += block;
-                                       EXPECT_GT(done, lastDone);
-                                       lastDone = done;
-                                       return true;
-                                   }));
+        EXPECT_TRUE(
+            MakeLineBlocks(2000, blockLines, numbered, [&](const std::string& block, int64_t done) {
+                all += block;
+                EXPECT_GT(done, lastDone);
+                lastDone = done;
+                return true;
+            }));
         std::string expected;
         for (int i = 0; i < 2000; ++i)
             expected += std::to_string(i) + "\n";

@@ -30,8 +30,15 @@ TEST(CellText, FixedPointTable) {
     const TFixedCase cases[] = {
         {220.14, 5, 1, "220.1"},
         {220.15, 5, 1, "220.2"}, // 220.15 is stored a little above .15
-        {0.25, 5, 1, "0.2"},     // an exact binary tie rounds to even
-        {0.35, 5, 1, "0.3"},     // stored a little below .35
+        {0.25, 5, 1, "0.3"},     // a half rounds away from zero
+        {0.35, 5, 1, "0.4"},     // stored a little below .35, still read as a half
+        {220.25, 5, 1, "220.3"},
+        {-0.25, 5, 1, "-0.3"},
+        {36.5, 4, 0, "37"},
+        {37.5, 4, 0, "38"},
+        {-36.5, 4, 0, "-37"},
+        {0.05, 5, 1, "0.1"},
+        {0.049999, 5, 1, "0.0"},
         {221.0, 5, 1, "221.0"},
         {0, 5, 1, "0.0"},
         {-0.04, 5, 1, "0.0"}, // rounds to zero: no minus sign
@@ -58,8 +65,10 @@ TEST(CellText, FixedPointTable) {
 
 // The quick path rounds with one product; the decimal conversion of the
 // standard library is the reference. With 15 significant digits only the
-// decimals round, so the two must agree on every value, negative ones, values
-// a hair from a rounding boundary and exact binary ties included.
+// decimals round, so the two must agree on every value, negative ones
+// included; a half of the last shown decimal, exact or a hair either side,
+// goes away from zero, as the reference does with the value moved a few units
+// in the last place that way.
 TEST(CellText, QuickRoundingAgreesWithExactConversion) {
     uint64_t noise = 12345;
     auto next = [&noise] {
@@ -74,8 +83,11 @@ TEST(CellText, QuickRoundingAgreesWithExactConversion) {
                                    i % 2 ? 1e9 : -1e9);
         else if (i % 3 == 2)
             value = (std::floor(value * 8) + 4) / 8 / std::pow(10.0, decimals);
+        const double shifted =
+            i % 3 == 0 ? value
+                       : value + 8 * (std::nextafter(value, std::copysign(1e9, value)) - value);
         char expected[64];
-        char* end = std::to_chars(expected, expected + sizeof expected, value,
+        char* end = std::to_chars(expected, expected + sizeof expected, shifted,
                                   std::chars_format::fixed, decimals)
                         .ptr;
         std::string reference(expected, end);

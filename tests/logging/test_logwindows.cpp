@@ -369,6 +369,10 @@ private slots:
         dialog.findChild<QPushButton*>("btnOK")->click();
         QCOMPARE(UserPara.RecInterval, stored);
         QCOMPARE(restarts, 1);
+        // Stored at once: the port's reopening reads the file again.
+        UserPara.RecInterval = -1;
+        LoadUserPara();
+        QCOMPARE(UserPara.RecInterval, stored);
         // Cancel changes nothing.
         TFrmDataLogSet again([&restarts] { ++restarts; });
         again.findChild<QPushButton*>("btnCancel")->click();
