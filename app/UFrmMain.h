@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -102,6 +103,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first show tells what start-up found wrong with the program's files.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildMenu();
@@ -154,6 +157,7 @@ private:
     TfrmProgress* FfrmProgress = nullptr;
     bool FEndingSession = false;
     bool FExited = false;
+    QStringList FStartNotes; // told once the window is up
 
     QTimer* Timer1 = nullptr;
     QMenu* mni300 = nullptr;

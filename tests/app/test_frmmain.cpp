@@ -370,6 +370,24 @@ private slots:
         QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
     }
 
+    void unreadableSettingsFileIsToldAndKeptAtExit() {
+        const QByteArray huge = QByteArray(1 << 20, '#') + "\n[CommPort]\nComName=/dev/ttyUSB3\n";
+        PrepareFolder(huge);
+        TFrmMain& w = Create();
+        QCOMPARE(UserPara.PortInfo.ComName, std::string("COM1")); // the defaults
+        w.show();
+        QTRY_COMPARE(FTold.size(), 1);
+        QVERIFY2(FTold[0].startsWith("The settings file " + FFolder +
+                                     "UserParaIni.ini cannot be read (larger than 1 MiB)"),
+                 qPrintable(FTold[0]));
+        FAnswer = true;
+        QVERIFY(w.close()); // the exit is not held up by the file it keeps
+        QCOMPARE(FTold.size(), 1);
+        QFile ini(FFolder + "UserParaIni.ini");
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll() == huge);
+    }
+
     void sessionEndSavesWithoutAsking() {
         PrepareFolder();
         TFrmMain& w = Create();
