@@ -195,8 +195,13 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     FEventLog = std::make_unique<TEventLog>(RecordPath(), EventLogFileName, BackupPath());
     FDataLog = std::make_unique<TDataLog>(RecordPath());
     // The selection is empty here: ApplyLanguage built the tree from the empty list.
-    if (LoadTreeFile())
+    if (int skipped = 0; LoadTreeFile(&skipped)) {
         FDeviceTree->RebuildTree();
+        if (skipped > 0)
+            FStartNotes << LangQ(MsgTreeFileSkipped)
+                               .arg(skipped)
+                               .arg(QString::fromStdString(TreeFilePath()));
+    }
     FStatusPanels[2]->setText("Version " + QString::fromStdString(GetVersionString("FileVersion")));
     ShowPage(0);
     RealTimePage->ShowInnerPage(0);

@@ -30,3 +30,5 @@ extern const TTextPair TreeChildCaptionTexts[2];
 // Messages of the main window, chosen when shown.
 extern const TTextPair MsgExitQuestion;
 extern const TTextPair MsgDeviceNotCommunicating;
+// The device list held records it could not take: %1 their number, %2 the file.
+extern const TTextPair MsgTreeFileSkipped;

@@ -388,6 +388,32 @@ private slots:
         QVERIFY(ini.readAll() == huge);
     }
 
+    void deviceListWithSkippedEntriesIsToldAndKept() {
+        QByteArray bytes;
+        for (const uint8_t address : {5, 0, 5, 253, 9}) {
+            TEquipItem item;
+            item.Address = address;
+            item.Name = "UPS";
+            const TEquipRecord record = EncodeEquipRecord(item);
+            bytes.append(reinterpret_cast<const char*>(record.data()), int(record.size()));
+        }
+        QDir().mkpath(FFolder + "Record");
+        WriteFile(FFolder + "Record/TreeNode.dat", bytes);
+        PrepareFolder("[Language]\nLanguage=1\n");
+        TFrmMain& w = Create();
+        QCOMPARE(EquipList.Count, uint8_t(2));
+        w.show();
+        QTRY_COMPARE(FTold.size(), 1);
+        QVERIFY2(FTold[0].startsWith("设备列表 " + FFolder +
+                                     "Record/TreeNode.dat 中有 3 条记录未被采用"),
+                 qPrintable(FTold[0]));
+        FAnswer = true;
+        QVERIFY(w.close());
+        QFile file(FFolder + "Record/TreeNode.dat");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == bytes);
+    }
+
     void sessionEndSavesWithoutAsking() {
         PrepareFolder();
         TFrmMain& w = Create();
