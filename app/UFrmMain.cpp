@@ -619,8 +619,8 @@ bool TFrmMain::RunExitSequence() {
     Timer1->stop();
     try {
         // A settings file that could not be read at start is left as it is,
-        // as the user was told then.
-        if (UserParaLoadProblem().empty())
+        // as the user was told then; a read-only run saves nothing.
+        if (UserParaLoadProblem().empty() && !ReadOnlyRun())
             SaveUserPara();
     } catch (const TUserParaKept& e) {
         // It became unreadable meanwhile: it is kept, and there is nothing

@@ -414,6 +414,19 @@ private slots:
         QVERIFY(file.readAll() == bytes);
     }
 
+    void readOnlyRunSavesNothingAtExit() {
+        PrepareFolder();
+        SetReadOnlyRun(true);
+        TFrmMain& w = Create();
+        w.show();
+        FAnswer = true;
+        const bool closed = w.close();
+        SetReadOnlyRun(false);
+        QVERIFY(closed);
+        QVERIFY(FTold.isEmpty());
+        QVERIFY(!QFile::exists(FFolder + "UserParaIni.ini"));
+    }
+
     void sessionEndSavesWithoutAsking() {
         PrepareFolder();
         TFrmMain& w = Create();
