@@ -97,6 +97,20 @@ class TestSingleInstance : public QObject {
                                  StartDeadlineMs);
     }
 
+    // A copy that starts its window all the same, saying `notice` on its error output.
+    QProcess& StartsSaying(const QString& folderName, const QByteArray& notice) {
+        const QString folder = CopyProgram(folderName);
+        QProcess& monitor = Start(folder);
+        QByteArray output;
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(QDir(folder + "/Record").exists(), StartDeadlineMs);
+            QTRY_VERIFY_WITH_TIMEOUT((output += monitor.readAllStandardError()).contains(notice),
+                                     StartDeadlineMs);
+            QCOMPARE(monitor.state(), QProcess::Running);
+        }();
+        return monitor;
+    }
+
 private slots:
     void init() {
         FDir = std::make_unique<QTemporaryDir>();
@@ -216,15 +230,8 @@ private slots:
         QDir(own).removeRecursively();
         QVERIFY(::mkdir(qPrintable(own), 0777) == 0);
         QVERIFY(::chmod(qPrintable(own), 0777) == 0);
-        const QString planted = CopyProgram("planted");
-        QProcess& monitor = Start(planted);
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(planted + "/Record").exists(), StartDeadlineMs);
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (output += monitor.readAllStandardError()).contains("is open to others (mode 777)"),
-            StartDeadlineMs);
+        StartsSaying("planted", "is open to others (mode 777)");
         QVERIFY(QDir(own).isEmpty());
-        QCOMPARE(monitor.state(), QProcess::Running);
     }
 
     // A listener under the instance's name made by another user (root makes
@@ -259,15 +266,7 @@ private slots:
         QCOMPARE(::read(ready[0], &listening, 1), ssize_t(1));
         ::close(ready[0]);
 
-        const QString folder = CopyProgram("mine");
-        QProcess& monitor = Start(folder);
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(folder + "/Record").exists(), StartDeadlineMs);
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (output += monitor.readAllStandardError()).contains("held by user 65534"),
-            StartDeadlineMs);
-        QCOMPARE(monitor.state(), QProcess::Running);
-        ExpectRedirected(CopyProgram("mine-second"), monitor);
+        ExpectRedirected(CopyProgram("mine-second"), StartsSaying("mine", "held by user 65534"));
     }
 };
 
