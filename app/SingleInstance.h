@@ -1,8 +1,10 @@
 #pragma once
 // One instance per user and desktop. The first instance answers on a local
-// socket named after the application title, the user and the display; a
-// later start on the same desktop asks it to come to the front and ends
-// without creating any window.
+// socket named after the application title, the user and the display, in a
+// folder only the user can create files in; a later start on the same desktop
+// asks it to come to the front and ends without creating any window. A
+// listener run by another user is no instance of ours: it is named on the
+// error output and the start goes on.
 
 #include <QLocalServer>
 #include <QObject>
@@ -19,7 +21,14 @@ public:
     // is set.
     [[nodiscard]] static QString CurrentDisplay();
 
-    explicit TSingleInstance(QString name, QObject* parent = nullptr);
+    // The folder of the socket, with a trailing '/': $XDG_RUNTIME_DIR, else
+    // "<temporary folder>/pelmora-desk-<uid>/", made 0700; either must be a
+    // folder (not a link) of this user's own that nobody else may enter.
+    // Empty, with the reason on the error output, when neither is.
+    [[nodiscard]] static QString SocketFolder();
+
+    // `name` as NameFor gives it, placed in SocketFolder().
+    explicit TSingleInstance(const QString& name, QObject* parent = nullptr);
 
     // True when this process is the only instance and now answers later
     // starts; false when a running instance was found and asked to raise.
@@ -30,7 +39,8 @@ signals:
     void RaiseRequested();
 
 private:
-    [[nodiscard]] bool AskRunningToRaise() const;
+    enum class TAsked { NoListener, Raised, OtherUser };
+    [[nodiscard]] TAsked AskRunningToRaise() const;
     void AnswerNewConnection();
 
     QString FName;

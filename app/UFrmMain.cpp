@@ -50,6 +50,7 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <utility>
 
 namespace {
 constexpr QSize ClientSize(863, 596);
@@ -214,14 +215,21 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     std::filesystem::create_directories(BackupPath(), ignored);
     RealTimePage->HideSwitchRows();
     LoadUserPara();
+    if (const std::string problem = UserParaLoadProblem(); !problem.empty())
+        FStartNotes << QString::fromStdString(problem);
     ApplyLanguage();
     ApplyProtocolLayout();
     PlaceWindow();
     FEventLog = std::make_unique<TEventLog>(RecordPath(), EventLogFileName, BackupPath());
     FDataLog = std::make_unique<TDataLog>(RecordPath());
     // The selection is empty here: ApplyLanguage built the tree from the empty list.
-    if (LoadTreeFile())
+    if (int skipped = 0; LoadTreeFile(&skipped)) {
         FDeviceTree->RebuildTree();
+        if (skipped > 0)
+            FStartNotes << LangQ(MsgTreeFileSkipped)
+                               .arg(skipped)
+                               .arg(QString::fromStdString(TreeFilePath()));
+    }
     ShowPage(0);
     RealTimePage->ShowInnerPage(0);
     Timer1->start(Timer1Interval);
@@ -695,10 +703,32 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     emit Closed();
 }
 
+void TFrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FStartNotes.isEmpty())
+        return;
+    // After the show, so that the message stands over the window it concerns.
+    QTimer::singleShot(0, this, [this] {
+        const QStringList notes = std::exchange(FStartNotes, {});
+        for (const QString& note : notes)
+            Prompts.Tell(this, QMessageBox::Warning, note);
+    });
+}
+
 bool TFrmMain::RunExitSequence() {
     Timer1->stop();
     try {
-        SaveUserPara([this](TIniFile& ini) { StoreWindowPlacement(ini, Placement()); });
+        // A settings file that could not be read at start is left as it is,
+        // as the user was told then.
+        if (UserParaLoadProblem().empty())
+            SaveUserPara([this](TIniFile& ini) { StoreWindowPlacement(ini, Placement()); });
+    } catch (const TUserParaKept& e) {
+        // It became unreadable meanwhile: it is kept, and there is nothing
+        // the window could do about it by staying open.
+        if (!FEndingSession)
+            Prompts.Tell(this, QMessageBox::Warning, QString::fromUtf8(e.what()));
+        else
+            qWarning("Pelmora Desk: %s", e.what());
     } catch (const std::exception& e) {
         if (!FEndingSession) {
             Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -104,6 +105,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first show tells what start-up found wrong with the program's files.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildMenu();
@@ -161,6 +164,7 @@ private:
     TfrmProgress* FfrmProgress = nullptr;
     bool FEndingSession = false;
     bool FExited = false;
+    QStringList FStartNotes; // told once the window is up
 
     QTimer* Timer1 = nullptr;
     QMenu* mni300 = nullptr;

@@ -78,3 +78,9 @@ const TTextPair StatusPanelNames[4] = {
     {"版本", "Version"},
     {"时间", "Time"},
 };
+const TTextPair MsgTreeFileSkipped = {
+    "设备列表 %2 中有 %1 条记录未被采用（地址不在 1-252 之内、地址重复或超过 252 台）。"
+    "该文件保持原样，直到设备列表被修改。",
+    "%1 entries of the device list %2 were skipped (an address outside 1-252, an address "
+    "listed twice, or more than 252 devices). The file is left as it is until the device "
+    "list is changed."};

@@ -38,3 +38,5 @@ extern const TTextPair MsgExitQuestion;
 extern const TTextPair MsgDeviceNotCommunicating;
 // Title of the program's questions.
 extern const TTextPair MsgConfirmTitle;
+// The device list held records it could not take: %1 their number, %2 the file.
+extern const TTextPair MsgTreeFileSkipped;

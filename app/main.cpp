@@ -1,5 +1,6 @@
 #include "app/AppIcon.h"
 #include "app/DeviceCommands.h"
+#include "app/FolderChoice.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     TSingleInstance instance(TSingleInstance::NameFor(QString::fromUtf8(ApplicationTitle),
                                                       TSingleInstance::CurrentDisplay()));
     if (!instance.Claim())
+        return 0;
+    if (!SettleProgramFolder(AskFolderInBox))
         return 0;
 
     // Before any window: a signal while start-up shows the port error must

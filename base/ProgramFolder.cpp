@@ -60,6 +60,16 @@ std::optional<std::string>& Folder() {
     static std::optional<std::string> folder;
     return folder;
 }
+
+std::string& Stranded() {
+    static std::string stranded;
+    return stranded;
+}
+
+bool& ReadOnly() {
+    static bool readOnly = false;
+    return readOnly;
+}
 } // namespace
 
 std::string DataFolderFor(const std::string& exeFolder, const TDataHome& home) {
@@ -67,6 +77,16 @@ std::string DataFolderFor(const std::string& exeFolder, const TDataHome& home) {
     if (!IsSystemProgramFolder(folder) && CanKeepRecordIn(folder))
         return folder;
     return UserDataFolder(home);
+}
+
+std::string StrandedFolderFor(const std::string& exeFolder) {
+    const std::string folder = WithSlash(exeFolder);
+    if (IsSystemProgramFolder(folder))
+        return {};
+    struct stat st {};
+    const bool holdsFiles = ::stat((folder + "UserParaIni.ini").c_str(), &st) == 0 ||
+                            (::stat((folder + "Record").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    return holdsFiles && !CanKeepRecordIn(folder) ? folder : std::string();
 }
 
 std::string ExecutableFolder() {
@@ -80,14 +100,30 @@ std::string ExecutableFolder() {
 
 const std::string& ProgramFolder() {
     std::optional<std::string>& folder = Folder();
-    if (!folder)
-        folder =
-            DataFolderFor(ExecutableFolder(), {std::getenv("XDG_DATA_HOME"), std::getenv("HOME")});
+    if (!folder) {
+        const std::string exe = ExecutableFolder();
+        folder = DataFolderFor(exe, {std::getenv("XDG_DATA_HOME"), std::getenv("HOME")});
+        Stranded() = StrandedFolderFor(exe);
+    }
     return *folder;
 }
 
 void SetProgramFolder(const std::string& folder) {
     Folder() = folder.empty() ? folder : WithSlash(folder);
+    Stranded().clear();
+}
+
+std::string StrandedProgramFolder() {
+    (void)ProgramFolder();
+    return Stranded();
+}
+
+void SetReadOnlyRun(bool readOnly) {
+    ReadOnly() = readOnly;
+}
+
+bool ReadOnlyRun() {
+    return ReadOnly();
 }
 
 std::string RecordPath() {

@@ -20,6 +20,12 @@ struct TDataHome {
 // Makes Record/ in the executable's folder when it chooses that folder.
 [[nodiscard]] std::string DataFolderFor(const std::string& exeFolder, const TDataHome& home);
 
+// The executable's folder when it holds the user's files (UserParaIni.ini or a
+// Record/ folder) but Record/ cannot be kept there: DataFolderFor then gives
+// the user's data folder, which would hide those files. Empty otherwise, and
+// always for a fresh copy with nothing there.
+[[nodiscard]] std::string StrandedFolderFor(const std::string& exeFolder);
+
 // The folder of the running executable, with a trailing '/'.
 [[nodiscard]] std::string ExecutableFolder();
 
@@ -28,6 +34,14 @@ struct TDataHome {
 const std::string& ProgramFolder();
 // Tests and tools point the program at a folder of their choice.
 void SetProgramFolder(const std::string& folder);
+// StrandedFolderFor the running executable, when ProgramFolder() was decided
+// by the rule (not set); the user chooses what to do about it.
+[[nodiscard]] std::string StrandedProgramFolder();
+
+// The user chose to run on files the program cannot write: nothing is saved
+// over them, the settings at exit included.
+void SetReadOnlyRun(bool readOnly);
+[[nodiscard]] bool ReadOnlyRun();
 
 std::string RecordPath(); // ProgramFolder() + "Record/"
 std::string BackupPath(); // ProgramFolder() + "Backup/"

@@ -11,8 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A desktop-file string value on one line: backslashes doubled, line breaks
-// written as their escapes.
+// A desktop-file string value on one line: backslashes doubled, tabs and
+// line breaks written as their escapes (a raw control character makes the
+// whole entry invalid).
 std::string StringValue(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -22,6 +23,8 @@ std::string StringValue(const std::string& text) {
             out += "\\n";
         else if (c == '\r')
             out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
         else
             out += c;
     }
@@ -30,7 +33,9 @@ std::string StringValue(const std::string& text) {
 
 // The program path as the one Exec argument: in double quotes, with ", `, $
 // and \ escaped inside them, and % doubled so it is not read as a field code;
-// then written as a string value.
+// then written as a string value. Desktops look for the program under the
+// Exec's first word before they undo the doubled %, so a path with a % is
+// started through env, whose own path holds none.
 std::string ExecValue(const std::string& path) {
     std::string quoted = "\"";
     for (char c : path) {
@@ -40,7 +45,8 @@ std::string ExecValue(const std::string& path) {
             quoted += '%';
         quoted += c;
     }
-    return StringValue(quoted + "\"");
+    quoted += '"';
+    return StringValue(path.find('%') == std::string::npos ? quoted : "env " + quoted);
 }
 
 std::string EnvOr(const char* name, const std::string& fallback) {

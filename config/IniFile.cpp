@@ -77,7 +77,8 @@ TIniFile::TLoadResult ReadWholeFile(const std::string& path, std::string& text) 
     using R = TIniFile::TLoadResult;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT ? R::Missing : R::Unreadable;
+        return errno == ENOENT || errno == ENOTDIR ? R::Missing
+                                                   : R::Unreadable; // nothing there to keep
     R result = R::Unreadable;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {

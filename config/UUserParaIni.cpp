@@ -1,6 +1,7 @@
 #include "config/UUserParaIni.h"
 
 #include "base/AtomicFile.h"
+#include "base/LangText.h"
 #include "base/ProgramFolder.h"
 #include "config/IniFile.h"
 
@@ -15,6 +16,28 @@ constexpr const char* SecLanguage = "Language";
 constexpr const char* SecDataLog = "DataLog";
 
 constexpr int32_t MinRecInterval = 50;
+
+constexpr TTextPair UnreadableText = {
+    "设置文件 %s 无法读取（%r）。该文件保持原样：本次以默认设置运行，不会保存覆盖它。",
+    "The settings file %s cannot be read (%r). It is left as it is: the program runs on the "
+    "default settings and does not save over it."};
+constexpr TTextPair TooLargeReason = {"大于 1 MiB", "larger than 1 MiB"};
+constexpr TTextPair UnreadableReason = {"无法打开或读出", "it could not be opened or read"};
+
+// What the last load found of the file.
+TIniFile::TLoadResult LastLoad = TIniFile::TLoadResult::Missing;
+
+std::string ProblemText(TIniFile::TLoadResult result) {
+    using R = TIniFile::TLoadResult;
+    if (result != R::TooLarge && result != R::Unreadable)
+        return {};
+    const uint8_t language = UserPara.Language;
+    std::string text = PickText(UnreadableText, language);
+    text.replace(text.find("%r"), 2,
+                 PickText(result == R::TooLarge ? TooLargeReason : UnreadableReason, language));
+    text.replace(text.find("%s"), 2, UserParaPath());
+    return text;
+}
 
 // 8-bit settings keep the low byte of what the file holds (300 reads as 44).
 uint8_t ReadByte(const TIniFile& ini, const char* section, const char* key, uint8_t def) {
@@ -34,8 +57,12 @@ std::string UserParaPath() {
 
 void LoadUserPara() {
     TIniFile ini;
-    (void)ini.Load(UserParaPath()); // an unreadable file gives the defaults
+    LastLoad = ini.Load(UserParaPath()); // an unreadable file gives the defaults
     LoadUserParaFrom(ini);
+}
+
+std::string UserParaLoadProblem() {
+    return ProblemText(LastLoad);
 }
 
 void LoadUserParaFrom(const TIniFile& ini) {
@@ -58,16 +85,19 @@ void LoadUserParaFrom(const TIniFile& ini) {
 }
 
 void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore) {
+    // The user chose to run on the program folder's files without saving.
+    if (ReadOnlyRun())
+        return;
     const std::string path = UserParaPath();
     TIniFile ini;
-    // Replacing a file that exists but cannot be read would lose what it
-    // holds; one too large to be a settings file is started afresh.
-    if (ini.Load(path) == TIniFile::TLoadResult::Unreadable)
-        throw std::runtime_error("Unable to write to " + path);
+    // Replacing a file that exists but cannot be read would lose what it holds.
+    if (const std::string problem = ProblemText(ini.Load(path)); !problem.empty())
+        throw TUserParaKept(problem);
     StoreUserParaIn(ini);
     if (alsoStore)
         alsoStore(ini);
     WriteFileAtomically(path, ini.Text());
+    LastLoad = TIniFile::TLoadResult::Read;
 }
 
 void StoreUserParaIn(TIniFile& ini) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 struct TPortInfo {
@@ -34,15 +35,30 @@ std::string UserParaPath();
 class TIniFile;
 
 // Replaces every value in memory with the file's value or its default. A
-// missing, unreadable or damaged file is not an error.
+// missing, unreadable or damaged file is not an error; one that exists but
+// cannot be read is remembered for UserParaLoadProblem.
 void LoadUserPara();
+// The user's message, in the current language and naming the file, when the
+// settings file exists but the last LoadUserPara could not read it (too large,
+// no permission, a read error); empty when it was read or is missing. Cleared
+// by a SaveUserPara that succeeds.
+[[nodiscard]] std::string UserParaLoadProblem();
 // The same from a settings text already read.
 void LoadUserParaFrom(const TIniFile& ini);
 // Writes all thirteen keys into ini, leaving its other lines as they are.
 void StoreUserParaIn(TIniFile& ini);
 
+// Thrown by SaveUserPara when the settings file exists but cannot be read:
+// replacing it would lose what it holds, so it is left as it is.
+class TUserParaKept : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// In a read-only run (base/ProgramFolder.h) nothing is written.
 // Writes all thirteen keys, and whatever alsoStore adds in the same write;
 // other sections and keys of the file stay as they are. The file is replaced
-// atomically. Throws std::runtime_error "Unable to write to <path>" when it
-// cannot be written.
+// atomically. Throws TUserParaKept (the problem's message) when the file
+// exists but cannot be read, std::runtime_error "Unable to write to <path>"
+// when it cannot be written.
 void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore = nullptr);

@@ -4,12 +4,7 @@
 #include "logging/LineBlocks.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // Lines formatted together and written with one call: about 1.5 MB of a data
@@ -37,8 +32,7 @@ TExportResult WriteLines(const TGridSource& grid, int fd, TJobProgress& progress
             else if (!WriteAll(fd, block)) {
                 result = TExportResult::Failed;
                 error = errno;
-            }
-            else
+            } else
                 progress.Position.store(linesDone, std::memory_order_relaxed);
             return result == TExportResult::Written;
         });
@@ -51,31 +45,18 @@ std::string CsvFileName(const std::string& chosen) {
 }
 
 TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path, TJobProgress& progress) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Failure(path, errno);
-    ::fchmod(fd, 0644);
+    TAtomicFile file(path); // removed again on a cancel, a failure or a throw
+    if (file.Error() != 0)
+        return Failure(path, file.Error());
     TExportResult result = TExportResult::Failed;
     int error = 0;
-    std::string thrown;
     try {
-        result = WriteLines(grid, fd, progress, error);
+        result = WriteLines(grid, file.Fd(), progress, error);
     } catch (const std::exception& e) {
-        thrown = e.what(); // the temporary file is removed all the same
+        return {TExportResult::Failed, "Unable to write to " + path + ": " + e.what()};
     }
-    if (::close(fd) != 0 && result == TExportResult::Written) {
-        result = TExportResult::Failed;
-        error = errno;
-    }
-    if (result == TExportResult::Written && ::rename(temp.c_str(), path.c_str()) != 0) {
-        result = TExportResult::Failed;
-        error = errno;
-    }
-    if (result != TExportResult::Written)
-        ::unlink(temp.c_str());
-    if (!thrown.empty())
-        return {TExportResult::Failed, "Unable to write to " + path + ": " + thrown};
+    if (result == TExportResult::Written && !file.Replace())
+        return Failure(path, file.Error());
     if (result == TExportResult::Failed)
         return Failure(path, error);
     return {result, {}};

@@ -1,5 +1,7 @@
 #include "logging/RecordFile.h"
 
+#include "base/AtomicFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -93,16 +95,22 @@ bool WriteRecordAt(const std::string& path, int64_t index, const uint8_t* data,
 }
 
 TCopyResult CopyToNewFile(const std::string& from, const std::string& to) {
-    // The target first: scanning for a free name then costs one open per name.
-    TFd dst(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!dst.Ok())
-        return errno == EEXIST ? TCopyResult::TargetExists : TCopyResult::Failed;
+    // A taken name is seen before anything is copied, so that scanning for a
+    // free name costs one look per name; the link at the end settles a race.
+    if (::access(to.c_str(), F_OK) == 0)
+        return TCopyResult::TargetExists;
+    TAtomicFile copy(to); // a copy that fails half way is never seen under `to`
     TFd src(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    bool ok = src.Ok() && CopyContents(src.Get(), dst.Get()) && ::fsync(dst.Get()) == 0;
-    ok = dst.Close() && ok;
-    if (ok)
+    if (copy.Error() != 0 || !src.Ok() || !CopyContents(src.Get(), copy.Fd()))
+        return TCopyResult::Failed;
+    switch (copy.PlaceNew(to)) {
+    case TAtomicFile::TPlaced::Placed:
         return TCopyResult::Copied;
-    ::unlink(to.c_str());
+    case TAtomicFile::TPlaced::Exists:
+        return TCopyResult::TargetExists;
+    case TAtomicFile::TPlaced::Failed:
+        break;
+    }
     return TCopyResult::Failed;
 }
 

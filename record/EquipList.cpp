@@ -1,13 +1,14 @@
 #include "record/EquipList.h"
 
+#include "base/AtomicFile.h"
 #include "base/GbkText.h"
 #include "base/ProgramFolder.h"
-#include "base/AtomicFile.h"
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <utility>
 
 TEquipList EquipList;
@@ -140,21 +141,29 @@ std::string TreeFilePath() {
     return RecordPath() + TreeFileName;
 }
 
-TEquipList DecodeTreeFile(std::string_view bytes) {
+TEquipList DecodeTreeFile(std::string_view bytes, int* skipped) {
     TEquipList loaded;
+    std::array<bool, MaxEquipAddress + 1> taken{};
+    const std::size_t records = bytes.size() / EquipRecordSize;
     TEquipRecord record;
-    for (std::size_t at = 0; loaded.Count < MaxEquipCount && at + EquipRecordSize <= bytes.size();
+    std::size_t at = 0;
+    // Only the records taken are decoded: a large file of garbage costs one
+    // look at each address byte.
+    for (; loaded.Count < MaxEquipCount && at + EquipRecordSize <= bytes.size();
          at += EquipRecordSize) {
-        std::copy_n(bytes.begin() + std::ptrdiff_t(at), EquipRecordSize, record.begin());
-        TEquipItem item = DecodeEquipRecord(record);
-        if (item.Address > MaxEquipAddress)
+        const uint8_t address = uint8_t(bytes[at + 1]);
+        if (address == 0 || address > MaxEquipAddress || taken[address])
             continue;
-        loaded.Items[loaded.Count++] = std::move(item);
+        taken[address] = true;
+        std::copy_n(bytes.begin() + std::ptrdiff_t(at), EquipRecordSize, record.begin());
+        loaded.Items[loaded.Count++] = DecodeEquipRecord(record);
     }
+    if (skipped)
+        *skipped = int(std::min<std::size_t>(records - loaded.Count, INT_MAX));
     return loaded;
 }
 
-bool LoadTreeFile() {
+bool LoadTreeFile(int* skipped) {
     const std::string path = TreeFilePath();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
@@ -162,10 +171,11 @@ bool LoadTreeFile() {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
     if (in.bad())
         return false;
-    EquipList = DecodeTreeFile(bytes);
+    EquipList = DecodeTreeFile(bytes.str(), skipped);
     return true;
 }
 

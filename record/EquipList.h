@@ -93,17 +93,22 @@ bool RenameEquipAt(int pos, std::string_view name);
 void NextPollDevice();
 
 // The list a file's bytes hold: whole 42-byte records in order, a partial
-// last record ignored, records with an address above 252 skipped, at most 252
-// devices. PollPos and PollAddress are 0.
-[[nodiscard]] TEquipList DecodeTreeFile(std::string_view bytes);
+// last record ignored, at most 252 devices. A record whose address is outside
+// 1..252 or already in the list is skipped: a damaged file must not put two
+// devices on one address. `skipped` (when given) receives the number of whole
+// records not taken, those beyond the 252nd device included. PollPos and
+// PollAddress are 0.
+[[nodiscard]] TEquipList DecodeTreeFile(std::string_view bytes, int* skipped = nullptr);
 
 // RecordPath() + "TreeNode.dat".
 [[nodiscard]] std::string TreeFilePath();
 
 // Reads the list from TreeFilePath() (see DecodeTreeFile), creating the file
 // empty when it is missing. A file that cannot be read leaves the list
-// unchanged and returns false. The caller rebuilds the tree afterwards.
-bool LoadTreeFile();
+// unchanged and returns false. The file itself is never changed here, skipped
+// records included: only a change of the list rewrites it. The caller
+// rebuilds the tree afterwards.
+bool LoadTreeFile(int* skipped = nullptr);
 
 // Rewrites TreeFilePath() with entries 1..Count, replacing the file in one
 // step so that an interrupted save never leaves a truncated list behind.

@@ -15,6 +15,8 @@ packages=(
     xvfb xauth x11-utils imagemagick xdotool
     # the Debian package: its build (CPack's dependency list, stripping) and its checks
     dpkg-dev file binutils desktop-file-utils appstream groff-base
+    # the autostart entry's launch by a desktop's launcher (gio)
+    libglib2.0-bin
 )
 
 missing=()

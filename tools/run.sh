@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the monitor against the UPS bus
 # simulator: pelmora-sim plays tools/sim/scenarios/default.txt on a
-# pseudo-terminal reached through a fixed symlink, and the monitor in
+# pseudo-terminal reached through a symlink in the build tree, and the monitor in
 # build/default/app/ polls it. On the first run the monitor's settings and
 # device list are written to match; later runs keep whatever is there. The
 # simulator stops when the monitor exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/run-folders.sh
 
 bash tools/install-deps.sh
 cmake --preset default
@@ -16,14 +17,14 @@ app=build/default/app
 sim=build/default/tools/sim/pelmora-sim
 setup=build/default/tools/setup-demo/pelmora-setup-demo
 scenario=tools/sim/scenarios/default.txt
-run_dir=/tmp/pelmora-sim-$(id -u)
-link=$run_dir/ttyUPS
+run_dir=$(pelmora_run_folder) || { echo "run.sh: refusing to write there" >&2; exit 1; }
+link_dir=$(pelmora_link_folder "$PWD/build/default") || { echo "run.sh: refusing to write there" >&2; exit 1; }
+link=$link_dir/ttyUPS
 
 # The protocol of the settings (written as 0 on the first run) decides what
 # the simulator speaks.
 protocol=$("$setup" --folder "$app" --port "$link" --scenario "$scenario")
 
-mkdir -p -m 700 "$run_dir"
 children=()
 trap 'for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done' EXIT
 

@@ -409,6 +409,63 @@ private slots:
         QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
     }
 
+    void unreadableSettingsFileIsToldAndKeptAtExit() {
+        const QByteArray huge = QByteArray(1 << 20, '#') + "\n[CommPort]\nComName=/dev/ttyUSB3\n";
+        PrepareFolder(huge);
+        TFrmMain& w = Create();
+        QCOMPARE(UserPara.PortInfo.ComName, std::string("COM1")); // the defaults
+        w.show();
+        QTRY_COMPARE(FTold.size(), 1);
+        QVERIFY2(FTold[0].startsWith("The settings file " + FFolder +
+                                     "UserParaIni.ini cannot be read (larger than 1 MiB)"),
+                 qPrintable(FTold[0]));
+        FAnswer = true;
+        QVERIFY(w.close()); // the exit is not held up by the file it keeps
+        QCOMPARE(FTold.size(), 1);
+        QFile ini(FFolder + "UserParaIni.ini");
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll() == huge);
+    }
+
+    void deviceListWithSkippedEntriesIsToldAndKept() {
+        QByteArray bytes;
+        for (const uint8_t address : {5, 0, 5, 253, 9}) {
+            TEquipItem item;
+            item.Address = address;
+            item.Name = "UPS";
+            const TEquipRecord record = EncodeEquipRecord(item);
+            bytes.append(reinterpret_cast<const char*>(record.data()), int(record.size()));
+        }
+        QDir().mkpath(FFolder + "Record");
+        WriteFile(FFolder + "Record/TreeNode.dat", bytes);
+        PrepareFolder("[Language]\nLanguage=1\n");
+        TFrmMain& w = Create();
+        QCOMPARE(EquipList.Count, uint8_t(2));
+        w.show();
+        QTRY_COMPARE(FTold.size(), 1);
+        QVERIFY2(FTold[0].startsWith("设备列表 " + FFolder +
+                                     "Record/TreeNode.dat 中有 3 条记录未被采用"),
+                 qPrintable(FTold[0]));
+        FAnswer = true;
+        QVERIFY(w.close());
+        QFile file(FFolder + "Record/TreeNode.dat");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == bytes);
+    }
+
+    void readOnlyRunSavesNothingAtExit() {
+        PrepareFolder();
+        SetReadOnlyRun(true);
+        TFrmMain& w = Create();
+        w.show();
+        FAnswer = true;
+        const bool closed = w.close();
+        SetReadOnlyRun(false);
+        QVERIFY(closed);
+        QVERIFY(FTold.isEmpty());
+        QVERIFY(!QFile::exists(FFolder + "UserParaIni.ini"));
+    }
+
     void sessionEndSavesWithoutAsking() {
         PrepareFolder();
         TFrmMain& w = Create();

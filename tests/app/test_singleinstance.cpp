@@ -2,9 +2,11 @@
 // the front and ends without creating anything; a socket left behind by a
 // killed instance does not keep the next one from starting; SIGTERM ends an
 // instance with its settings saved, also while the port error box of the
-// start-up is open. Each process runs from its own copy of
-// the executable, and TMPDIR keeps the instance socket away from any
-// instance the user is running.
+// start-up is open. The socket lives in a folder of the user's own: a
+// planted fallback folder is refused, a listener of another user is no
+// instance. Each process runs from its own copy of the executable, and
+// XDG_RUNTIME_DIR and TMPDIR keep the instance socket away from any instance
+// the user is running.
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +16,12 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -30,10 +37,13 @@ class TestSingleInstance : public QObject {
 
     std::unique_ptr<QTemporaryDir> FDir;
     std::vector<std::unique_ptr<QProcess>> FProcesses;
+    pid_t FListener = 0;
 
+    QString RuntimeFolder() const { return FDir->path() + "/run"; }
     QString SocketPath(const QString& display = DefaultDisplay) const {
-        return FDir->path() + QStringLiteral("/tmp/Pelmora Desk-%1-%2").arg(getuid()).arg(display);
+        return RuntimeFolder() + QStringLiteral("/Pelmora Desk-%1-%2").arg(getuid()).arg(display);
     }
+    QString RuntimeDir = QStringLiteral("run"); // "": XDG_RUNTIME_DIR unset
 
     // A copy of the executable in a folder of its own, as a user would run it.
     QString CopyProgram(const QString& folderName) {
@@ -52,6 +62,10 @@ class TestSingleInstance : public QObject {
         env.remove("WAYLAND_DISPLAY");
         env.insert("DISPLAY", display); // offscreen draws nowhere; it names the desktop
         env.insert("TMPDIR", FDir->path() + "/tmp");
+        if (RuntimeDir.isEmpty())
+            env.remove("XDG_RUNTIME_DIR");
+        else
+            env.insert("XDG_RUNTIME_DIR", RuntimeFolder());
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(folder);
         process->start(folder + "/pelmora-desk", {});
@@ -83,14 +97,35 @@ class TestSingleInstance : public QObject {
                                  StartDeadlineMs);
     }
 
+    // A copy that starts its window all the same, saying `notice` on its error output.
+    QProcess& StartsSaying(const QString& folderName, const QByteArray& notice) {
+        const QString folder = CopyProgram(folderName);
+        QProcess& monitor = Start(folder);
+        QByteArray output;
+        [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(QDir(folder + "/Record").exists(), StartDeadlineMs);
+            QTRY_VERIFY_WITH_TIMEOUT((output += monitor.readAllStandardError()).contains(notice),
+                                     StartDeadlineMs);
+            QCOMPARE(monitor.state(), QProcess::Running);
+        }();
+        return monitor;
+    }
+
 private slots:
     void init() {
         FDir = std::make_unique<QTemporaryDir>();
         QVERIFY(FDir->isValid());
         QDir().mkpath(FDir->path() + "/tmp");
+        QVERIFY(::mkdir(qPrintable(RuntimeFolder()), 0700) == 0);
+        RuntimeDir = "run";
     }
 
     void cleanup() {
+        if (FListener > 0) {
+            ::kill(FListener, SIGKILL);
+            ::waitpid(FListener, nullptr, 0);
+            FListener = 0;
+        }
         for (auto& process : FProcesses) {
             if (process->state() != QProcess::NotRunning) {
                 process->kill();
@@ -170,6 +205,68 @@ private slots:
         WaitUntilRunning(nextFolder);
         QCOMPARE(next.state(), QProcess::Running);
         ExpectRedirected(CopyProgram("later"), next);
+    }
+
+    // Without XDG_RUNTIME_DIR the socket goes into a 0700 folder of the
+    // user's own in the temporary folder; one planted there open to others
+    // is refused, said, and the monitor starts all the same.
+    void fallbackFolderIsTheUsersOwnOrNone() {
+        RuntimeDir.clear();
+        const QString own = FDir->path() + QStringLiteral("/tmp/pelmora-desk-%1").arg(geteuid());
+        const QString folder = CopyProgram("fallback");
+        QProcess& first = Start(folder);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(own + "/Pelmora Desk-" +
+                                                   QString::number(getuid()) + "-" +
+                                                   DefaultDisplay),
+                                 StartDeadlineMs);
+        struct stat st {};
+        QVERIFY(::stat(qPrintable(own), &st) == 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(folder + "/Record").exists(), StartDeadlineMs);
+        ExpectRedirected(CopyProgram("fallback-second"), first);
+        first.kill();
+        QVERIFY(first.waitForFinished(StartDeadlineMs));
+
+        QDir(own).removeRecursively();
+        QVERIFY(::mkdir(qPrintable(own), 0777) == 0);
+        QVERIFY(::chmod(qPrintable(own), 0777) == 0);
+        StartsSaying("planted", "is open to others (mode 777)");
+        QVERIFY(QDir(own).isEmpty());
+    }
+
+    // A listener under the instance's name made by another user (root makes
+    // one for user nobody) is no instance: it is named, and the monitor starts.
+    void listenerOfAnotherUserIsNoInstance() {
+        if (geteuid() != 0)
+            QSKIP("needs root to run a listener as another user");
+        const QByteArray path = QFile::encodeName(SocketPath());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        QVERIFY(size_t(path.size()) < sizeof addr.sun_path);
+        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0);
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        FListener = ::fork();
+        if (FListener == 0) {
+            // The peer credentials are those of the process that listens.
+            if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0 ||
+                ::listen(fd, 8) != 0)
+                ::_exit(1);
+            (void)::write(ready[1], "l", 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(fd);
+        ::close(ready[1]);
+        QVERIFY(FListener > 0);
+        char listening = 0; // listening as nobody before the monitor starts
+        QCOMPARE(::read(ready[0], &listening, 1), ssize_t(1));
+        ::close(ready[0]);
+
+        ExpectRedirected(CopyProgram("mine-second"), StartsSaying("mine", "held by user 65534"));
     }
 };
 

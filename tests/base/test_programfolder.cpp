@@ -48,6 +48,54 @@ TEST_F(ProgramFolderTest, BesideTheExecutableWhenRecordCanBeKeptThere) {
     }
 }
 
+// A folder that holds the user's files they cannot be written to is named,
+// so that the user decides; a fresh folder with nothing there is not.
+TEST_F(ProgramFolderTest, AFolderHoldingTheUsersFilesIsNeverLeftSilently) {
+    struct Row {
+        const char* name;
+        std::function<void()> prepare;
+        bool stranded;
+    };
+    const Row rows[] = {
+        {"fresh folder", [] {}, false},
+        {"settings and Record/",
+         [&] {
+             WriteBytes(Exe + "UserParaIni.ini", "[CommPort]\n");
+             fs::create_directory(Exe + "Record");
+         },
+         false},
+        {"Record in the way, nothing of the user's", [&] { WriteBytes(Exe + "Record", "x"); },
+         false},
+        // A plain file where Record/ belongs stops even root from keeping it there.
+        {"settings, Record/ cannot be made",
+         [&] {
+             WriteBytes(Exe + "UserParaIni.ini", "[CommPort]\n");
+             WriteBytes(Exe + "Record", "x");
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(Exe);
+        fs::create_directories(Exe);
+        row.prepare();
+        EXPECT_EQ(StrandedFolderFor(Exe), row.stranded ? Exe : "");
+    }
+    EXPECT_EQ(StrandedFolderFor("/usr/bin/"), "");
+
+    // Read-only, as the user may have made it (root writes there all the same).
+    fs::remove_all(Exe);
+    fs::create_directories(Exe + "Record");
+    WriteBytes(Exe + "Record/TreeNode.dat", std::string(42, '\x01'));
+    fs::permissions(Exe + "Record", fs::perms::owner_read | fs::perms::owner_exec);
+    const bool rootRights = ::access((Exe + "Record").c_str(), W_OK) == 0;
+    if (!rootRights) {
+        EXPECT_EQ(StrandedFolderFor(Exe), Exe);
+        EXPECT_EQ(DataFolderFor(Exe, {Xdg.c_str(), Home.c_str()}), XdgFolder);
+    }
+    fs::permissions(Exe + "Record", fs::perms::owner_all);
+}
+
 TEST_F(ProgramFolderTest, UserDataFolderFollowsTheXdgRules) {
     const std::string relative = "relative/share";
     const std::string slashed = Xdg + "/";
@@ -86,6 +134,7 @@ TEST_F(ProgramFolderTest, SystemProgramFoldersAreNeverUsedForData) {
 TEST_F(ProgramFolderTest, SetFolderGetsATrailingSlashAndGivesThePaths) {
     SetProgramFolder(Exe.substr(0, Exe.size() - 1));
     EXPECT_EQ(ProgramFolder(), Exe);
+    EXPECT_EQ(StrandedProgramFolder(), ""); // a folder set is a folder chosen
     EXPECT_EQ(RecordPath(), Exe + "Record/");
     EXPECT_EQ(BackupPath(), Exe + "Backup/");
 }

@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -226,7 +230,8 @@ TEST(AutoStartExecTest, ThePathIsQuotedAndEscaped) {
         const char* Exec;
     } cases[] = {
         {"/opt/Pelmora Desk/pelmora-desk", "Exec=\"/opt/Pelmora Desk/pelmora-desk\""},
-        {"/opt/100%/x", "Exec=\"/opt/100%%/x\""},
+        {"/opt/100%/x", "Exec=env \"/opt/100%%/x\""},
+        {"/opt/a\tb/x", "Exec=\"/opt/a\\tb/x\""},
         {"/opt/a\"b/x", "Exec=\"/opt/a\\\\\"b/x\""},
         {"/opt/$HOME/`x`", "Exec=\"/opt/\\\\$HOME/\\\\`x\\\\`\""},
         {"/opt/back\\slash", "Exec=\"/opt/back\\\\\\\\slash\""},
@@ -238,6 +243,53 @@ TEST(AutoStartExecTest, ThePathIsQuotedAndEscaped) {
         EXPECT_NE(text.find(std::string(c.Exec) + "\n"), std::string::npos)
             << "path " << c.Path << "\n"
             << text;
+    }
+}
+
+// Runs argv with its output in `log`; the exit status, or -1.
+int RunTool(const std::vector<std::string>& args, const std::string& log) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (spawned != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// The entry the box writes for a program in a folder with awkward characters
+// passes desktop-file-validate, and a desktop's launcher (GLib's, through gio)
+// starts exactly that program.
+TEST(AutoStartExecTest, EntriesValidateAndLaunchTheProgram) {
+    for (const char* folderName : {"Pelmora Desk", "100%", "tab\there", "a\"b$c`d\\e"}) {
+        SCOPED_TRACE(folderName);
+        TTempFolder temp;
+        const std::string folder = temp.Path() + folderName + "/";
+        fs::create_directories(folder);
+        const std::string marker = temp.Path() + "started";
+        const std::string program = folder + "pelmora-desk";
+        WriteBytes(program, "#!/bin/sh\nprintf '%s' \"$0\" > '" + marker + "'\n");
+        fs::permissions(program, fs::perms::owner_all);
+        const TAutoStartEntry entry({temp.Path() + "machine/", temp.Path() + "user/"},
+                                    "Pelmora Desk", program);
+        entry.Apply(true);
+        const std::string desktop = temp.Path() + "machine/Pelmora Desk.desktop";
+        const std::string log = temp.Path() + "log";
+        EXPECT_EQ(RunTool({"desktop-file-validate", desktop}, log), 0) << ReadBytes(log);
+        EXPECT_EQ(ReadBytes(log), "");
+        ASSERT_EQ(RunTool({"gio", "launch", desktop}, log), 0) << ReadBytes(log);
+        // The launcher does not wait for the program it started.
+        for (int i = 0; i < 500 && ReadBytes(marker).empty(); ++i)
+            ::usleep(10000);
+        EXPECT_EQ(ReadBytes(marker), program);
     }
 }
 

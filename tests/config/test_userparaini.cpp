@@ -248,7 +248,6 @@ TEST_F(UserParaTest, DamagedFilesNeverBreakLoadOrSave) {
     for (char& c : binary)
         c = char(random());
     const std::string binaryWithKeys = binary + "\n[CommPort]\nBaudRate=4800\n" + binary;
-    const std::string huge(TIniFile::MaxFileSize + 1, 'x');
 
     const std::pair<std::string, int32_t> rows[] = {
         {binary, 9600},
@@ -258,7 +257,6 @@ TEST_F(UserParaTest, DamagedFilesNeverBreakLoadOrSave) {
         {std::string(300000, '['), 9600},
         {std::string(300000, '='), 9600},
         {"[CommPort]\nBaudRate=" + std::string(500000, '9') + "\n", 9600},
-        {huge + "\n[CommPort]\nBaudRate=4800\n", 9600}, // too large to be settings
     };
     for (const auto& [text, baud] : rows) {
         WriteIni(text);
@@ -314,12 +312,52 @@ TEST_F(UserParaTest, ReadOnlyFolderFailsAndKeepsTheOldFile) {
 }
 
 TEST_F(UserParaTest, AFileThatCannotBeReadIsNeitherUsedNorReplaced) {
-    // A folder in the file's place: it reads as missing values and is not overwritten.
-    ASSERT_EQ(::mkdir(UserParaPath().c_str(), 0755), 0);
+    const std::string huge = std::string(TIniFile::MaxFileSize + 1, 'x') +
+                             "\n[CommPort]\nComName=/dev/ttyUSB3\nFastPoll=1\n";
+    struct TCase {
+        const char* What;
+        std::function<void()> Make; // puts the unreadable file in place
+        const char* Reason;
+    };
+    const TCase cases[] = {
+        {"too large", [&] { WriteIni(huge); }, "(larger than 1 MiB)"},
+        // A folder in the file's place cannot be read, not even by root.
+        {"a folder", [] { ASSERT_EQ(::mkdir(UserParaPath().c_str(), 0755), 0); },
+         "(it could not be opened or read)"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::filesystem::remove_all(UserParaPath());
+        c.Make();
+        LoadUserPara();
+        EXPECT_EQ(Describe(UserPara), Defaults);
+        const std::string problem = UserParaLoadProblem();
+        EXPECT_NE(problem.find("The settings file " + UserParaPath() + " cannot be read " +
+                               c.Reason),
+                  std::string::npos)
+            << problem;
+        try {
+            SaveUserPara();
+            ADD_FAILURE() << "saved over it";
+        } catch (const TUserParaKept& e) {
+            EXPECT_EQ(std::string(e.what()), problem);
+        }
+        if (std::string(c.What) == "too large")
+            EXPECT_EQ(ReadIni(), huge); // byte for byte
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(UserParaPath()));
+        EXPECT_EQ(UserParaLoadProblem(), problem);
+    }
+    // Once the file is readable again, a save is a save and the problem is gone.
+    std::filesystem::remove_all(UserParaPath());
+    WriteIni("[CommPort]\nBaudRate=4800\n");
+    SaveUserPara();
+    EXPECT_EQ(UserParaLoadProblem(), "");
+    WriteIni(huge);
     LoadUserPara();
-    EXPECT_EQ(Describe(UserPara), Defaults);
-    EXPECT_THROW(SaveUserPara(), std::runtime_error);
-    EXPECT_TRUE(std::filesystem::is_directory(UserParaPath()));
+    UserPara.Language = 1; // the message follows a language chosen later
+    EXPECT_NE(UserParaLoadProblem().find("设置文件 " + UserParaPath() + " 无法读取（大于 1 MiB）"),
+              std::string::npos);
 }
 
 TEST_F(UserParaTest, SaveLeavesNoTemporaryFiles) {

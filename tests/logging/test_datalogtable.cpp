@@ -17,6 +17,7 @@
 #include <limits>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 struct TSample {
@@ -344,6 +345,23 @@ TEST_F(CsvExportTest, CancelledOrFailedExportLeavesTheOldFile) {
         ExportCsv(Loaded(Bytes(Month)), Folder.Path() + "no/such/folder.csv", fresh);
     EXPECT_EQ(failed.Result, TExportResult::Failed);
     EXPECT_NE(failed.Error.find("no/such/folder.csv"), std::string::npos);
+}
+
+TEST_F(CsvExportTest, ANewExportFollowsTheUmaskAReplacedOneKeepsItsMode) {
+    const std::string path = Folder.Path() + "report.csv";
+    const mode_t old = ::umask(077);
+    const TExportOutcome fresh = ExportCsv(Loaded(Bytes(Month)), path, Progress);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+    TJobProgress again;
+    const TExportOutcome replaced = ExportCsv(Loaded(Bytes(Month)), path, again);
+    ::umask(old);
+    ASSERT_EQ(fresh.Result, TExportResult::Written) << fresh.Error;
+    ASSERT_EQ(replaced.Result, TExportResult::Written) << replaced.Error;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
 }
 
 // A grid whose rows cannot be formatted (out of memory, say) half way.

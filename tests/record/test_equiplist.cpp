@@ -1,10 +1,12 @@
-#include "record/EquipList.h"
 #include "base/ProgramFolder.h"
+#include "record/EquipList.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -159,6 +161,7 @@ TEST_F(TreeFileTest, LoadTakesOnlyWholeRecordsWithValidAddresses) {
         const char* Label;
         std::string Bytes;
         std::vector<int> Expected;
+        int Skipped;
     };
     std::string many;    // 260 records, addresses 1..252 then 1..8
     std::string manyBad; // 10 bad addresses first, then 260 good ones
@@ -170,33 +173,56 @@ TEST_F(TreeFileTest, LoadTakesOnlyWholeRecordsWithValidAddresses) {
     std::vector<int> first252;
     for (int a = 1; a <= 252; ++a)
         first252.push_back(a);
+    // Random bytes, as a damaged or foreign file holds: each address once at most.
+    std::mt19937 random(26);
+    std::string garbage(4096, '\0');
+    for (char& c : garbage)
+        c = char(random());
 
     const std::vector<Case> cases = {
-        {"empty", "", {}},
-        {"two records (84 bytes)", RecordBytes(0, 1, "A") + RecordBytes(3, 2, "B"), {1, 2}},
+        {"empty", "", {}, 0},
+        {"two records (84 bytes)", RecordBytes(0, 1, "A") + RecordBytes(3, 2, "B"), {1, 2}, 0},
         {"partial last record (100 bytes)",
          RecordBytes(0, 1, "A") + RecordBytes(3, 2, "B") + std::string(16, 'C'),
-         {1, 2}},
-        {"shorter than one record", std::string(41, 'x'), {}},
-        {"addresses above 252 skipped",
+         {1, 2},
+         0},
+        {"shorter than one record", std::string(41, 'x'), {}, 0},
+        {"addresses outside 1..252 skipped",
          RecordBytes(0, 7, "A") + RecordBytes(0, 253, "B") + RecordBytes(0, 255, "C") +
              RecordBytes(0, 0, "D") + RecordBytes(0, 252, "E"),
-         {7, 0, 252}},
-        {"more than 252 records", many, first252},
-        {"252 valid after skipped ones", manyBad, first252},
+         {7, 252},
+         3},
+        {"an address taken already skipped",
+         RecordBytes(0, 7, "A") + RecordBytes(3, 9, "B") + RecordBytes(6, 7, "again"),
+         {7, 9},
+         1},
+        {"more than 252 records", many, first252, 8},
+        {"252 valid after skipped ones", manyBad, first252, 18},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
         WriteTreeFile(c.Bytes);
-        ASSERT_TRUE(LoadTreeFile());
+        int skipped = -1;
+        ASSERT_TRUE(LoadTreeFile(&skipped));
         EXPECT_EQ(Addresses(), c.Expected);
+        EXPECT_EQ(skipped, c.Skipped);
+        EXPECT_EQ(ReadBytes(TreeFilePath()), c.Bytes); // left as it is
     }
+
+    WriteTreeFile(garbage);
+    int skipped = -1;
+    ASSERT_TRUE(LoadTreeFile(&skipped));
+    std::vector<int> addresses = Addresses();
+    EXPECT_EQ(int(addresses.size()) + skipped, 4096 / 42);
+    std::sort(addresses.begin(), addresses.end());
+    EXPECT_EQ(std::adjacent_find(addresses.begin(), addresses.end()), addresses.end());
+    EXPECT_TRUE(addresses.empty() || (addresses.front() >= 1 && addresses.back() <= 252));
 }
 
 TEST_F(TreeFileTest, SaveAfterLoadGivesTheSameBytes) {
     const std::string bytes = RecordBytes(0, 1, ChineseGbk) + RecordBytes(3, 2, "UPS2") +
                               RecordBytes(6, 252, std::string(40, 'n')) +
-                              RecordBytes(9, 2, "AB\r\rXY");
+                              RecordBytes(9, 3, "AB\r\rXY");
     WriteTreeFile(bytes);
     ASSERT_TRUE(LoadTreeFile());
     ASSERT_EQ(EquipList.Count, 4);
