@@ -14,6 +14,7 @@
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "tests/e2e/ChildProcess.h"
 
 #include <atomic>
 #include <chrono>
@@ -108,12 +109,22 @@ void WriteMonth(const std::string& path) {
     }
 }
 
-double DdSeconds(const std::string& path) {
-    const std::string command = "dd if='" + path + "' of=/dev/null bs=1M status=none";
+// dd with its arguments as they are, no shell: a folder name with a quote or
+// a blank is a file name, never a command.
+double DdSeconds(std::vector<std::string> args) {
     return Timed([&] {
-        if (std::system(command.c_str()) != 0)
-            std::fprintf(stderr, "dd failed\n");
+        try {
+            TChildProcess dd({.Program = "/usr/bin/dd", .Args = std::move(args)});
+            if (!dd.WaitSucceeded())
+                std::fprintf(stderr, "dd failed\n");
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "dd: %s\n", e.what());
+        }
     });
+}
+
+double DdSeconds(const std::string& path) {
+    return DdSeconds({"if=" + path, "of=/dev/null", "bs=1M", "status=none"});
 }
 
 // Writing 1 GB costs the kernel much more when the memory it takes has not
@@ -124,12 +135,8 @@ double DdSeconds(const std::string& path) {
 // a machine of its own.
 void BenchExport(const TDataLogTable& table, const std::string& folder, const char* order) {
     const std::string zeros = folder + "zeros";
-    const double dd = Timed([&] {
-        const std::string command =
-            "dd if=/dev/zero of='" + zeros + "' bs=1M count=1000 status=none";
-        if (std::system(command.c_str()) != 0)
-            std::fprintf(stderr, "dd failed\n");
-    });
+    const double dd =
+        DdSeconds({"if=/dev/zero", "of=" + zeros, "bs=1M", "count=1000", "status=none"});
     std::filesystem::remove(zeros);
     std::printf("dd writing 1000 MB of zeros beside it: %.2f s (%.0f MB/s)\n", dd, 1000 / dd);
 
@@ -141,8 +148,7 @@ void BenchExport(const TDataLogTable& table, const std::string& folder, const ch
     const double csvMb = double(std::filesystem::file_size(csv)) / 1e6;
     std::printf("export whole month %s: %.0f MB of CSV in %.2f s = %.0f MB/s"
                 " (CPU %.2f s user, %.2f s system)\n",
-                order, csvMb, s, csvMb / s, after.User - before.User,
-                after.System - before.System);
+                order, csvMb, s, csvMb / s, after.User - before.User, after.System - before.System);
     std::filesystem::remove(csv);
     ::sync(); // the next figure must not pay for this file's removal
 }

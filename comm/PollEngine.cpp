@@ -300,6 +300,7 @@ void TPollEngine::Transmit() {
     const int64_t now = Clock();
     FSentAt = now + LineTimeMs(UserPara.PortInfo.BaudRate, TxLength);
     FDeadline = now + ReplyTimeoutMs;
+    FLineFreeAt = now + LineTimeMs(UserPara.PortInfo.BaudRate, TxLength + FLongestReply);
     BusHealth.NoteRequest(EquipList.PollAddress);
     if (TUpsInfoRec* rec = RecordOf(EquipList.PollAddress))
         RecordNoteRequest(*rec, FEventLog);
@@ -316,15 +317,34 @@ bool TPollEngine::FastWaitOver() const {
 void TPollEngine::FastTransmitOrEnd() {
     EngineStep = StepWaitOver;
     const bool answered = FReplyIn == TReplyIn::Good;
-    FReplyIn = TReplyIn::None;
-    if (!answered && ++SendTries < SendLimit) {
+    if (!answered && SendTries + 1 < SendLimit) {
+        // Sending into noise or into a reply still on the line only queues
+        // requests at the units: their replies would then all come mid-frame.
+        if (const int64_t wait = FastHoldOffMs(); wait > 0) {
+            EngineStep = StepWaiting;
+            if (ScheduleStep)
+                ScheduleStep(int(wait));
+            return;
+        }
+        FReplyIn = TReplyIn::None;
+        ++SendTries;
         Transmit();
         if (ScheduleStep)
             ScheduleStep(ReplyTimeoutMs);
         return;
     }
+    FReplyIn = TReplyIn::None;
     AwaitingReply = 0;
     NoteRecordsChanged();
+}
+
+// How long the next fast transmission must wait. A line that never falls
+// quiet holds a request back at most for one reply time-out after the last
+// transmission: requests then go out at the time-out's pace and a unit that
+// cannot be heard turns to error and lost as on a silent line.
+int64_t TPollEngine::FastHoldOffMs() const {
+    const int64_t quietAt = std::min(FQuietAt, FSentAt + ReplyTimeoutMs);
+    return std::max(FLineFreeAt, quietAt) - Clock();
 }
 
 void TPollEngine::BuildRequest() {
@@ -343,6 +363,7 @@ void TPollEngine::BuildRequest() {
         const int32_t reply = built.ReplyLength > 0 ? built.ReplyLength : int32_t(RxBuffer.size());
         ReplyTimeoutMs = FastReplyTimeoutMs(UserPara.PortInfo.BaudRate, TxLength, reply,
                                             UserPara.PortInfo.ReadIntervalTimeout);
+        FLongestReply = reply;
         NoteCycleStart(built, pendingBefore);
     }
 }
@@ -371,6 +392,12 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
         !ok && (letter == ErrAddress ||
                 (codec && codec->FromOtherAddress && codec->FromOtherAddress(RxBuffer.data(), n)));
     NoteHealth(ok, letter);
+    if (!ok) {
+        // Noise: the line must stay quiet for the read interval (at least two
+        // characters' time) before the next fast transmission.
+        const int32_t interval = UserPara.PortInfo.ReadIntervalTimeout;
+        FQuietAt = Clock() + std::max<int64_t>(interval, LineTimeMs(UserPara.PortInfo.BaudRate, 2));
+    }
     TUpsInfoRec* rec = RecordOf(EquipList.PollAddress);
     if (ok)
         HandleGoodReply(rec);
@@ -405,6 +432,8 @@ void TPollEngine::NoteReplyForWait(bool ok, bool fromOtherAddress) {
         return;
     if (FReplyIn != TReplyIn::Good)
         FReplyIn = ok ? TReplyIn::Good : TReplyIn::Rejected;
+    if (ok)
+        FLineFreeAt = Clock(); // the reply is in: the line is free
     if (ScheduleStep)
         ScheduleStep(0);
 }

@@ -163,6 +163,7 @@ private:
     [[nodiscard]] bool FastWaitOver() const;
     void FastTransmitOrEnd();
     void NoteReplyForWait(bool ok, bool fromOtherAddress);
+    [[nodiscard]] int64_t FastHoldOffMs() const;
     void NoteHealth(bool ok, int letter);
     void CountDownDataLog();
     void CountDownReopen();
@@ -180,4 +181,10 @@ private:
     TReplyIn FReplyIn = TReplyIn::None;
     int64_t FSentAt = 0;   // the clock when the last byte of the transmission left
     int64_t FDeadline = 0; // fast poll: the wait of the transmission out ends here
+    // Fast poll on a noisy line: no transmission before the line is free of
+    // the last request and its longest reply, nor before the line has been
+    // quiet for the read interval after a rejected chunk.
+    int64_t FLineFreeAt = 0;
+    int64_t FQuietAt = 0;
+    int32_t FLongestReply = 0; // bytes, of the request in progress
 };

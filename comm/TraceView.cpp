@@ -1,10 +1,10 @@
 #include "comm/TraceView.h"
 
+#include "base/SharedFlags.h"
 #include "base/funcUnit.h"
 #include "comm/BusHealthTable.h"
 #include "comm/BusHealthText.h"
 #include "comm/DebugValue.h"
-#include "base/SharedFlags.h"
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"
@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextDocument>
 
 namespace {
 
@@ -55,6 +56,8 @@ TTraceView::TTraceView(TPollEngine& engine, QWidget* parent) : QWidget(parent), 
     MemoRx = NewMemo(this, "MemoRx");
     MemoTx = NewMemo(this, "MemoTx");
     MemoRx->viewport()->installEventFilter(this);
+    FRxEcho.Memo = MemoRx;
+    FTxEcho.Memo = MemoTx;
     MemoTx->viewport()->installEventFilter(this);
 
     auto* left = new QVBoxLayout;
@@ -201,26 +204,53 @@ void TTraceView::SetCell(QTableWidget* grid, int row, int column, const QString&
         item->setText(text);
 }
 
-void TTraceView::Echo(QPlainTextEdit* memo, const QCheckBox* ascii, const uint8_t* bytes,
-                      int length) {
-    const int lines = memo->document()->isEmpty() ? 0 : memo->document()->blockCount();
-    if (lines > MemoLineLimit)
-        memo->clear();
+void TTraceView::Echo(TEchoBatch& batch, const QCheckBox* ascii, const uint8_t* bytes, int length) {
+    // The memo is emptied before a line beyond MemoLineLimit: counted over
+    // what it shows and what waits, so a batch ends as line-by-line would.
+    const QTextDocument* doc = batch.Memo->document();
+    const int shown = batch.ClearFirst || doc->isEmpty() ? 0 : doc->blockCount();
+    if (shown + batch.Lines.size() > MemoLineLimit) {
+        batch.ClearFirst = true;
+        batch.Lines.clear();
+    }
     QString line = QString::fromLatin1(EchoLine(bytes, length, ascii->isChecked()));
     // A carriage return ends no line on the screen; a line feed does.
     line.remove(QLatin1Char('\r'));
-    memo->appendPlainText(line);
+    batch.Lines.append(std::move(line));
+}
+
+void TTraceView::Flush(TEchoBatch& batch) {
+    if (batch.ClearFirst)
+        batch.Memo->clear();
+    if (!batch.Lines.isEmpty())
+        batch.Memo->appendPlainText(batch.Lines.join(QLatin1Char('\n')));
+    batch.Lines.clear();
+    batch.ClearFirst = false;
+}
+
+void TTraceView::ClearMemo(TEchoBatch& batch) {
+    batch.Lines.clear();
+    batch.ClearFirst = false;
+    batch.Memo->clear();
+}
+
+void TTraceView::FlushEcho() {
+    Flush(FRxEcho);
+    Flush(FTxEcho);
+    FRefreshesToFlush = EchoFlushRefreshes;
 }
 
 void TTraceView::EchoReceived(const uint8_t* bytes, int length) {
-    Echo(MemoRx, checkbox1, bytes, length);
+    Echo(FRxEcho, checkbox1, bytes, length);
 }
 
 void TTraceView::EchoSent(const uint8_t* bytes, int length) {
-    Echo(MemoTx, CheckBox2, bytes, length);
+    Echo(FTxEcho, CheckBox2, bytes, length);
 }
 
 void TTraceView::RefreshTrace() {
+    if (--FRefreshesToFlush <= 0)
+        FlushEcho();
     const int start = medtAddr->value();
     const bool hex = chkHex->isChecked();
     for (int i = 0; i < DebugRows; ++i) {
@@ -258,6 +288,7 @@ void TTraceView::FormShow() {
 
 void TTraceView::FormClose() {
     FEngine.TraceVisible = false;
+    FlushEcho();
     rbAuto->setChecked(true);
     rgSendModeClick();
 }
@@ -289,7 +320,7 @@ void TTraceView::btnMSendClick() {
 }
 
 void TTraceView::btnClrRxClick() {
-    MemoRx->clear();
+    ClearMemo(FRxEcho);
     CommDebug.TxFrames = 0;
     CommDebug.RxFrames = 0;
     CommDebug.RxGood = 0;
@@ -308,11 +339,11 @@ void TTraceView::chkDbgShowClick() {
 }
 
 void TTraceView::MemoTxDblClick() {
-    MemoTx->clear();
+    ClearMemo(FTxEcho);
 }
 
 void TTraceView::MemoRxDblClick() {
-    MemoRx->clear();
+    ClearMemo(FRxEcho);
 }
 
 bool TTraceView::eventFilter(QObject* watched, QEvent* event) {

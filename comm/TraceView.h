@@ -27,6 +27,9 @@ class TTraceView : public QWidget, public TTraceSink {
 public:
     static constexpr int MemoLineLimit = 400; // a memo past this is cleared first
     static constexpr int DebugRows = 100;
+    // Echoed lines wait for every third refresh (some three repaints a
+    // second): a line spewing garbage must not cost a repaint per chunk.
+    static constexpr int EchoFlushRefreshes = 3;
 
     TTraceView(TPollEngine& engine, QWidget* parent);
 
@@ -49,6 +52,8 @@ public slots:
     void chkDbgShowClick();
     void MemoTxDblClick();
     void MemoRxDblClick();
+    // Puts the echoed lines still waiting into their memos.
+    void FlushEcho();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,11 +64,22 @@ private:
     [[nodiscard]] QWidget* BuildManualRow();
     void BuildDebugGrid();
     void ShowCounters();
-    static void Echo(QPlainTextEdit* memo, const QCheckBox* ascii, const uint8_t* bytes,
-                     int length);
+    // The lines a memo is to show at the next flush; ClearFirst when the
+    // line cap emptied it meanwhile.
+    struct TEchoBatch {
+        QPlainTextEdit* Memo = nullptr;
+        QStringList Lines;
+        bool ClearFirst = false;
+    };
+    static void Echo(TEchoBatch& batch, const QCheckBox* ascii, const uint8_t* bytes, int length);
+    static void Flush(TEchoBatch& batch);
+    static void ClearMemo(TEchoBatch& batch);
     static void SetCell(QTableWidget* grid, int row, int column, const QString& text);
 
     TPollEngine& FEngine;
+    TEchoBatch FRxEcho;
+    TEchoBatch FTxEcho;
+    int FRefreshesToFlush = EchoFlushRefreshes;
 
     QLabel* Label2 = nullptr;
     QCheckBox* checkbox1 = nullptr;

@@ -64,6 +64,9 @@ public:
     void AppendCell(int64_t row, int col, std::string& out) const override;
     bool IsNumberColumn(int col) const override { return col > 0; }
     void AppendCsvLine(int64_t row, std::string& out) const override;
+    // True once the month file shrank under the table (its rows then read as
+    // zeros until the table is replaced). Safe from any thread.
+    [[nodiscard]] bool FileChanged() const { return FFile.Changed(); }
 
 private:
     [[nodiscard]] bool Scan(const TRecFilter& filter, TJobProgress& progress);

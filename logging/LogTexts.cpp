@@ -55,6 +55,15 @@ const TTextPair ExportButtonText = {"汇出", "Export"};
 const TTextPair RemittingText = {"正在汇出......", "Remitting......"};
 const TTextPair ExportFailedText = {"汇出失败: ", "Export failed: "};
 
+const TTextPair MonthChangedText = {"本月的记录文件已被改动(变短), 表格已清空。是否重新读取?",
+                                    "The month file was changed (it is shorter now); the grid is "
+                                    "cleared. Reload the month?"};
+const TTextPair MonthChangedInExportText = {
+    "汇出时本月的记录文件已被改动(变短), 汇出的文件不完整。是否重新读取本月?",
+    "The month file was changed (it is shorter now) during the export; the exported file is "
+    "incomplete. Reload the month?"};
+const TTextPair MonthChangedCaption = {"记录文件已改动", "Month File Changed"};
+
 const TTextPair DataLogSetCaption = {"数据日志设定", "Data Log Setting"};
 const TTextPair SaveDataSwitchText = {"记录数据到日志中", "Save data to data log"};
 const TTextPair RecordIntervalText = {"记录间隔:", "Record Interval:"};

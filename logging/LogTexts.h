@@ -42,6 +42,11 @@ extern const TTextPair ExportButtonText;
 extern const TTextPair RemittingText;
 extern const TTextPair ExportFailedText; // followed by the reason
 
+// The month file shrank under the data viewer.
+extern const TTextPair MonthChangedText;
+extern const TTextPair MonthChangedInExportText;
+extern const TTextPair MonthChangedCaption;
+
 // Data log setting dialog.
 extern const TTextPair DataLogSetCaption;
 extern const TTextPair SaveDataSwitchText;

@@ -1,8 +1,12 @@
 #pragma once
 // A read-only view of a file's bytes as they are at opening, kept for as long
-// as a grid shows records from it. The file itself is closed at once; the
-// pages come from the page cache on demand. The data log is only ever
-// appended to or deleted whole, which leaves the mapped part intact.
+// as a grid shows records from it. The pages come from the page cache on
+// demand. The data log is only ever appended to or deleted whole, which leaves
+// the mapped part intact; but a restore or a second copy of the program can
+// truncate the month under the viewer. Reading a page that is gone would end
+// the process (SIGBUS), so such a fault puts zero pages in place of the whole
+// view and marks it changed: readers get zeros, never a crash, and the owner
+// asks Changed() to stop showing what is gone.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +29,9 @@ public:
 
     [[nodiscard]] const uint8_t* Data() const { return FData; }
     [[nodiscard]] std::size_t Size() const { return FSize; }
+    // True once the file is shorter than the view, or a read found a page
+    // gone (the view then reads as zeros). Safe from any thread.
+    [[nodiscard]] bool Changed() const;
 
 private:
     void Release();
@@ -32,4 +39,6 @@ private:
     std::size_t FSize = 0;   // whole records only
     std::size_t FMapped = 0; // bytes of the mapping; 0 when FData is heap or null
     uint8_t* FHeap = nullptr;
+    int FFd = -1;   // kept open to see the file's size
+    int FSlot = -1; // this mapping in the fault guard's table
 };

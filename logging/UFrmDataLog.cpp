@@ -52,6 +52,9 @@ TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSa
     StringGrid1->SetSource(FTable.get());
     ApplyLanguage();
     resize(1000, 600);
+    auto* monthWatch = new QTimer(this);
+    connect(monthWatch, &QTimer::timeout, this, [this] { CheckMonthFile(); });
+    monthWatch->start(1000);
     RunLogSetting = [this](QWidget* parent) {
         TFrmDataLogSet dialog(FRestartSampling, parent);
         dialog.exec();
@@ -241,7 +244,20 @@ void TFrmDataLog::btnExportClick() {
     if (FWork->Busy())
         return;
     ExportGridToCsv(this, *FTable, FProgress, *FWork, Prompts);
+    CheckMonthFile(true);
     CloseIfAsked();
+}
+
+void TFrmDataLog::CheckMonthFile(bool duringExport) {
+    if (FWork->Busy() || !FTable->FileChanged())
+        return;
+    // What is gone is not shown again: the grid empties before the question.
+    FTable = std::make_unique<TDataLogTable>(UserPara.Language);
+    StringGrid1->SetSource(FTable.get());
+    StringGrid1->ShowSortArrow(-1, false);
+    if (Prompts.Ask(this, LogText(duringExport ? MonthChangedInExportText : MonthChangedText),
+                    LogText(MonthChangedCaption)))
+        Load();
 }
 
 void TFrmDataLog::btnSetClick() {

@@ -48,6 +48,10 @@ public slots:
     void btnSetClick();
     void btnDelClick();
     void SortByColumn(int col);
+    // Drops a month that shrank under the grid and offers to read it again;
+    // duringExport says the file just written is incomplete. Runs every
+    // second while no work is running, and after each export.
+    void CheckMonthFile(bool duringExport = false);
 
 protected:
     void showEvent(QShowEvent* event) override;

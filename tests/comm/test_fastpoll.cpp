@@ -44,6 +44,12 @@ protected:
     std::map<uint8_t, int> ReplyDelayMs; // units that answer, after this long
     int32_t SentSeen = 0;
     int Steps = 0;
+    std::vector<int64_t> SentTimes; // when each transmission went out
+    // Garbage on the line every NoiseEveryMs until NoiseUntil; the units'
+    // replies in that time arrive garbled.
+    int64_t NoiseUntil = 0;
+    int64_t NextNoiseAt = 0;
+    int NoiseEveryMs = 0;
 
     void SetUp() override {
         PollEngineTest::SetUp();
@@ -60,12 +66,18 @@ protected:
                 at = *StepAt;
             if (ReplyAt && *ReplyAt < at)
                 at = *ReplyAt;
+            const bool noisy = NextNoiseAt < NoiseUntil;
+            if (noisy && NextNoiseAt < at)
+                at = NextNoiseAt;
             if (at > until)
                 break;
             Now = at;
             if (ReplyAt && *ReplyAt == at) {
                 ReplyAt.reset();
-                Deliver(Frame('R', ReplyFrom));
+                Deliver(Now < NoiseUntil ? "R\x13\xff" : Frame('R', ReplyFrom));
+            } else if (noisy && NextNoiseAt == at) {
+                NextNoiseAt += NoiseEveryMs;
+                Deliver("\xfe\x01\x7f garbage");
             } else if (StepAt && *StepAt == at) {
                 StepAt.reset();
                 ++Steps;
@@ -85,6 +97,7 @@ protected:
         if (CommDebug.TxFrames == SentSeen)
             return;
         SentSeen = CommDebug.TxFrames;
+        SentTimes.push_back(Now);
         const auto unit = ReplyDelayMs.find(EquipList.PollAddress);
         if (unit == ReplyDelayMs.end())
             return;
@@ -221,9 +234,15 @@ TEST_F(FastPollTest, ResendsFollowMaxReSendAndARejectedChunkLeadsToTheNext) {
     AddDevice(5);
     ASSERT_TRUE(Engine.Start());
     Engine.Timer1Timer();
+    const int64_t sentAt = Now;
     Deliver("garbage");
     ASSERT_TRUE(StepAt.has_value());
     EXPECT_EQ(*StepAt, Now) << "a rejected chunk ends the wait too";
+    Engine.FastStep();
+    EXPECT_EQ(CommDebug.TxFrames, 1) << "not while the longest reply could still be on the line";
+    ASSERT_TRUE(StepAt.has_value());
+    EXPECT_EQ(*StepAt, sentAt + LineTimeMs(9600, 2 + 400));
+    Now = *StepAt;
     Engine.FastStep();
     EXPECT_EQ(CommDebug.TxFrames, 2) << "the second transmission of the same request";
     Deliver(Frame('R', 5));
@@ -233,6 +252,51 @@ TEST_F(FastPollTest, ResendsFollowMaxReSendAndARejectedChunkLeadsToTheNext) {
     EXPECT_EQ(BusHealth.Units[5].Rejects[RejectOther], 1u);
     EXPECT_EQ(BusHealth.Units[5].GoodReplies, 1u);
 }
+
+// Garbage floods the line for ten seconds, then stops. Requests under the
+// flood go out no faster than a request and its longest reply fit on the line
+// (noise with pauses longer than the read interval), or than the reply
+// time-out (noise that never pauses that long); after it the units are heard
+// again within a few bus cycles.
+struct TFloodRow {
+    const char* Name;
+    int NoiseEveryMs;
+    int MinGapMs;
+};
+
+class FastPollFlood : public FastPollTest, public ::testing::WithParamInterface<TFloodRow> {};
+
+TEST_P(FastPollFlood, RequestRateIsBoundedAndTheLineRecovers) {
+    UserPara.PortInfo.MaxReSend = 3;
+    AddDevice(5);
+    AddDevice(7);
+    ReplyDelayMs = {{5, 30}, {7, 30}};
+    ASSERT_TRUE(Engine.Start());
+    RunFor(500);
+    ASSERT_GT(UpsTable[7].OkCount, 0);
+    NoiseEveryMs = GetParam().NoiseEveryMs;
+    NextNoiseAt = Now;
+    NoiseUntil = Now + 10000;
+    SentTimes.clear();
+    RunUntil(NoiseUntil);
+    ASSERT_GE(SentTimes.size(), 2u);
+    for (std::size_t i = 1; i < SentTimes.size(); ++i)
+        EXPECT_GE(SentTimes[i] - SentTimes[i - 1], GetParam().MinGapMs) << "request " << i;
+    EXPECT_LE(SentTimes.size(), std::size_t(10000 / GetParam().MinGapMs + 1));
+
+    const int ok5 = UpsTable[5].OkCount, ok7 = UpsTable[7].OkCount;
+    RunFor(3 * TestTimeoutMs); // at most a few cycles of two units
+    EXPECT_GT(UpsTable[5].OkCount, ok5);
+    EXPECT_GT(UpsTable[7].OkCount, ok7);
+    const int32_t sent = CommDebug.TxFrames;
+    RunFor(1000);
+    EXPECT_GE(CommDebug.TxFrames - sent, 25) << "back to a request every 30 ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(Noise, FastPollFlood,
+                         ::testing::Values(TFloodRow{"Pausing", 50, int(LineTimeMs(9600, 402))},
+                                           TFloodRow{"Steady", 15, TestTimeoutMs}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // A late reply of the unit asked before arrives while the next unit's
 // request waits: the codec rejects it and the wait goes on for the real one.

@@ -26,6 +26,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <memory>
@@ -62,8 +63,15 @@ class TestTraceWindow : public QObject {
     std::unique_ptr<TDataLog> FData;
     std::unique_ptr<TFrmCom> FFrm;
 
-    QPlainTextEdit* MemoRx() { return Child<QPlainTextEdit>(FFrm.get(), "MemoRx"); }
-    QPlainTextEdit* MemoTx() { return Child<QPlainTextEdit>(FFrm.get(), "MemoTx"); }
+    // The memos with the echoed lines that wait for the next refresh put in.
+    QPlainTextEdit* MemoRx() {
+        FFrm->TraceView().FlushEcho();
+        return Child<QPlainTextEdit>(FFrm.get(), "MemoRx");
+    }
+    QPlainTextEdit* MemoTx() {
+        FFrm->TraceView().FlushEcho();
+        return Child<QPlainTextEdit>(FFrm.get(), "MemoTx");
+    }
 
 private slots:
     void init() {
@@ -143,6 +151,27 @@ private slots:
         QCOMPARE(Lines(MemoRx()).size(), 401);
         Deliver(*FFrm, "31");
         QCOMPARE(Lines(MemoRx()), QStringList{"31"});
+    }
+
+    // A line spewing garbage: the chunks echoed between refreshes reach the
+    // memo in one append on every third tick, and the line cap ends the
+    // batch as it would have ended line by line.
+    void echoIsBatchedOnEveryThirdRefresh() {
+        FFrm->show();
+        auto* memo = Child<QPlainTextEdit>(FFrm.get(), "MemoRx");
+        int changes = 0;
+        connect(memo->document(), &QTextDocument::contentsChange, this, [&] { ++changes; });
+        for (int tick = 1; tick <= 2 * TTraceView::EchoFlushRefreshes; ++tick) {
+            const int before = changes;
+            for (int i = 0; i < 500; ++i)
+                Deliver(*FFrm, std::string("\xFE\x01garbage", 9));
+            FFrm->Timer1Timer();
+            QCOMPARE(changes > before, tick % TTraceView::EchoFlushRefreshes == 0);
+        }
+        // 3000 lines one by one: emptied at 402, 803, ... 2808, then 192 more.
+        const QStringList lines = Lines(memo);
+        QCOMPARE(lines.size(), 3000 % (TTraceView::MemoLineLimit + 1));
+        QCOMPARE(lines.first(), QString("FE 01 67 61 72 62 61 67 65 "));
     }
 
     // Modbus and VEX traffic is binary: activating the window turns both

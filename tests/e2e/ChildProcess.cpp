@@ -95,6 +95,12 @@ bool TChildProcess::Running() {
     return FPid > 0 && !Reap(false);
 }
 
+bool TChildProcess::WaitSucceeded() {
+    if (FPid > 0)
+        (void)Reap(true);
+    return FPid < 0 && WIFEXITED(FStatus) && WEXITSTATUS(FStatus) == 0;
+}
+
 bool TChildProcess::StopWith(int signal, int timeoutMs) {
     if (!Running())
         return true;

@@ -32,6 +32,8 @@ public:
     // child ended in time; ExitStatus() then holds its wait status.
     bool StopWith(int signal, int timeoutMs);
     [[nodiscard]] int ExitStatus() const { return FStatus; }
+    // Waits for the child to end by itself; true when it exited with 0.
+    bool WaitSucceeded();
 
 private:
     bool Reap(bool block);

@@ -9,6 +9,7 @@
 #include "config/UUserParaIni.h"
 #include "logging/GridModel.h"
 #include "logging/LogGrid.h"
+#include "logging/LogTexts.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/UFrmDataLog.h"
@@ -305,6 +306,56 @@ private slots:
         QVERIFY(lines[1].startsWith("2008-12-05 11:00:00,5,9.5,"));
         QVERIFY(lines[1].endsWith(",,,"));
         QCOMPARE(lines[19], QString(15, ','));
+    }
+
+    // A restore or a second copy of the program truncates the month under an
+    // open viewer: reading the gone rows must not end the process, the grid
+    // drops them, and the user is asked whether to read the month again.
+    void dataViewerMonthShrinksUnderIt_data() {
+        QTest::addColumn<bool>("duringExport");
+        QTest::newRow("shown") << false;
+        QTest::newRow("exporting") << true;
+    }
+    void dataViewerMonthShrinksUnderIt() {
+        QFETCH(bool, duringExport);
+        UserPara.Language = 0;
+        std::vector<TDataRec> samples;
+        for (int i = 0; i < 400; ++i) // a dozen pages
+            samples.push_back(Sample(1 + i % 28, i % 24, uint8_t(1 + i % 9), 200.0 + i));
+        AppendSamples(samples);
+        const std::string month = RecordPath() + "DataLog2008_12.dat";
+        auto frm = DataViewer(0, 0);
+        QCOMPARE(frm->Table().FilledRows(), 400);
+        const std::filesystem::path csv = Folder->Path() + "shrunk.csv";
+        if (duringExport) {
+            // The name is asked for with the rows already chosen: the file
+            // shrinks before any of them is written.
+            frm->Prompts = Prompts(true, QString::fromStdString(csv.string()));
+            auto saveName = frm->Prompts.SaveName;
+            frm->Prompts.SaveName = [&](QWidget* parent) {
+                std::filesystem::resize_file(month, 10 * 128);
+                return saveName(parent);
+            };
+            frm->btnExportClick();
+            QVERIFY(std::filesystem::exists(csv));
+        } else {
+            std::filesystem::resize_file(month, 10 * 128);
+            QAbstractItemModel* model = frm->Grid().model();
+            // Rows past the end and a repaint read gone pages.
+            (void)model->data(model->index(399, 2)).toString();
+            frm->Grid().scrollToBottom();
+            (void)frm->Grid().grab();
+            QVERIFY(frm->Table().FileChanged());
+            frm->Prompts = Prompts(true);
+            frm->CheckMonthFile();
+        }
+        QCOMPARE(Asked, QStringList{QString::fromUtf8(PickText(
+                            duringExport ? MonthChangedInExportText : MonthChangedText, 0))});
+        // Reloaded on Yes: what is left of the month.
+        QCOMPARE(frm->Table().FilledRows(), 10);
+        QVERIFY(!frm->Table().FileChanged());
+        frm->CheckMonthFile();
+        QCOMPARE(Asked.size(), 1);
     }
 
     void dataViewerMissingMonthAndDeletion() {
