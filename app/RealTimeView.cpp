@@ -19,9 +19,6 @@
 namespace {
 using namespace InstrumentColours;
 
-// Phase voltage dial: 0 to 300 V, labelled every 60 V.
-const std::vector<TScaleSection> VoltSections = {
-    {0, 180, SectionLow}, {180, 260, SectionNormal}, {260, 300, SectionHigh}};
 // Load bar: 0 to 150 %, one segment per 5 %.
 const std::vector<TScaleSection> LoadSections = {
     {0, 100, SectionNormal}, {100, 125, SectionLow}, {125, 150, SectionHigh}};
@@ -75,6 +72,7 @@ TRealTimeView::TRealTimeView(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(4);
     layout->addWidget(pgInner, 1);
     layout->addWidget(strip, 0);
+    ApplyVoltScales(TVoltClass::Mains220); // until a unit tells otherwise
     ApplyLanguage(FLanguage);
 }
 
@@ -128,8 +126,6 @@ QWidget* TRealTimeView::BuildGaugeCell(const char* captionName, const char* gaug
     MakeBold(caption);
     gauge = new TAngularGauge;
     gauge->setObjectName(QLatin1String(gaugeName));
-    gauge->SetScale(0, 300, 6, 5);
-    gauge->SetSections(VoltSections);
     layout->addWidget(caption, 0);
     layout->addWidget(gauge, 1);
     return cell;

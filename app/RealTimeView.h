@@ -10,6 +10,7 @@
 // of the last ApplyLanguage, the supply texts come from LangText.
 
 #include "record/UpsInfoRec.h"
+#include "scales/VoltClass.h"
 #include "ui/SingleLineDiagram.h"
 
 #include <QStringList>
@@ -74,6 +75,8 @@ public:
     [[nodiscard]] QSize sizeHint() const override { return {683, 560}; }
 
 private:
+    // Scales and bands of the six voltage dials for the shown unit's class.
+    void ApplyVoltScales(TVoltClass voltClass);
     // Accessible names of the gauges and load bars: caption, value, unit.
     void DescribeReadings();
     struct TSwitchRow {
@@ -141,6 +144,8 @@ private:
     QPlainTextEdit* FAlarmList = nullptr;
     QStringList FAlarmLines;
 
-    uint8_t FLastState = 0; // effective state of the last picture change
-    uint8_t FLanguage = 1;  // the built-in texts are the Chinese ones
+    TVoltClassMemory FVoltClass;
+    std::optional<TVoltClass> FDialClass; // the class the dials are drawn for
+    uint8_t FLastState = 0;               // effective state of the last picture change
+    uint8_t FLanguage = 1;                // the built-in texts are the Chinese ones
 };

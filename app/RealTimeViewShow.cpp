@@ -8,6 +8,7 @@
 #include "status/StatusTexts.h"
 #include "ui/AngularGauge.h"
 #include "ui/FlowPipe.h"
+#include "ui/InstrumentColours.h"
 #include "ui/LedBar.h"
 
 #include <QGroupBox>
@@ -148,7 +149,24 @@ bool TRealTimeView::IsSketchMapReachable() const {
     return !pgInner->tabBar()->isHidden() && pgInner->isTabEnabled(SketchMapPage);
 }
 
+void TRealTimeView::ApplyVoltScales(TVoltClass voltClass) {
+    if (FDialClass == voltClass)
+        return; // a dial face is rebuilt only when its scale changes
+    FDialClass = voltClass;
+    using namespace InstrumentColours;
+    const TVoltScales& s = VoltScalesOf(voltClass);
+    const std::vector<TScaleSection> sections = {{s.Low.From, s.Low.To, SectionLow},
+                                                 {s.Normal.From, s.Normal.To, SectionNormal},
+                                                 {s.High.From, s.High.To, SectionHigh}};
+    for (const auto& gauges : {FInputGauges, FOutputGauges})
+        for (TAngularGauge* gauge : gauges) {
+            gauge->SetScale(0, s.DialMaximum, s.DialLabels, s.DialMinorPerLabel);
+            gauge->SetSections(sections);
+        }
+}
+
 void TRealTimeView::ShowInputSide(const TUpsInfoRec& rec) {
+    ApplyVoltScales(FVoltClass.Update(rec));
     const double volts[3] = {rec.InputVoltA, rec.InputVoltB, rec.InputVoltC};
     for (int i = 0; i < 3; ++i) {
         FInputGauges[i]->SetValue(volts[i]);

@@ -37,13 +37,13 @@ TTrendGraphs::TTrendGraphs(QWidget* parent, TClock clock)
     layout->addWidget(lblDevice);
     layout->addWidget(chtInputVolt);
     layout->addWidget(chtOutputVolt);
-    ApplyLanguage(1); // the built-in texts are the Chinese ones
+    ApplyVoltScales(TVoltClass::Mains220); // until a device tells otherwise
+    ApplyLanguage(1);                      // the built-in texts are the Chinese ones
 }
 
 TLineGraph* TTrendGraphs::NewGraph(const char* name) {
     auto* graph = new TLineGraph(this);
     graph->setObjectName(QLatin1String(name));
-    graph->SetAxes(1, ClearAtPoints, 180, 300, 20);
     for (const TSeriesLook& phase : Phases)
         graph->AddSeries(QLatin1String(phase.Name), phase.Colour);
     return graph;
@@ -86,7 +86,17 @@ void TTrendGraphs::ShowDeviceCaption() {
                            .arg(FAddress));
 }
 
+void TTrendGraphs::ApplyVoltScales(TVoltClass voltClass) {
+    if (FAxisClass == voltClass)
+        return;
+    FAxisClass = voltClass;
+    const TVoltScales& s = VoltScalesOf(voltClass);
+    for (TLineGraph* graph : {chtInputVolt, chtOutputVolt})
+        graph->SetAxes(1, ClearAtPoints, s.GraphMinimum, s.GraphMaximum, s.GraphStep);
+}
+
 void TTrendGraphs::AddInputVolts(const TUpsInfoRec& rec) {
+    ApplyVoltScales(FVoltClass.Update(rec));
     AddVolts(*chtInputVolt, {rec.InputVoltA, rec.InputVoltB, rec.InputVoltC});
 }
 

@@ -2,17 +2,20 @@
 // The graph page: two rolling line graphs of the selected device's phase
 // voltages, graph 1 the input and graph 2 the output, fed at every view
 // refresh. Each holds the series "A" (red), "B" (green) and "C" (blue) on
-// fixed axes (1 to 120, 180 to 300 V); a point's label is the time it was
+// fixed axes (1 to 120, and the voltage axis of the device's voltage class:
+// 180 to 300 V for 220 V units); a point's label is the time it was
 // added. Adding the 120th point of a series empties that graph, so a trace
 // holds at most 119 points and starts again from x = 0. A line above the
 // graphs names the device plotted; another device starts fresh traces.
 
 #include "record/UpsInfoRec.h"
+#include "scales/VoltClass.h"
 
 #include <QTime>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class TLineGraph;
@@ -45,9 +48,12 @@ public:
 private:
     TLineGraph* NewGraph(const char* name);
     void AddVolts(TLineGraph& graph, const double (&volts)[3]);
+    void ApplyVoltScales(TVoltClass voltClass);
     void ShowDeviceCaption();
 
     TClock FClock;
+    TVoltClassMemory FVoltClass;
+    std::optional<TVoltClass> FAxisClass; // the class the voltage axes are set for
     uint8_t FLanguage = 1;
     uint8_t FAddress = 0;
     QString FName;

@@ -53,6 +53,13 @@ void TAngularGauge::SetSections(std::vector<TScaleSection> sections) {
     update();
 }
 
+QColor TAngularGauge::SectionColourAt(double value) const {
+    for (const TScaleSection& section : FSections)
+        if (value >= section.From && value < section.To)
+            return section.Colour;
+    return {};
+}
+
 void TAngularGauge::SetValue(double value) {
     // Compare bit for bit: a NaN reading must not repaint forever.
     if (value == FValue || (std::isnan(value) && std::isnan(FValue)))

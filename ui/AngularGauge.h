@@ -33,6 +33,9 @@ public:
     [[nodiscard]] QString ValueText() const { return FValueText; }
     // Where the needle points: the value held within the scale.
     [[nodiscard]] double NeedleValue() const;
+    [[nodiscard]] double Maximum() const { return FMaximum; }
+    // The colour of the band that holds value; invalid outside every band.
+    [[nodiscard]] QColor SectionColourAt(double value) const;
 
     [[nodiscard]] QSize sizeHint() const override { return {150, 140}; }
     [[nodiscard]] QSize minimumSizeHint() const override { return {96, 96}; }

@@ -33,6 +33,8 @@ public:
 
     [[nodiscard]] QString Title() const { return FTitle; }
     [[nodiscard]] QString XTitle() const { return FXTitle; }
+    [[nodiscard]] double YMinimum() const { return FYMinimum; }
+    [[nodiscard]] double YMaximum() const { return FYMaximum; }
     [[nodiscard]] int SeriesCount() const { return int(FSeries.size()); }
     [[nodiscard]] QString SeriesName(int series) const { return FSeries.at(series).Name; }
     [[nodiscard]] QColor SeriesColour(int series) const { return FSeries.at(series).Colour; }

@@ -1,9 +1,10 @@
-#include "base/LangText.h"
 #include "app/RealTimeView.h"
-#include "status/StatusCodes.h"
 #include "app/ViewNumbers.h"
+#include "base/LangText.h"
+#include "status/StatusCodes.h"
 #include "ui/AngularGauge.h"
 #include "ui/FlowPipe.h"
+#include "ui/InstrumentColours.h"
 #include "ui/LedBar.h"
 
 #include <QGroupBox>
@@ -176,6 +177,40 @@ private slots:
         }
         for (const char* text : {"txtLoadA", "txtLoadB", "txtLoadC"})
             QCOMPARE(Text(text), loadText);
+    }
+
+    // The dials are drawn for the unit's voltage class: a healthy 120 V unit
+    // reads in the green band, a 220 V unit keeps the 0-300 V dial.
+    void DialsFollowTheVoltageClass_data() {
+        using namespace InstrumentColours;
+        QTest::addColumn<int>("level");
+        QTest::addColumn<double>("volts");
+        QTest::addColumn<double>("dialMaximum");
+        QTest::addColumn<QColor>("band");
+        QTest::newRow("no reading yet") << 0 << 0.0 << 300.0 << SectionLow;
+        QTest::newRow("230 V measured") << 0 << 230.0 << 300.0 << SectionNormal;
+        QTest::newRow("230 V unit at 265 V") << 230 << 265.0 << 300.0 << SectionHigh;
+        QTest::newRow("230 V unit with mains at 120 V") << 230 << 120.0 << 300.0 << SectionLow;
+        QTest::newRow("120 V level reported") << 120 << 120.0 << 160.0 << SectionNormal;
+        QTest::newRow("120 V measured") << 0 << 120.0 << 160.0 << SectionNormal;
+        QTest::newRow("120 V unit at 150 V") << 120 << 150.0 << 160.0 << SectionHigh;
+        QTest::newRow("120 V unit at 80 V") << 120 << 80.0 << 160.0 << SectionLow;
+    }
+    void DialsFollowTheVoltageClass() {
+        QFETCH(int, level);
+        QFETCH(double, volts);
+        QFETCH(double, dialMaximum);
+        QFETCH(QColor, band);
+        TUpsInfoRec rec = Device();
+        rec.SysVoltLevel = uint8_t(level);
+        rec.InputVoltA = rec.InputVoltB = rec.InputVoltC = volts;
+        rec.OutputVoltA = rec.OutputVoltB = rec.OutputVoltC = volts;
+        Refresh(rec);
+        for (const char* gauge :
+             {"gagInputA", "gagInputB", "gagInputC", "gagOutputA", "gagOutputB", "gagOutputC"}) {
+            QCOMPARE(Child<TAngularGauge>(gauge)->Maximum(), dialMaximum);
+            QCOMPARE(Child<TAngularGauge>(gauge)->SectionColourAt(volts), band);
+        }
     }
 
     void ShowsEachValueInItsPlace() {

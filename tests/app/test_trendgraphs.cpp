@@ -141,6 +141,37 @@ private slots:
         QCOMPARE(FGraphs->DeviceCaption(), QString());
     }
 
+    // The voltage axis follows the device's voltage class, so a 120 V unit's
+    // trace is inside the graph; a 220 V unit keeps 180 to 300 V.
+    void VoltageAxisFollowsTheClass() {
+        for (int g = 0; g < 2; ++g) {
+            QCOMPARE(Graph(g).YMinimum(), 180.0);
+            QCOMPARE(Graph(g).YMaximum(), 300.0);
+        }
+        FGraphs->ShowDevice(2, "UPS 2");
+        TUpsInfoRec low;
+        low.Address = 2;
+        low.InputVoltA = low.InputVoltB = low.InputVoltC = 120.3;
+        low.OutputVoltA = low.OutputVoltB = low.OutputVoltC = 119.8;
+        Refresh(low);
+        for (int g = 0; g < 2; ++g) {
+            const double y = Graph(g).PointAt(0, 0).Y;
+            QVERIFY(Graph(g).YMinimum() < y && y < Graph(g).YMaximum());
+            QVERIFY(Graph(g).YMaximum() < 180);
+        }
+        low.InputVoltA = low.InputVoltB = low.InputVoltC = 0; // mains fail: same axis
+        Refresh(low);
+        QVERIFY(Graph(0).YMaximum() < 180);
+        FGraphs->ShowDevice(3, "UPS 3");
+        TUpsInfoRec high = Reading(20);
+        high.Address = 3;
+        Refresh(high);
+        for (int g = 0; g < 2; ++g) {
+            QCOMPARE(Graph(g).YMinimum(), 180.0);
+            QCOMPARE(Graph(g).YMaximum(), 300.0);
+        }
+    }
+
     void LanguageChangeKeepsThePoints() {
         Refreshes(4);
         FGraphs->ApplyLanguage(0);

@@ -213,3 +213,29 @@ TEST(SimOptionsTest, BadOptionsSayWhichAndWhy) {
         }
     }
 }
+
+// The system voltage level of a scenario sets what the unit measures, so a
+// 120 V or 100 V unit can be put on the bus; a mains failure and return keep
+// the unit's own nominal voltage.
+TEST(SimScenario, VoltageLevelSetsTheMeasuredMains) {
+    const TScenario scenario = LoadScenario(SIM_SCENARIO_DIR "/mains-120v.txt");
+    TSimUnits units = BuildUnits(scenario, {});
+    const struct {
+        uint8_t Address;
+        double Volts;
+    } expected[] = {{1, 120}, {2, 100}, {3, 230}};
+    for (const auto& row : expected) {
+        const TSimUnit& unit = units.at(row.Address);
+        EXPECT_EQ(HoldingValue(unit, 40005), row.Volts) << int(row.Address);
+        for (int phase = 0; phase < 3; ++phase) {
+            EXPECT_EQ(unit.Measure.InputVolt[phase], row.Volts) << int(row.Address);
+            EXPECT_EQ(unit.Measure.OutputVolt[phase], row.Volts) << int(row.Address);
+        }
+    }
+    TScenarioPlayer player(scenario.Events);
+    (void)player.Advance(units, 30);
+    EXPECT_EQ(units.at(1).Measure.InputVolt[0], 0);
+    (void)player.Advance(units, 60);
+    TickUnit(units.at(1), 600); // drift settles near the nominal voltage
+    EXPECT_NEAR(units.at(1).Measure.InputVolt[0], 120, 5);
+}
