@@ -203,16 +203,16 @@ void TDeviceTree::RefreshNode(int pos) {
         return;
     }
     switch (rec.CommState) {
-    case 0: {
+    case CommCommunicating: {
         const bool alarm = rec.AlarmCount > 0 || rec.UpsState == StateMaintBypass;
         set(alarm ? PicAlarm : PicCommunicating,
             rec.UpsState >= 0 ? Suffixed(name, StateText(rec.UpsState, FLanguage)) : name);
         break;
     }
-    case 1:
+    case CommError:
         set(PicAlarm, Suffixed(name, EventText(EventCommError, FLanguage)));
         break;
-    case 2:
+    case CommLost:
         set(PicNotCommunicating, Suffixed(name, EventText(EventCommLost, FLanguage)));
         FHooks.ClearMeasurements(rec);
         break;

@@ -213,7 +213,7 @@ void TRealTimeView::ShowAlarms(const TUpsInfoRec& rec) {
 }
 
 void TRealTimeView::ShowChargeFlow(const TUpsInfoRec& rec, uint8_t protocol) {
-    const bool communicating = rec.CommState == 0;
+    const bool communicating = rec.CommState == CommCommunicating;
     const uint8_t effective = communicating ? uint8_t(rec.UpsState) : uint8_t(StateCommLost);
     if (effective != FLastState) {
         FLastState = effective;

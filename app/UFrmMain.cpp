@@ -760,7 +760,7 @@ TControlContext TFrmMain::ControlContext() {
 }
 
 void TFrmMain::mni101Click() {
-    if (ShownRecord(GetSelDevAddr()).CommState != 0) {
+    if (ShownRecord(GetSelDevAddr()).CommState != CommCommunicating) {
         // Nothing to confirm: a warning with OK.
         Prompts.Tell(this, QMessageBox::Warning, LangQ(MsgDeviceNotCommunicating));
         return;

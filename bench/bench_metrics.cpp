@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     for (int address = 1; address <= MaxEquipCount; ++address) {
         (void)AppendEquip({0, uint8_t(address), "UPS " + std::to_string(address) + " 机房"});
         TUpsInfoRec& rec = UpsTable[address];
-        rec.CommState = 0;
+        rec.CommState = CommCommunicating;
         rec.UpsState = 4;
         rec.InputVoltA = rec.InputVoltB = rec.InputVoltC = 229.7;
         rec.OutputVoltA = rec.OutputVoltB = rec.OutputVoltC = 220.1;

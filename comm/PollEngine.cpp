@@ -476,7 +476,7 @@ void TPollEngine::WriteDataLog() {
     for (int pos = 1; pos <= EquipList.Count; ++pos) {
         const uint8_t address = EquipList.At(pos).Address;
         const TUpsInfoRec* rec = RecordOf(address);
-        if (rec && rec->CommState == 0 && rec->DataValid == 1)
+        if (rec && rec->CommState == CommCommunicating && rec->DataValid == 1)
             (void)FDataLog.Append(MakeDataRec(*rec, address, NowTimeStamp()));
     }
 }

@@ -156,7 +156,7 @@ void TFrmDataSet::ListBox1Click() {
 void TFrmDataSet::ShowItem() {
     FShownAddr = FContext.SelDevAddr();
     const TUpsInfoRec& device = RecordOf(FShownAddr);
-    if (device.CommState != 0 || FSelItem < 0) {
+    if (device.CommState != CommCommunicating || FSelItem < 0) {
         ShowEditor(TEditorKind::None);
         return;
     }

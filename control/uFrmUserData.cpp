@@ -136,7 +136,7 @@ void TFrmUserSet::Timer1Timer() {
     ++DbgVal[DbgUserSetTicks];
     SetCaptions();
     FSelAddr = FContext.SelDevAddr();
-    if (FContext.IsCommOpen() && RecordOf(FSelAddr).CommState == 0) {
+    if (FContext.IsCommOpen() && RecordOf(FSelAddr).CommState == CommCommunicating) {
         ShowValues();
         btnSet->setEnabled(isActiveWindow());
     } else {

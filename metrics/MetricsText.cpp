@@ -88,7 +88,7 @@ std::string With(const std::string& labels, const char* key, const char* value) 
 }
 
 bool Communicating(const TUnitSnapshot& unit) {
-    return unit.Record.CommState == 0;
+    return unit.Record.CommState == CommCommunicating;
 }
 
 } // namespace

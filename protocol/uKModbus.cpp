@@ -227,7 +227,7 @@ namespace {
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
 uint8_t StepCountFor(const TUpsInfoRec* rec) {
-    if (!rec || rec->CommState == 2)
+    if (!rec || rec->CommState == CommLost)
         return LostStepCount; // one short request per visit until it answers
     return ModelName == FiveStepModel ? FiveStepCount : NormalStepCount;
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint8_t CommLost = 2;
 constexpr uint8_t StepCount = 5;
 constexpr uint8_t LostStepCount = 1; // a lost device gets one request per visit
 constexpr uint8_t SearchCmd = 2;     // the status request probes the bus

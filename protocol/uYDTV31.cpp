@@ -154,7 +154,7 @@ bool TYdtV31Protocol::BuildQuery() {
         return false;
     // A lost device costs one request per pass through the list.
     const TUpsInfoRec* rec = RecordOf(Addr);
-    PollStepCount = rec && rec->CommState != 2 ? 5 : 1;
+    PollStepCount = rec && rec->CommState != CommLost ? 5 : 1;
     const TPollPosition next = NextPollPosition(PollStep, PollStepCount, Addr);
     PollStep = next.Step;
     Addr = next.Address;

@@ -9,10 +9,17 @@
 constexpr int MaxAlarmCodes = 80;
 constexpr int UpsTableSize = 253; // addresses 0..252
 
+// TUpsInfoRec::CommState: how the unit answers its requests.
+enum : uint8_t {
+    CommCommunicating = 0,
+    CommError = 1, // unanswered requests are adding up
+    CommLost = 2,  // the unit has stopped answering (the start value)
+};
+
 struct TUpsInfoRec {
     // Identity and communication
     uint8_t Address = 0;
-    uint8_t CommState = 2; // 0 communicating, 1 error, 2 lost
+    uint8_t CommState = CommLost;
     int32_t FailCount = 0;
     int32_t SendCount = 0;
     int32_t RecvCount = 0;

@@ -24,13 +24,13 @@ int32_t RatePercent(int32_t ok, int32_t sent) {
 
 void ApplyCommStateRule(TUpsInfoRec& rec, TDeviceEventSink& sink) {
     if (rec.FailCount >= LostAfterFails) {
-        if (rec.CommState != 2) {
-            rec.CommState = 2;
+        if (rec.CommState != CommLost) {
+            rec.CommState = CommLost;
             ResetRecordComm(rec);
             sink.LogDeviceEvent(DevEvtLost, rec.Address);
         }
-    } else if (rec.FailCount >= ErrorAfterFails && rec.CommState == 0) {
-        rec.CommState = 1;
+    } else if (rec.FailCount >= ErrorAfterFails && rec.CommState == CommCommunicating) {
+        rec.CommState = CommError;
     }
 }
 
@@ -51,7 +51,7 @@ void InitTable() {
         TUpsInfoRec& rec = UpsTable[n];
         rec = TUpsInfoRec{};
         rec.Address = uint8_t(n);
-        rec.CommState = 2;
+        rec.CommState = CommLost;
         rec.FailCount = 0;
         rec.BattCapacity = 0;
         rec.UpsState = -1;
@@ -78,9 +78,9 @@ void RecordNoteGoodReply(TUpsInfoRec& rec, TDeviceEventSink& sink) {
         return;
     if (rec.OkCount < CounterCap)
         ++rec.OkCount;
-    if (rec.CommState == 2)
+    if (rec.CommState == CommLost)
         sink.LogDeviceEvent(DevEvtEstablished, rec.Address);
-    rec.CommState = 0;
+    rec.CommState = CommCommunicating;
 }
 
 void ResetRecordComm(TUpsInfoRec& rec) {

@@ -7,9 +7,9 @@
 // --state sets UpsState (4 online, 5 battery, 11 fault, ...; -1 none);
 // --lost makes the device not communicating (its record is cleared).
 
-#include "base/LangText.h"
 #include "app/RealTimeView.h"
 #include "app/TrendGraphs.h"
+#include "base/LangText.h"
 #include "status/StatusCodes.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ constexpr QSize PageSize(683, 560); // the right-hand page area of the main wind
 TUpsInfoRec SampleRecord(int32_t state, bool lost) {
     TUpsInfoRec rec;
     rec.Address = 1;
-    rec.CommState = lost ? 2 : 0;
+    rec.CommState = lost ? CommLost : CommCommunicating;
     rec.UpsState = state;
     rec.DevState = 3;
     const bool onBattery = state == StateBattery || state == StateBattSelfTest;

@@ -213,7 +213,7 @@ private slots:
         health.LastReplyMs = 85;
         health.ReplyMsSum = 900;
         FTree->RenameEquip(0, std::string(40, 'W'));
-        UpsTable[7].CommState = 0;
+        UpsTable[7].CommState = CommCommunicating;
         UpsTable[7].UpsState = 4;
         FTree->RefreshNode(1);
         const QString caption = Node(1)->text(0);
@@ -359,7 +359,7 @@ private slots:
         QCOMPARE(FTree->DevicePosOfNode(node90), 90);
 
         FTree->RenameEquip(node90, "Renamed");
-        UpsTable[90].CommState = 0;
+        UpsTable[90].CommState = CommCommunicating;
         UpsTable[90].UpsState = 4;
         for (int pos = 1; pos <= EquipList.Count; ++pos)
             FTree->RefreshNode(pos);

@@ -193,7 +193,7 @@ private slots:
     void startupBuildsWindowFoldersAndRecords() {
         PrepareFolder();
         UpsTable[7].Address = 99;
-        UpsTable[7].CommState = 0;
+        UpsTable[7].CommState = CommCommunicating;
         DebugShow = true;
         TFrmMain& w = Create();
         w.show();
@@ -537,7 +537,7 @@ private slots:
         TFrmMain& w = Create();
         w.show();
         FPort.Open = true;
-        UpsTable[5].CommState = 0;
+        UpsTable[5].CommState = CommCommunicating;
         UpsTable[5].InputVoltA = 220.04;
         Tick(66);
         for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {

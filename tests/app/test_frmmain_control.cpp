@@ -110,7 +110,7 @@ private slots:
 
     void userSetShowsOneWindowForTheSelectedDevice() {
         TFrmMain& w = Create();
-        UpsTable[Unit].CommState = 0;
+        UpsTable[Unit].CommState = CommCommunicating;
         UpsTable[Unit].ParallelId = 9;
         FPort.OpenComm();
         Action("mni101")->trigger();

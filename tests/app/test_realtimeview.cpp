@@ -28,7 +28,7 @@ constexpr double Inf = std::numeric_limits<double>::infinity();
 TUpsInfoRec Device(int32_t state = 4) {
     TUpsInfoRec rec;
     rec.Address = 1;
-    rec.CommState = 0;
+    rec.CommState = CommCommunicating;
     rec.UpsState = state;
     return rec;
 }
@@ -507,7 +507,7 @@ private slots:
         rec.AlarmCount = 1;
         Refresh(rec);
         QCOMPARE(AnimationIndex(FView->ShownAnimation()), int(TDiagramMode::Online));
-        rec.CommState = 2;
+        rec.CommState = CommLost;
         TRealTimeView::ClearMeasurements(rec);
         Refresh(rec);
         QCOMPARE(AnimationIndex(FView->ShownAnimation()), int(TDiagramMode::Standby));

@@ -187,7 +187,7 @@ TEST_F(FastPollTest, SilentUnitEndsAtItsTimeOutAndStillTurnsToErrorThenLost) {
     Engine.Timer1Timer();
     Deliver(Frame('R', 5));
     Engine.FastStep();
-    ASSERT_EQ(UpsTable[5].CommState, 0);
+    ASSERT_EQ(UpsTable[5].CommState, CommCommunicating);
     ASSERT_EQ(CommDebug.TxFrames, 2);
     const int64_t sentAt = Now;
     // A step before the time-out (the tick's own check) changes nothing.

@@ -120,7 +120,7 @@ TEST_F(PollEngineTest, PortThatFailsAtStartLeavesTheEngineRunningClosed) {
     UserPara.PortInfo.ComName = Folder.Path() + "no-such-port";
     UserPara.RecInterval = 1;
     AddDevice(5);
-    UpsTable[5].CommState = 0;
+    UpsTable[5].CommState = CommCommunicating;
     EXPECT_FALSE(Engine.Start());
     EXPECT_FALSE(Engine.IsCommOpen());
     Ticks(5);
@@ -164,7 +164,7 @@ TEST_F(PollEngineTest, ClosingAndReopeningThePortIsLoggedAndResetsTheRecords) {
     Ticks(2); // built, transmitted
     Deliver(Frame('R', 5));
     Ticks(3); // waiting
-    ASSERT_EQ(UpsTable[5].CommState, 0);
+    ASSERT_EQ(UpsTable[5].CommState, CommCommunicating);
     ASSERT_EQ(UpsTable[5].OkCount, 1);
     const uint8_t waitTicks = Engine.WaitTicks;
 
@@ -172,7 +172,7 @@ TEST_F(PollEngineTest, ClosingAndReopeningThePortIsLoggedAndResetsTheRecords) {
     Ticks(1);
     EXPECT_EQ(UpsTable[5].OkCount, 0) << "all records reset";
     EXPECT_EQ(UpsTable[5].SendCount, 0);
-    EXPECT_EQ(UpsTable[5].CommState, 0) << "the communication state is kept";
+    EXPECT_EQ(UpsTable[5].CommState, CommCommunicating) << "the communication state is kept";
     Ticks(20);
     EXPECT_EQ(Engine.WaitTicks, waitTicks) << "the request waits while the port is closed";
     EXPECT_EQ(Engine.AwaitingReply, 255);
@@ -248,7 +248,7 @@ TEST_F(PollEngineTest, SilentDeviceTurnsToErrorThenLostAndBackOnItsNextReply) {
     ASSERT_TRUE(Engine.Start());
     TickUntilSent(1);
     Deliver(Frame('R', 5));
-    ASSERT_EQ(UpsTable[5].CommState, 0);
+    ASSERT_EQ(UpsTable[5].CommState, CommCommunicating);
 
     // Transmissions after the last good reply, and the state each leaves.
     const uint8_t expected[] = {0, 0, 0, 1, 1, 1, 1, 1, 1, 2};
@@ -263,7 +263,7 @@ TEST_F(PollEngineTest, SilentDeviceTurnsToErrorThenLostAndBackOnItsNextReply) {
     TickUntilSent(15);
     EXPECT_EQ(CommEvents().size(), events.size()) << "lost is logged once";
     Deliver(Frame('R', 5));
-    EXPECT_EQ(UpsTable[5].CommState, 0);
+    EXPECT_EQ(UpsTable[5].CommState, CommCommunicating);
     EXPECT_EQ(CommEvents().back(), (std::pair<int, int>{5, 22}));
 }
 
@@ -281,7 +281,7 @@ TEST_F(PollEngineTest, NoiseIsAttributedAndRejectedWhileTheDeviceStaysCommunicat
         Deliver(std::string("\xff\x00~noise\r", 9));
         Ticks(3);
     }
-    EXPECT_EQ(UpsTable[5].CommState, 0);
+    EXPECT_EQ(UpsTable[5].CommState, CommCommunicating);
     EXPECT_EQ(UpsTable[5].FailCount, 0);
     EXPECT_EQ(UpsTable[5].OkCount, requests);
     EXPECT_EQ(UpsTable[5].RecvCount, 2 * requests) << "noise counts as a frame of the device";
@@ -410,7 +410,7 @@ TEST_F(PollEngineTest, SearchWithoutASearchWindowEndsAtOnce) {
 // The port open, nothing on the bus asked, and one unit holding a reading:
 // the data log's timing alone decides what is written.
 void HoldReading(uint8_t address) {
-    UpsTable[address].CommState = 0;
+    UpsTable[address].CommState = CommCommunicating;
     UpsTable[address].DataValid = 1;
 }
 
@@ -447,15 +447,15 @@ TEST_F(PollEngineTest, DataLogRecordsOnlyUnitsWithAReadingInListOrder) {
     ASSERT_TRUE(Engine.Start());
     for (uint8_t address : {7, 3, 9, 4})
         AddDevice(address);
-    UpsTable[7].CommState = 0;
+    UpsTable[7].CommState = CommCommunicating;
     UpsTable[7].DataValid = 1;
     UpsTable[7].InputVoltA = 230.5;
-    UpsTable[3].CommState = 1;
+    UpsTable[3].CommState = CommError;
     UpsTable[3].DataValid = 1;
-    UpsTable[9].CommState = 0;
+    UpsTable[9].CommState = CommCommunicating;
     UpsTable[9].DataValid = 1;
     UpsTable[9].BattCapacity = 88;
-    UpsTable[4].CommState = 0; // communicating, but no reading since the reset
+    UpsTable[4].CommState = CommCommunicating; // communicating, but no reading since the reset
     Engine.WriteDataLog();
     const auto records = DataRecords();
     ASSERT_EQ(records.size(), 2u);

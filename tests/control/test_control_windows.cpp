@@ -76,7 +76,7 @@ class TestControlWindows : public QObject {
 private slots:
     void init() {
         InitTable();
-        Device().CommState = 0;
+        Device().CommState = CommCommunicating;
         CommandQueue = {};
         CommandValue = 0;
         ParamWrite = {};
@@ -180,7 +180,7 @@ private slots:
     }
 
     void aDeviceNotCommunicatingShowsNoValue() {
-        Device().CommState = 1;
+        Device().CommState = CommError;
         TFrmDataSet dialog(Context());
         dialog.show();
         Child<QListWidget>(dialog, "ListBox1")->setCurrentRow(0);
@@ -464,7 +464,7 @@ private slots:
         QVERIFY(!Child<QPushButton>(window, "btnSet")->isEnabled());
         QVERIFY(!Child<QLineEdit>(window, "edtSysID")->text().isEmpty());
 
-        Device().CommState = 2;
+        Device().CommState = CommLost;
         window.Timer1Timer();
         QVERIFY(Child<QLineEdit>(window, "edtSysID")->text().isEmpty());
     }

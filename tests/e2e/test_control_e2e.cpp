@@ -133,7 +133,8 @@ private slots:
         // Both units answer and their parameters have been read.
         QVERIFY(RunUntil(
             [] {
-                return UpsTable[Vex].CommState == 0 && UpsTable[Lnm].CommState == 0 &&
+                return UpsTable[Vex].CommState == CommCommunicating &&
+                       UpsTable[Lnm].CommState == CommCommunicating &&
                        UpsTable[Vex].SysVoltLevel == 220 && UpsTable[Lnm].BoostTime == 30 &&
                        UpsTable[Vex].UpsState == StateOnline;
             },

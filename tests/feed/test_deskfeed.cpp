@@ -22,7 +22,7 @@ TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
     const auto before = feed.Snapshots.Current();
     ASSERT_EQ(before->Units.size(), 2u);
     EXPECT_EQ(before->Units[1].Name, "UPS 7");
-    EXPECT_EQ(before->Units[1].Record.CommState, 2);
+    EXPECT_EQ(before->Units[1].Record.CommState, CommLost);
     const auto reader = feed.Events.Subscribe(16);
 
     ASSERT_TRUE(Engine.Start());
@@ -32,10 +32,10 @@ TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
     EXPECT_GT(after->Sequence, before->Sequence);
     EXPECT_TRUE(after->PortOpen);
     EXPECT_EQ(after->Units[0].Address, 3);
-    EXPECT_EQ(after->Units[0].Record.CommState, 0);
+    EXPECT_EQ(after->Units[0].Record.CommState, CommCommunicating);
     EXPECT_EQ(after->Units[0].Health.GoodReplies, 1u);
     EXPECT_EQ(after->Units[1].Health.GoodReplies, 0u);
-    EXPECT_EQ(before->Units[0].Record.CommState, 2) << "a snapshot taken is never changed";
+    EXPECT_EQ(before->Units[0].Record.CommState, CommLost) << "a snapshot taken is never changed";
 
     const std::vector<TStreamedEvent> events = reader->Take();
     ASSERT_EQ(events.size(), 3u); // program start, port opened, unit 3 answering
@@ -116,7 +116,7 @@ TEST_F(DeskFeedTest, AFeedGoneLeavesTheEngineAndLogUnhooked) {
     ASSERT_TRUE(Engine.Start()); // logs without a feed
     TickUntilSent(1);
     Answer(2);
-    EXPECT_EQ(UpsTable[2].CommState, 0);
+    EXPECT_EQ(UpsTable[2].CommState, CommCommunicating);
 }
 
 } // namespace

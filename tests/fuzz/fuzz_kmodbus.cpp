@@ -9,11 +9,11 @@
 //   (setup >> 5) * 20); bit 3: the reply's address and CRC are made right,
 //   so that random content reaches the register decoding.
 //   choice: otherwise picks the poll step (2 + choice % 5 requests are built).
-#include "record/EquipList.h"
-#include "protocol/EngineState.h"
-#include "record/UpsRecordOps.h"
 #include "base/funcUnit.h"
+#include "protocol/EngineState.h"
 #include "protocol/uKModbus.h"
+#include "record/EquipList.h"
+#include "record/UpsRecordOps.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +49,7 @@ void Reset(uint8_t setup, uint8_t choice) {
     EquipList = TEquipList{};
     EquipList.Items[0].Address = Device;
     EquipList.Count = 1;
-    UpsTable[Device].CommState = 0;
+    UpsTable[Device].CommState = CommCommunicating;
     PollStep = PollStepCount = 0;
     ManualSendMode = 0;
     SearchMode = (setup & 2) ? 255 : 0;

@@ -19,7 +19,7 @@ inline TRecordSnapshot TwoUnits() {
     TUnitSnapshot live;
     live.Address = 3;
     live.Name = "Rack \"A\" \\ 机房\nrow 2";
-    live.Record.CommState = 0;
+    live.Record.CommState = CommCommunicating;
     live.Record.InputVoltA = 229.5;
     live.Record.OutputFreq = 50;
     live.Record.BattCapacity = 87;
@@ -32,7 +32,7 @@ inline TRecordSnapshot TwoUnits() {
     TUnitSnapshot lost;
     lost.Address = 9;
     lost.Name = std::string("bad \xFF byte");
-    lost.Record.CommState = 2;
+    lost.Record.CommState = CommLost;
     lost.Record.InputVoltA = 231;
     snapshot.Units = {live, lost};
     snapshot.LastCycleMs = 7900;

@@ -26,7 +26,7 @@ TEST(Prometheus, ScrapesTheUnitsReadings) {
 
     // The unit comes back: the next scrapes see it.
     TRecordSnapshot back = TwoUnits();
-    back.Units[1].Record.CommState = 0;
+    back.Units[1].Record.CommState = CommCommunicating;
     hub.Publish(back);
     const std::string upAgain = prometheus.QueryUntil(R"(pelmora_up{address="9"})", R"("1"])");
     EXPECT_NE(upAgain.find(R"("1"])"), std::string::npos) << upAgain;

@@ -4,9 +4,9 @@
 
 #include "protocol/uNordelProtocol.h"
 
+#include "base/funcUnit.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
-#include "base/funcUnit.h"
 #include "status/StatusCodes.h"
 #include "tests/support/CodecState.h"
 #include "tools/sim/SimBus.h"
@@ -204,7 +204,7 @@ void ExpectSequence(TNordelProtocol& codec, const std::vector<TStepRow>& rows) {
 TEST_F(Nordel, PollSequenceStartsAtAddressOneThenWalksTheList) {
     ASSERT_TRUE(AppendEquip({0, 5, "five"}));
     ASSERT_TRUE(AppendEquip({0, 7, "seven"}));
-    UpsTable[5].CommState = 0;
+    UpsTable[5].CommState = CommCommunicating;
     ExpectSequence(codec, {{1, 1, 1},
                            {5, 1, 1},
                            {5, 2, 5},
@@ -661,7 +661,7 @@ TEST_F(NordelSim, PollSequenceDecodesTheUnitsValues) {
     const TSimUnit& unit = AddUnit(3, TSimState::Online, {101, 135, 160, 203, 209});
     ASSERT_TRUE(AppendEquip({0, 3, "three"}));
     TUpsInfoRec& rec = UpsTable[3];
-    rec.CommState = 0;
+    rec.CommState = CommCommunicating;
     rec.OkCount = 4;
 
     ASSERT_TRUE(codec.BuildQuery());

@@ -2,11 +2,11 @@
 // decodes into the record, every reason it rejects a chunk for, and a round
 // trip through the simulator's modular UPS responder.
 
-#include "record/EquipList.h"
-#include "protocol/EngineState.h"
-#include "record/UpsRecordOps.h"
 #include "base/funcUnit.h"
+#include "protocol/EngineState.h"
 #include "protocol/uYDTV31.h"
+#include "record/EquipList.h"
+#include "record/UpsRecordOps.h"
 #include "status/StatusRules.h"
 #include "tests/support/CodecState.h"
 #include "tools/sim/SimBus.h"
@@ -134,8 +134,8 @@ TSteps RunQueries(TYdtV31Protocol& codec, int n) {
 
 TEST_F(YdtV31Test, FirstRequestGoesToAddressOneThenTheListFromItsStart) {
     SetList({5, 7});
-    UpsTable[5].CommState = 0;
-    UpsTable[7].CommState = 1; // an error state still gets the whole sequence
+    UpsTable[5].CommState = CommCommunicating;
+    UpsTable[7].CommState = CommError; // an error state still gets the whole sequence
     EXPECT_EQ(RunQueries(codec, 13), (TSteps{{1, 1, 1},
                                              {5, 1, 1},
                                              {5, 2, 5},
@@ -156,7 +156,7 @@ TEST_F(YdtV31Test, LostDevicesGetOneRequestEachUntilTheyAnswer) {
     SetList({5, 7, 9});
     EXPECT_EQ(RunQueries(codec, 5),
               (TSteps{{1, 1, 1}, {5, 1, 1}, {7, 1, 1}, {9, 1, 1}, {5, 1, 1}}));
-    UpsTable[5].CommState = 0; // it answered the last request
+    UpsTable[5].CommState = CommCommunicating; // it answered the last request
     EXPECT_EQ(RunQueries(codec, 2), (TSteps{{5, 2, 5}, {5, 3, 5}}));
 }
 
@@ -240,7 +240,7 @@ TEST_F(YdtV31Test, AnalogWordsSkipCharactersThatAreNotHexDigits) {
 
 TEST_F(YdtV31Test, StatusReplySetsWordsStateAndSwitchFlagsOnTheFirstGoodReply) {
     // A device just back from a loss: no good replies counted yet.
-    ASSERT_EQ(rec.CommState, 2);
+    ASSERT_EQ(rec.CommState, CommLost);
     ASSERT_EQ(rec.OkCount, 0);
     rec.StatusWord[1] = 0x1234; // not carried by this protocol
     Expect(2);

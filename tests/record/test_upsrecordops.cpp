@@ -19,7 +19,7 @@ struct FakeSink : TDeviceEventSink {
 TUpsInfoRec CommunicatingRecord(uint8_t address) {
     TUpsInfoRec rec;
     rec.Address = address;
-    rec.CommState = 0;
+    rec.CommState = CommCommunicating;
     return rec;
 }
 
@@ -29,13 +29,13 @@ TEST(UpsRecordOps, InitTableSetsStartValuesOfEveryRecord) {
     UpsTable[7].OkCount = 55;
     UpsTable[7].InputVoltA = 230.0;
     UpsTable[7].AlarmCount = 3;
-    UpsTable[252].CommState = 0;
+    UpsTable[252].CommState = CommCommunicating;
     InitTable();
     for (int n = 0; n < UpsTableSize; ++n) {
         SCOPED_TRACE(n);
         const TUpsInfoRec& rec = UpsTable[n];
         EXPECT_EQ(rec.Address, n);
-        EXPECT_EQ(rec.CommState, 2);
+        EXPECT_EQ(rec.CommState, CommLost);
         EXPECT_EQ(rec.UpsState, -1);
         EXPECT_EQ(rec.LoggedState, -1);
         EXPECT_EQ(rec.FailCount, 0);
@@ -78,7 +78,7 @@ TEST(UpsRecordOps, RecordAlreadyLostLogsNoFurtherLoss) {
     rec.Address = 3;
     for (int i = 0; i < 20; ++i)
         RecordNoteRequest(rec, sink);
-    EXPECT_EQ(rec.CommState, 2);
+    EXPECT_EQ(rec.CommState, CommLost);
     EXPECT_TRUE(sink.DeviceEvents.empty());
 }
 
@@ -96,7 +96,7 @@ TEST(UpsRecordOps, LossClearsCountersButKeepsMeasurements) {
     rec.AlarmCount = 2;
     for (int i = 0; i < 10; ++i)
         RecordNoteRequest(rec, sink);
-    EXPECT_EQ(rec.CommState, 2);
+    EXPECT_EQ(rec.CommState, CommLost);
     EXPECT_EQ(rec.SendCount, 1); // cleared, then this request counted
     EXPECT_EQ(rec.OkCount, 0);
     EXPECT_EQ(rec.RecvCount, 0);
@@ -212,7 +212,7 @@ TEST(UpsRecordOps, LossThenRecoveryLogsEachEventOnce) {
     const std::vector<std::pair<uint8_t, uint8_t>> expected = {{DevEvtLost, 17},
                                                                {DevEvtEstablished, 17}};
     EXPECT_EQ(sink.DeviceEvents, expected);
-    EXPECT_EQ(rec.CommState, 0);
+    EXPECT_EQ(rec.CommState, CommCommunicating);
     EXPECT_EQ(sink.AlarmEvents, 0);
 }
 
@@ -228,13 +228,13 @@ TEST(UpsRecordOps, ResetAllRecordsKeepsCommStateAndFailCount) {
     dev.LoggedState = 4;
     dev.DataValid = 1;
     UpsTable[200].FailCount = 6;
-    UpsTable[200].CommState = 1;
+    UpsTable[200].CommState = CommError;
 
     ResetAllRecords();
 
-    EXPECT_EQ(dev.CommState, 0);
+    EXPECT_EQ(dev.CommState, CommCommunicating);
     EXPECT_EQ(dev.FailCount, 1);
-    EXPECT_EQ(UpsTable[200].CommState, 1);
+    EXPECT_EQ(UpsTable[200].CommState, CommError);
     EXPECT_EQ(UpsTable[200].FailCount, 6);
     for (const TUpsInfoRec& rec : UpsTable) {
         SCOPED_TRACE(int(rec.Address));
@@ -248,7 +248,7 @@ TEST(UpsRecordOps, ResetAllRecordsKeepsCommStateAndFailCount) {
     // Still communicating until ten requests fail in a row.
     for (int i = 0; i < 8; ++i)
         RecordNoteRequest(dev, sink);
-    EXPECT_EQ(dev.CommState, 1);
+    EXPECT_EQ(dev.CommState, CommError);
     RecordNoteRequest(dev, sink);
-    EXPECT_EQ(dev.CommState, 2);
+    EXPECT_EQ(dev.CommState, CommLost);
 }

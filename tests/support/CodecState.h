@@ -2,8 +2,8 @@
 // The program-wide state a protocol object reads and writes outside itself,
 // for the codec tests and fuzz harnesses.
 
-#include "record/EquipList.h"
 #include "protocol/EngineState.h"
+#include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "record/UpsRecordOps.h"
 
@@ -26,7 +26,7 @@ inline void ResetCodecState() {
 inline void ResetOneDevice(uint8_t address, int32_t okCount) {
     UpsTable[address] = TUpsInfoRec{};
     UpsTable[address].Address = address;
-    UpsTable[address].CommState = 0;
+    UpsTable[address].CommState = CommCommunicating;
     UpsTable[address].OkCount = okCount;
     EquipList.Count = 1;
     EquipList.Items[0].Address = address;
