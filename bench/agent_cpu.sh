@@ -23,17 +23,7 @@ while (($#)); do
 done
 cmake --build "$build" --target pelmora-agent pelmora-sim pelmora-setup-demo -j2 >/dev/null
 
-work=$(mktemp -d /tmp/pelmora-bench.XXXXXX)
-children=()
-cleanup() {
-    for ((i = ${#children[@]} - 1; i >= 0; --i)); do
-        kill "${children[i]}" 2>/dev/null || true
-        wait "${children[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source bench/scratch-and-children.sh
 
 units=$(seq -s, 1 16)
 "$build/tools/sim/pelmora-sim" --protocol 0 --units "$units" --link "$work/tty" --quiet \

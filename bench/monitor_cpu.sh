@@ -40,17 +40,7 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
 fi
 cmake --build "$build" --target pelmora-desk pelmora-sim pelmora-setup-demo -j2 >/dev/null
 
-work=$(mktemp -d /tmp/pelmora-bench.XXXXXX)
-children=()
-cleanup() {
-    for ((i = ${#children[@]} - 1; i >= 0; --i)); do
-        kill "${children[i]}" 2>/dev/null || true
-        wait "${children[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source bench/scratch-and-children.sh
 
 fail() {
     echo "monitor_cpu: $*" >&2
