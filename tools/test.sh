@@ -17,24 +17,28 @@ cmake --build --preset tsan --target test_spcomm test_pollengine test_fastpoll t
     test_deskfeed
 ctest --preset tsan -L tsan
 
-# The metrics endpoint's request handling against bad clients under
-# AddressSanitizer: only that test is built.
-cmake --preset asan
-cmake --build --preset asan --target test_metricsserver
-ctest --preset asan -R '^test_metricsserver$'
-
-# The parsers under libFuzzer with ASan + UBSan: replay the saved corpus, then
-# fuzz each target briefly from it (new inputs go to a scratch folder).
+# The parsers under libFuzzer with ASan + UBSan (clang): replay the saved
+# corpus, then fuzz each target briefly from it, two at a time (new inputs go
+# to a scratch folder). The metrics endpoint's request handling against bad
+# clients runs in the same build, so the sanitized core is compiled once.
 cmake --preset fuzz
-cmake --build --preset fuzz
-ctest --test-dir build/fuzz -L fuzz --output-on-failure
+cmake --build --preset fuzz --target pelmora_fuzzers test_metricsserver
+ctest --preset fuzz -L fuzz
+ctest --preset fuzz -R '^test_metricsserver$'
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-for target in build/fuzz/tests/fuzz/fuzz_*; do
+fuzz_briefly() {
+    local target=$1 name
     name=$(basename "$target")
     mkdir -p "$scratch/$name"
-    "$target" -max_total_time=15 -print_final_stats=0 "$scratch/$name" \
-        "tests/fuzz/corpus/${name#fuzz_}" 2>"$scratch/$name.log" ||
-        { tail -n 40 "$scratch/$name.log"; exit 1; }
-    echo "$name: no crash in 15 s"
-done
+    if "$target" -max_total_time=15 -print_final_stats=0 "$scratch/$name" \
+        "tests/fuzz/corpus/${name#fuzz_}" 2>"$scratch/$name.log"; then
+        echo "$name: no crash in 15 s"
+    else
+        tail -n 40 "$scratch/$name.log"
+        return 1
+    fi
+}
+export -f fuzz_briefly
+export scratch
+printf '%s\n' build/fuzz/tests/fuzz/fuzz_* | xargs -P2 -I{} bash -c 'fuzz_briefly "$1"' _ {}
