@@ -36,7 +36,6 @@ enum : int {
 
 // Communication statistics shown in the trace window.
 struct TCommDebug {
-    uint8_t DbgByte = 0;              // nothing sets it
     int32_t TxFrames = 0;             // frames sent (polling and manual)
     int32_t RxFrames = 0;             // chunks received
     int32_t RxGood = 0;               // chunks the protocol accepted
