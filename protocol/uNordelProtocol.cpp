@@ -14,7 +14,6 @@
 namespace {
 
 constexpr uint8_t StepCount = 5;
-constexpr uint8_t LostStepCount = 1; // a lost device gets one request per visit
 constexpr uint8_t SearchCmd = 2;     // the status request probes the bus
 constexpr int32_t MinOkCountForStatus = 4;
 
@@ -183,10 +182,7 @@ bool TNordelProtocol::BuildQuery() {
     }
     if (ManualSendMode)
         return false;
-    const TUpsInfoRec* rec = RecordOf(Addr);
-    PollStepCount = rec && rec->CommState != CommLost ? StepCount : LostStepCount;
-    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, Addr);
-    PollStep = next.Step;
+    const TPollPosition next = TakePollStep(Addr, StepCount);
     Addr = next.Address;
     Cmd = PollStep;
     BuildFrame();

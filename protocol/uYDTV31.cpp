@@ -152,11 +152,7 @@ bool TYdtV31Protocol::BuildQuery() {
     }
     if (ManualSendMode)
         return false;
-    // A lost device costs one request per pass through the list.
-    const TUpsInfoRec* rec = RecordOf(Addr);
-    PollStepCount = rec && rec->CommState != CommLost ? 5 : 1;
-    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, Addr);
-    PollStep = next.Step;
+    const TPollPosition next = TakePollStep(Addr, 5);
     Addr = next.Address;
     Cmd = PollStep;
     BuildFrame();
