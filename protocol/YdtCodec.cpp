@@ -66,14 +66,12 @@ void TYdtCodec::BuildFrame() {
     FrameLen = int32_t(frame.size());
 }
 
-bool TYdtCodec::ParseReply(const uint8_t* bytes, int length) {
+TReplyVerdict TYdtCodec::ParseReply(const uint8_t* bytes, int length) {
     RxBuf = std::span<const uint8_t>(bytes, std::size_t(std::max(length, 0)));
     const TYdtCommand* command = CommandOf(Cmd);
     const int reason = YdtRejectReason(RxBuf, VerText, Addr, command ? YdtMinInfo(*command) : 0);
-    if (reason != YdtReplyGood) {
-        ++CommDebug.ErrCnt[std::size_t(reason)];
-        return false;
-    }
+    if (reason != YdtReplyGood)
+        return Rejected(reason);
     Rec = RecordOf(Addr); // the frame check admits only addresses with a record
     if (command) {
         for (const TYdtField& field : command->Fields)
@@ -82,7 +80,7 @@ bool TYdtCodec::ParseReply(const uint8_t* bytes, int length) {
             command->Then(RxBuf, *Rec);
     }
     Cmd = 0;
-    return true;
+    return ReplyGood;
 }
 
 TCodecHooks MakeYdtHooks(TYdtCodec& codec) {

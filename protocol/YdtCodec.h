@@ -95,10 +95,10 @@ public:
     // request, never reading past it (start, version, address, device type
     // and return code, length field, checksum; a reply too short for what its
     // command reads fails the length check) and decodes a good one into the
-    // record of Addr. A rejected chunk counts one CommDebug.ErrCnt reason and
-    // changes nothing else. Cmd is then cleared, so a repeated copy of a good
-    // reply is good but decodes nothing. True = good reply.
-    [[nodiscard]] bool ParseReply(const uint8_t* bytes, int length);
+    // record of Addr. A rejected chunk changes nothing; its verdict names
+    // the first check it failed. Cmd is then cleared, so a repeated copy of a
+    // good reply is good but decodes nothing.
+    [[nodiscard]] TReplyVerdict ParseReply(const uint8_t* bytes, int length);
 
     const TYdtVariant& Variant;
     std::string VerText;            // the version as sent

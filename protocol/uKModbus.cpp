@@ -349,7 +349,11 @@ void TMModbus::BuildFrame() {
     FrameLen = frame.FinishWithCrc();
 }
 
-bool TMModbus::ParseReply(const uint8_t* bytes, int length) {
+TReplyVerdict TMModbus::ParseReply(const uint8_t* bytes, int length) {
+    return IsGoodReply(bytes, length) ? ReplyGood : Rejected();
+}
+
+bool TMModbus::IsGoodReply(const uint8_t* bytes, int length) {
     if (!bytes || length < MinReplyLength || bytes[0] != CurAddr)
         return false;
     Rec = RecordOf(CurAddr);

@@ -127,7 +127,7 @@ protected:
     // caught by the address sanitizer.
     bool Parse(std::string_view chunk) {
         const std::vector<uint8_t> bytes(chunk.begin(), chunk.end());
-        return codec.ParseReply(bytes.data(), int(bytes.size()));
+        return Counted(codec.ParseReply(bytes.data(), int(bytes.size())));
     }
 
     // The chunk the way the poll engine hands it over: cut to 400 bytes in
@@ -135,7 +135,7 @@ protected:
     bool ParseViaRxBuffer(std::string_view chunk) {
         const std::size_t n = std::min(chunk.size(), RxBuffer.size());
         std::copy_n(chunk.begin(), n, RxBuffer.begin());
-        return codec.ParseReply(RxBuffer.data(), int(n));
+        return Counted(codec.ParseReply(RxBuffer.data(), int(n)));
     }
 
     std::string Sent() const { return {TxBuffer.begin(), TxBuffer.begin() + codec.FrameLen}; }

@@ -72,7 +72,7 @@ protected:
     // The chunk in a block of exactly its size, so that reading past it is caught.
     bool Parse(const std::string& chunk) {
         const std::vector<uint8_t> bytes(chunk.begin(), chunk.end());
-        return codec.ParseReply(bytes.data(), int(bytes.size()));
+        return Counted(codec.ParseReply(bytes.data(), int(bytes.size())));
     }
 
     // Cmd as BuildQuery leaves it for a request to address 1.
@@ -204,7 +204,7 @@ TEST_F(YdtV31Test, HooksBuildAndParseThroughTheCodec) {
     const std::vector<uint8_t> bytes(AnalogReply.begin(), AnalogReply.end());
     EXPECT_TRUE(hooks.ParseReply(bytes.data(), int(bytes.size())));
     EXPECT_DOUBLE_EQ(rec.InputVoltA, 220.0);
-    EXPECT_FALSE(hooks.ParseReply(bytes.data(), 0));
+    EXPECT_FALSE(Counted(hooks.ParseReply(bytes.data(), 0)));
     EXPECT_EQ(CommDebug.ErrCnt[ErrStartByte], 1);
 }
 
@@ -462,7 +462,7 @@ TEST_F(YdtV31Test, NeverDecodesWhatAnEarlierChunkLeftInTheBuffer) {
     const std::string fresh = Reply(1, Info(10, {}));
     std::copy(fresh.begin(), fresh.end(), RxBuffer.begin());
     Expect(1);
-    EXPECT_FALSE(codec.ParseReply(RxBuffer.data(), int(fresh.size())));
+    EXPECT_FALSE(Counted(codec.ParseReply(RxBuffer.data(), int(fresh.size()))));
     EXPECT_EQ(CommDebug.ErrCnt[ErrLength], 1);
     EXPECT_DOUBLE_EQ(rec.InputVoltA, 0);
     EXPECT_DOUBLE_EQ(rec.OutputFreq, 0);

@@ -2,6 +2,7 @@
 // The program-wide state a protocol object reads and writes outside itself,
 // for the codec tests and fuzz harnesses.
 
+#include "protocol/CodecHooks.h"
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
@@ -35,6 +36,14 @@ inline void ResetOneDevice(uint8_t address, int32_t okCount) {
     PollStep = PollStepCount = 0;
     SearchMode = ManualSendMode = 0;
     CommDebug = TCommDebug{};
+}
+
+// The verdict as the poll engine takes it: a rejected chunk is counted under
+// the letter it names. True = good reply.
+inline bool Counted(const TReplyVerdict& verdict) {
+    if (!verdict.Good && verdict.Letter >= 0)
+        ++CommDebug.ErrCnt[std::size_t(verdict.Letter)];
+    return verdict.Good;
 }
 
 // Rejected replies counted under any reason letter.
