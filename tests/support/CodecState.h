@@ -9,7 +9,7 @@
 #include "record/UpsRecordOps.h"
 
 #include <cstdint>
-#include <numeric>
+#include <ostream>
 
 // As at program start: fresh records, an empty device list, no search, no
 // manual sending, no step taken, no command queued, no statistics.
@@ -38,15 +38,19 @@ inline void ResetOneDevice(uint8_t address, int32_t okCount) {
     CommDebug = TCommDebug{};
 }
 
-// The verdict as the poll engine takes it: a rejected chunk is counted under
-// the letter it names. True = good reply.
-inline bool Counted(const TReplyVerdict& verdict) {
-    if (!verdict.Good && verdict.Letter >= 0)
-        ++CommDebug.ErrCnt[std::size_t(verdict.Letter)];
-    return verdict.Good;
-}
+// For code that reports the device events of a good reply: none are wanted.
+class TNoEvents : public TDeviceEventSink {
+public:
+    void LogDeviceEvent(uint8_t, uint8_t) override {}
+    void LogAlarmEvent(uint8_t, int32_t, uint8_t) override {}
+};
 
-// Rejected replies counted under any reason letter.
-inline int RejectedReplies() {
-    return std::accumulate(CommDebug.ErrCnt.begin(), CommDebug.ErrCnt.end(), 0);
+// A verdict in a test's failure message: "good", or the rejection's letter.
+inline void PrintTo(const TReplyVerdict& verdict, std::ostream* os) {
+    if (verdict.Good)
+        *os << "good";
+    else if (verdict.Letter >= 0)
+        *os << "rejected " << char('A' + verdict.Letter);
+    else
+        *os << "rejected";
 }
