@@ -220,7 +220,3 @@ constexpr TYdtVariant ThreePhase{"11", 2, Commands};
 
 TNordelProtocol::TNordelProtocol(TTxBuffer& txBuffer, const TRxBuffer& rxBuffer)
     : TYdtCodec(ThreePhase, txBuffer, rxBuffer) {}
-
-TCodecHooks MakeNordelHooks(TNordelProtocol& codec) {
-    return MakeYdtHooks(codec);
-}

@@ -23,4 +23,6 @@ public:
 
 // The poll engine's entry for protocol index 1, calling into codec (which
 // must outlive the hooks).
-[[nodiscard]] TCodecHooks MakeNordelHooks(TNordelProtocol& codec);
+[[nodiscard]] inline TCodecHooks MakeNordelHooks(TNordelProtocol& codec) {
+    return MakeYdtHooks(codec);
+}

@@ -104,7 +104,3 @@ constexpr TYdtVariant V31{"31", 2, Commands};
 
 TYdtV31Protocol::TYdtV31Protocol(TTxBuffer& txBuffer, const TRxBuffer& rxBuffer)
     : TYdtCodec(V31, txBuffer, rxBuffer) {}
-
-TCodecHooks MakeYdtV31Hooks(TYdtV31Protocol& protocol) {
-    return MakeYdtHooks(protocol);
-}

@@ -22,4 +22,6 @@ public:
 
 // The poll engine's entry for protocol index 0, calling into `protocol`,
 // which must outlive the engine.
-[[nodiscard]] TCodecHooks MakeYdtV31Hooks(TYdtV31Protocol& protocol);
+[[nodiscard]] inline TCodecHooks MakeYdtV31Hooks(TYdtV31Protocol& protocol) {
+    return MakeYdtHooks(protocol);
+}
