@@ -30,25 +30,25 @@ int YdtMinInfo(const TYdtCommand& command) {
 }
 
 TYdtCodec::TYdtCodec(const TYdtVariant& variant, TTxBuffer& txBuffer, const TRxBuffer& rxBuffer)
-    : Variant(variant), VerText(variant.Version), Rec(RecordOf(1)), TxBuf(txBuffer),
-      RxBuf(rxBuffer.data(), 0) {}
+    : VerText(variant.Version), Rec(RecordOf(1)), TxBuf(txBuffer), RxBuf(rxBuffer.data(), 0),
+      FVariant(variant) {}
 
 const TYdtCommand* TYdtCodec::CommandOf(uint8_t cmd) const {
-    if (cmd < 1 || cmd > Variant.Commands.size())
+    if (cmd < 1 || cmd > FVariant.Commands.size())
         return nullptr;
-    return &Variant.Commands[cmd - 1u];
+    return &FVariant.Commands[cmd - 1u];
 }
 
 bool TYdtCodec::BuildQuery() {
     if (SearchMode) {
         Addr = SearchAddress;
-        Cmd = Variant.ProbeCmd;
+        Cmd = FVariant.ProbeCmd;
         BuildFrame();
         return FrameLen > 0;
     }
     if (ManualSendMode)
         return false;
-    const TPollPosition next = TakePollStep(Addr, uint8_t(Variant.Commands.size()));
+    const TPollPosition next = TakePollStep(Addr, uint8_t(FVariant.Commands.size()));
     Addr = next.Address;
     Cmd = next.Step;
     BuildFrame();

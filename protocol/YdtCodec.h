@@ -100,7 +100,6 @@ public:
     // good reply is good but decodes nothing.
     [[nodiscard]] TReplyVerdict ParseReply(const uint8_t* bytes, int length);
 
-    const TYdtVariant& Variant;
     std::string VerText;            // the version as sent
     uint8_t Cmd = 0;                // command of the outstanding request, 1..n; 0 = none
     TUpsInfoRec* Rec;               // record of the device addressed
@@ -112,6 +111,8 @@ public:
 private:
     // The row of Cmd, nullptr for 0 (nothing outstanding) or any other value.
     [[nodiscard]] const TYdtCommand* CommandOf(uint8_t cmd) const;
+
+    const TYdtVariant& FVariant;
 };
 
 // The poll engine's entry for a YD/T protocol index, calling into `codec`,
