@@ -1,8 +1,8 @@
 #include "comm/DebugValue.h"
 
+#include "base/SharedFlags.h"
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
-#include "base/SharedFlags.h"
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"
 #include "record/UpsInfoRec.h"
@@ -38,7 +38,9 @@ int32_t EngineValue(const TPollEngine& engine, uint16_t number) {
     case 57: return engine.EngineStep;
     case 58: return port.Protocol;
     case 100: return CommDebug.TxFrames;
-    case 101: return CommDebug.DbgByte;
+    // Row 101 has always been listed and never been set by anything: it
+    // stays in the grid as a constant 0 so the rows keep their numbers.
+    case 101: return 0;
     case 102: return CommDebug.RxFrames;
     case 103: return CommDebug.RxGood;
     case 104: return int32_t(CommDebug.RatePct);

@@ -6,7 +6,7 @@
 //   22        baud rate of the port               53..57    WaitTicks, SendTries,
 //   23        read interval time-out (ms)                   SendLimit, TxLength, EngineStep
 //   24, 25    TxFrames, RxFrames                  58        Protocol setting
-//   26        RxFrames * 100 / TxFrames           100..105  TxFrames, DbgByte, RxFrames,
+//   26        RxFrames * 100 / TxFrames           100..105  TxFrames, 0 (unused), RxFrames,
 //   27..30    WaitTimer, MaxReSend, CommErrCnt,             RxGood, RatePct, as 26
 //             CommLostCnt settings                110..119  ErrCnt[0..9]
 //   200..209  SendCount of addresses 0..9         300..319  DbgVal[0..19]

@@ -38,16 +38,6 @@ int PendingCommands() {
     return pending;
 }
 
-// The letter of a chunk the codec rejected: the ErrCnt reason it counted, or
-// -1 when it counted none.
-int RejectLetter(const std::array<int32_t, 10>& before) {
-    for (int letter = 0; letter < RejectLetterCount; ++letter) {
-        if (CommDebug.ErrCnt[std::size_t(letter)] != before[std::size_t(letter)])
-            return letter;
-    }
-    return -1;
-}
-
 } // namespace
 
 int64_t LineTimeMs(int32_t baud, int64_t bytes) {
@@ -385,9 +375,12 @@ void TPollEngine::Comm1ReceiveData(const uint8_t* buffer, uint16_t length) {
     if (TraceVisible && Trace)
         Trace->EchoReceived(RxBuffer.data(), n);
     const TCodecHooks* codec = ActiveCodec();
-    const std::array<int32_t, 10> errorsBefore = CommDebug.ErrCnt;
-    const bool ok = codec && codec->ParseReply && codec->ParseReply(RxBuffer.data(), n);
-    const int letter = ok ? -1 : RejectLetter(errorsBefore);
+    const TReplyVerdict verdict =
+        codec && codec->ParseReply ? codec->ParseReply(RxBuffer.data(), n) : Rejected();
+    const bool ok = verdict.Good;
+    const int letter = ok ? TReplyVerdict::NoLetter : verdict.Letter;
+    if (letter >= 0 && std::size_t(letter) < CommDebug.ErrCnt.size())
+        Increment(CommDebug.ErrCnt[std::size_t(letter)]);
     const bool otherAddress =
         !ok && (letter == ErrAddress ||
                 (codec && codec->FromOtherAddress && codec->FromOtherAddress(RxBuffer.data(), n)));

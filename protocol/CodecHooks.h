@@ -20,17 +20,33 @@ struct TBuiltQuery {
     int32_t ReplyLength = 0;
 };
 
+// A codec's verdict on one received chunk: good, or rejected. The ASCII
+// codecs name the first check a rejected chunk failed by its letter, "A" to
+// "F" (ErrStartByte .. ErrChecksum of EngineState.h); Modbus names none.
+struct TReplyVerdict {
+    static constexpr int NoLetter = -1;
+    bool Good = false;
+    int Letter = NoLetter; // of a rejected chunk; NoLetter for a good one
+    explicit operator bool() const { return Good; }
+    friend bool operator==(const TReplyVerdict&, const TReplyVerdict&) = default;
+};
+inline constexpr TReplyVerdict ReplyGood{true};
+[[nodiscard]] constexpr TReplyVerdict Rejected(int letter = TReplyVerdict::NoLetter) {
+    return {false, letter};
+}
+
 struct TCodecHooks {
     // Builds the next request into TxBuffer.
     std::function<TBuiltQuery()> BuildQuery;
     // Checks one received chunk of `length` bytes (never reading past it) and,
     // when it is a valid answer outside a search, decodes it into the record
-    // of the address served. True = good reply.
-    std::function<bool(const uint8_t* bytes, int length)> ParseReply;
+    // of the address served. Returns its verdict; the engine counts the
+    // rejects by letter.
+    std::function<TReplyVerdict(const uint8_t* bytes, int length)> ParseReply;
     // Optional: true when a rejected chunk came from another address than the
     // one asked. Fast polling does not let such a chunk (a late reply of the
     // previous request) end the wait for the reply it is waiting for. The
-    // ASCII codecs tell the same through their "C" reject count instead.
+    // ASCII codecs tell the same through their verdict's letter "C" instead.
     std::function<bool(const uint8_t* bytes, int length)> FromOtherAddress;
     // Optional, pure: true when the bytes gathered so far are a whole reply
     // frame. With fast poll the port hands such a chunk over at once instead

@@ -24,7 +24,8 @@ extern uint8_t PollStepCount;  // steps in the sequence of the current device
 extern TTxBuffer TxBuffer; // the frame being sent; the protocol objects build into it
 extern TRxBuffer RxBuffer; // the last received chunk; the protocol objects parse it
 
-// Rejected-reply reasons counted by the two ASCII protocols into ErrCnt.
+// Rejected-reply reasons the two ASCII protocols name in their verdicts; the
+// engine counts them into ErrCnt.
 enum : int {
     ErrStartByte = 0, // "A": start byte not '~'
     ErrVersion = 1,   // "B": wrong protocol version
@@ -36,7 +37,6 @@ enum : int {
 
 // Communication statistics shown in the trace window.
 struct TCommDebug {
-    uint8_t DbgByte = 0;              // nothing sets it
     int32_t TxFrames = 0;             // frames sent (polling and manual)
     int32_t RxFrames = 0;             // chunks received
     int32_t RxGood = 0;               // chunks the protocol accepted

@@ -1,8 +1,9 @@
 #pragma once
 // The frame envelope the two ASCII codecs share (YD/T 1363, device type
-// CID1 0x2A): building a request and checking a reply. Each codec keeps its
+// CID1 0x2A): building a request and checking a reply. Each variant keeps its
 // own command table (CID2) and decoders; this is the part that is the same
-// for every command and both versions.
+// for every command and both versions. YdtCodec.h walks a variant's tables
+// through it.
 //
 //   request  ~ VER ADR 2A CID2 0000   CHKSUM CR         always 18 characters
 //   reply    ~ VER ADR 2A RTN  LENGTH INFO CHKSUM CR    18 + LENID characters
@@ -34,8 +35,8 @@ constexpr int YdtReplyGood = -1;
 // CID1 0x2A and return code 0 (ErrDevType), the LENGTH field of the reply's
 // own length, and at least minInfo INFO characters, the ones the command's
 // decoder reads (ErrLength), CHKSUM (ErrChecksum). Reads only reply's bytes.
-// A whole frame as far as the envelope tells: "~" first, CR last.
-[[nodiscard]] bool YdtFrameEnd(const uint8_t* bytes, std::size_t count);
-
 [[nodiscard]] int YdtRejectReason(std::span<const uint8_t> reply, std::string_view version,
                                   uint16_t address, int minInfo);
+
+// A whole frame as far as the envelope tells: "~" first, CR last.
+[[nodiscard]] bool YdtFrameEnd(const uint8_t* bytes, std::size_t count);

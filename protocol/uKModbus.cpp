@@ -35,7 +35,6 @@ constexpr std::array<TPollStepRow, 5> PollSteps{{
 // The alarm words W2, W3, W6, W7 and W9 sit at 30086-30089 and 30091.
 constexpr int32_t FirstAlarmWordReg = 30086;
 constexpr int32_t LastAlarmWordReg = 30091;
-constexpr uint8_t LostStepCount = 1;
 constexpr uint8_t NormalStepCount = 4;
 constexpr uint8_t FiveStepCount = 5;
 
@@ -226,9 +225,7 @@ namespace {
 // Function 16 frames beyond this many registers would not fit TxBuf.
 constexpr int32_t MaxWriteCount = (int32_t(TxBufferSize) - 9) / 2;
 
-uint8_t StepCountFor(const TUpsInfoRec* rec) {
-    if (!rec || rec->CommState == CommLost)
-        return LostStepCount; // one short request per visit until it answers
+uint8_t FullStepCount() {
     return ModelName == FiveStepModel ? FiveStepCount : NormalStepCount;
 }
 
@@ -304,9 +301,7 @@ bool TMModbus::TakeCommand() {
 
 void TMModbus::NextPollRequest() {
     Rec = RecordOf(CurAddr);
-    PollStepCount = StepCountFor(Rec);
-    const TPollPosition next = NextPollPosition(PollStep, PollStepCount, CurAddr);
-    PollStep = next.Step;
+    const TPollPosition next = TakePollStep(CurAddr, FullStepCount());
     CurAddr = next.Address;
     const TPollStepRow& step = PollSteps[PollStep - 1];
     Slave = uint8_t(CurAddr);
@@ -354,7 +349,11 @@ void TMModbus::BuildFrame() {
     FrameLen = frame.FinishWithCrc();
 }
 
-bool TMModbus::ParseReply(const uint8_t* bytes, int length) {
+TReplyVerdict TMModbus::ParseReply(const uint8_t* bytes, int length) {
+    return IsGoodReply(bytes, length) ? ReplyGood : Rejected();
+}
+
+bool TMModbus::IsGoodReply(const uint8_t* bytes, int length) {
     if (!bytes || length < MinReplyLength || bytes[0] != CurAddr)
         return false;
     Rec = RecordOf(CurAddr);

@@ -83,9 +83,9 @@ public:
     void BuildQuery();
 
     // Checks one received chunk of `length` bytes as the answer to the last
-    // request and decodes it into the record of CurAddr. True = good reply.
-    // Reads only the bytes given.
-    [[nodiscard]] bool ParseReply(const uint8_t* bytes, int length);
+    // request and decodes it into the record of CurAddr. A rejected chunk's
+    // verdict names no letter. Reads only the bytes given.
+    [[nodiscard]] TReplyVerdict ParseReply(const uint8_t* bytes, int length);
 
     // Writes the frame for Slave, Func, StartReg and Count into TxBuf and sets
     // FrameLen; 0 for a function code it does not build.
@@ -110,6 +110,7 @@ public:
 private:
     [[nodiscard]] bool TakeCommand();
     void NextPollRequest();
+    [[nodiscard]] bool IsGoodReply(const uint8_t* bytes, int length);
     [[nodiscard]] bool DecodeRegisters(const uint8_t* bytes, int length);
 };
 

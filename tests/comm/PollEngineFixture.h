@@ -54,15 +54,15 @@ struct TTestCodec {
             return {};
         return Frame('Q', EquipList.PollAddress);
     }
-    bool ParseReply(const uint8_t* bytes, int length) {
+    TReplyVerdict ParseReply(const uint8_t* bytes, int length) {
         ParsedLengths.push_back(length);
         if (CountsLetters && length == 2 && bytes[0] == 'R' && bytes[1] != Current)
-            ++CommDebug.ErrCnt[ErrAddress];
+            return Rejected(ErrAddress);
         // A good reply is a reading, as the real codecs mark it.
-        const bool good = length == 2 && bytes[0] == 'R' && bytes[1] == Current;
-        if (good)
-            UpsTable[Current].DataValid = 1;
-        return good;
+        if (length != 2 || bytes[0] != 'R' || bytes[1] != Current)
+            return Rejected();
+        UpsTable[Current].DataValid = 1;
+        return ReplyGood;
     }
     TBuiltQuery Frame(char kind, uint8_t address) {
         TxBuffer[0] = static_cast<uint8_t>(kind);

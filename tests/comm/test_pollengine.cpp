@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -306,6 +307,27 @@ TEST_F(PollEngineTest, ChunkLongerThanTheReceiveBufferIsCut) {
     EXPECT_EQ(CommDebug.RxFrames, 1);
     EXPECT_EQ(DbgCnt[0], 1);
     EXPECT_EQ(UpsTable[5].RecvCount, 1);
+}
+
+// The engine counts a rejected chunk by the letter the codec's verdict
+// names, for the trace window and the bus health alike; a reject without a
+// letter is counted as "other" and under no letter.
+TEST_F(PollEngineTest, RejectedChunksAreCountedByTheLetterOfTheVerdict) {
+    AddDevice(5);
+    ASSERT_TRUE(Engine.Start());
+    TickUntilSent(1);
+    Deliver(Frame('R', 7)); // another unit's reply: "C"
+    Deliver("garbage");     // no letter
+    Deliver(Frame('R', 7));
+    std::array<int32_t, 10> letters{};
+    letters[ErrAddress] = 2;
+    EXPECT_EQ(CommDebug.ErrCnt, letters);
+    EXPECT_EQ(BusHealth.Units[5].Rejects[ErrAddress], 2u);
+    EXPECT_EQ(BusHealth.Units[5].Rejects[RejectOther], 1u);
+    EXPECT_EQ(DbgCnt[0], 3);
+    Deliver(Frame('R', 5));
+    EXPECT_EQ(CommDebug.ErrCnt, letters);
+    EXPECT_EQ(CommDebug.RxGood, 1);
 }
 
 TEST_F(PollEngineTest, ProtocolWithoutCodecBuildsNothingAndRejectsEverything) {

@@ -1,7 +1,7 @@
 // The trace window's texts and diagnostic values, without a window.
 
-#include "comm/DebugValue.h"
 #include "base/SharedFlags.h"
+#include "comm/DebugValue.h"
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
 #include "record/UpsRecordOps.h"
@@ -95,7 +95,6 @@ TEST_F(DebugValues, EachNumberReadsItsState) {
     Engine.SendLimit = 3;
     Engine.TxLength = 18;
     Engine.EngineStep = 5;
-    CommDebug.DbgByte = 9;
     CommDebug.TxFrames = 300;
     CommDebug.RxFrames = 299;
     CommDebug.RxGood = 150;
@@ -114,7 +113,7 @@ TEST_F(DebugValues, EachNumberReadsItsState) {
     const std::vector<std::pair<int, int32_t>> rows = {
         {22, 19200}, {23, 35},    {24, 300},  {25, 299},   {26, 99},     {27, 7},      {28, 3},
         {29, 4},     {30, 10},    {50, 1},    {53, 6},     {54, 1},      {55, 3},      {56, 18},
-        {57, 5},     {58, 1},     {100, 300}, {101, 9},    {102, 299},   {103, 150},   {104, 50},
+        {57, 5},     {58, 1},     {100, 300}, {101, 0},    {102, 299},   {103, 150},   {104, 50},
         {105, 99},   {110, 40},   {119, 49},  {200, 1000}, {209, 1009},  {210, 2000},  {219, 2009},
         {220, 3000}, {229, 3009}, {300, 500}, {319, 519},  {1000, 7000}, {1100, 7100}, {0, 0},
         {20, 0},     {31, 0},     {51, 0},    {59, 0},     {106, 0},     {120, 0},     {230, 0},

@@ -75,7 +75,7 @@ private slots:
         };
         codec.ParseReply = [&](const uint8_t* bytes, int length) {
             parsedOn = QThread::currentThread();
-            return length == 2 && bytes[0] == 'R' && bytes[1] == 5;
+            return length == 2 && bytes[0] == 'R' && bytes[1] == 5 ? ReplyGood : Rejected();
         };
 
         QTRY_COMPARE(CommDebug.TxFrames, 1);
@@ -104,7 +104,7 @@ private slots:
             return TBuiltQuery{2, EquipList.PollAddress, 2};
         };
         codec.ParseReply = [](const uint8_t* bytes, int length) {
-            return length == 2 && bytes[0] == 'R' && bytes[1] == 5;
+            return length == 2 && bytes[0] == 'R' && bytes[1] == 5 ? ReplyGood : Rejected();
         };
         frm->Timer1Timer(); // the first request
         QCOMPARE(CommDebug.TxFrames, 1);

@@ -93,7 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         reply.push_back(uint8_t(crc >> 8));
     }
     const TView before = View(UpsTable[Device]);
-    const bool ok = codec.ParseReply(reply.data(), int(reply.size()));
+    const TReplyVerdict verdict = codec.ParseReply(reply.data(), int(reply.size()));
+    const bool ok = verdict.Good;
+    Require(verdict.Letter == TReplyVerdict::NoLetter); // letters are the ASCII codecs'
 
     const bool fromPolled = !reply.empty() && reply[0] == codec.CurAddr;
     const bool crcRight = reply.size() >= 4 && Crc16(reply) == 0;

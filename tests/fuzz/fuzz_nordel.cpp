@@ -1,13 +1,13 @@
 // Feeds arbitrary chunks to the three-phase UPS codec as the reply to each of
 // its five commands, for a communicating device with its four good replies
 // (so the status and alarm decoders run too), and checks what the poll engine
-// and the views rely on: a rejected chunk counts exactly one reason and leaves
-// the request open, a good one closes it and leaves only known states and
-// alarm codes, and a repeated copy of a good reply changes nothing.
-#include "record/EquipList.h"
+// and the views rely on: a rejected chunk names one reason, "A" to "F", and
+// leaves the request open, a good one closes it and leaves only known states
+// and alarm codes, and a repeated copy of a good reply changes nothing.
 #include "protocol/EngineState.h"
-#include "record/UpsInfoRec.h"
 #include "protocol/uNordelProtocol.h"
+#include "record/EquipList.h"
+#include "record/UpsInfoRec.h"
 #include "tests/support/CodecState.h"
 
 #include <cstddef>
@@ -48,8 +48,10 @@ void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
         Require(codec.BuildQuery() && codec.FrameLen == 18);
     Require(codec.Addr == Device);
 
-    const bool good = codec.ParseReply(data, size);
-    Require(RejectedReplies() == (good ? 0 : 1));
+    const TReplyVerdict verdict = codec.ParseReply(data, size);
+    const bool good = verdict.Good;
+    Require(good ? verdict.Letter == TReplyVerdict::NoLetter
+                 : verdict.Letter >= ErrStartByte && verdict.Letter <= ErrChecksum);
     Require(codec.Cmd == (good ? 0 : cmd));
     if (!good)
         return;
@@ -59,7 +61,7 @@ void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
     const TMeasureBlock measure = EncodeMeasureBlock(rec);
     const TStatusBlock status = EncodeStatusBlock(rec);
     const uint8_t alarms = rec.AlarmCount;
-    Require(codec.ParseReply(data, size));
+    Require(codec.ParseReply(data, size).Good);
     Require(EncodeMeasureBlock(rec) == measure);
     Require(EncodeStatusBlock(rec) == status);
     Require(rec.AlarmCount == alarms);

@@ -1,12 +1,13 @@
 // Feeds arbitrary chunks to the modular UPS codec as the reply to each of its
 // five commands, with the engine state set up as after the codec built that
 // request for a communicating device, and checks what the poll engine relies
-// on: a rejected chunk counts exactly one reason and leaves the request open,
-// a good one closes it, and a repeated copy of a good reply changes nothing.
-#include "record/EquipList.h"
+// on: a rejected chunk names one reason, "A" to "F", and leaves the request
+// open, a good one closes it, and a repeated copy of a good reply changes
+// nothing.
 #include "protocol/EngineState.h"
-#include "record/UpsInfoRec.h"
 #include "protocol/uYDTV31.h"
+#include "record/EquipList.h"
+#include "record/UpsInfoRec.h"
 #include "tests/support/CodecState.h"
 
 #include <cstddef>
@@ -34,15 +35,17 @@ void ParseAsReplyTo(uint8_t cmd, const uint8_t* data, int size) {
         Require(codec.BuildQuery() && codec.FrameLen == YdtV31RequestLength);
     Require(codec.Addr == Device);
 
-    const bool good = codec.ParseReply(data, size);
-    Require(RejectedReplies() == (good ? 0 : 1));
+    const TReplyVerdict verdict = codec.ParseReply(data, size);
+    const bool good = verdict.Good;
+    Require(good ? verdict.Letter == TReplyVerdict::NoLetter
+                 : verdict.Letter >= ErrStartByte && verdict.Letter <= ErrChecksum);
     Require(codec.Cmd == (good ? 0 : cmd));
     if (!good)
         return;
     const TMeasureBlock measure = EncodeMeasureBlock(UpsTable[Device]);
     const TStatusBlock status = EncodeStatusBlock(UpsTable[Device]);
     const uint8_t alarms = UpsTable[Device].AlarmCount;
-    Require(codec.ParseReply(data, size));
+    Require(codec.ParseReply(data, size).Good);
     Require(EncodeMeasureBlock(UpsTable[Device]) == measure);
     Require(EncodeStatusBlock(UpsTable[Device]) == status);
     Require(UpsTable[Device].AlarmCount == alarms && alarms <= MaxAlarmCodes);

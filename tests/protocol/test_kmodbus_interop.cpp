@@ -129,7 +129,7 @@ protected:
         Codec.BuildQuery();
         Slave.Send(BuiltFrame(Codec));
         const TBytes reply = Slave.ReadChunk();
-        return Codec.ParseReply(reply.data(), int(reply.size()));
+        return Codec.ParseReply(reply.data(), int(reply.size())).Good;
     }
 
     TLibmodbusSlave Slave;

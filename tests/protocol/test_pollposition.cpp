@@ -52,4 +52,41 @@ TEST(PollPosition, NextStepOrNextDevice) {
     }
 }
 
+// The lost-unit rule, the same for every codec: a unit that is lost, or an
+// address without a record, gets one step per visit; any other state gets
+// the codec's whole sequence.
+TEST(PollPosition, LostUnitsGetOneStepPerVisit) {
+    struct Row {
+        const char* name;
+        uint16_t address;
+        uint8_t commState;
+        uint8_t step;
+        uint8_t stepCountAfter;
+        TPollPosition next;
+    };
+    const Row rows[] = {
+        {"communicating: next step", 5, CommCommunicating, 1, 4, {2, 5}},
+        {"error state: still the whole sequence", 5, CommError, 3, 4, {4, 5}},
+        {"lost at step 1: next device", 5, CommLost, 1, LostUnitSteps, {1, 7}},
+        {"lost from the start: step 1 here", 5, CommLost, 0, LostUnitSteps, {1, 5}},
+        {"lost mid-sequence: next device", 5, CommLost, 3, LostUnitSteps, {1, 7}},
+        {"no record: next device", 255, CommCommunicating, 1, LostUnitSteps, {1, 5}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetCodecState();
+        for (uint8_t address : {5, 7})
+            ASSERT_TRUE(AppendEquip({0, address, "ups"}));
+        EquipList.PollPos = row.address == 5 ? 1 : 2;
+        if (TUpsInfoRec* rec = RecordOf(row.address))
+            rec->CommState = row.commState;
+        PollStep = row.step;
+        const TPollPosition next = TakePollStep(row.address, 4);
+        EXPECT_EQ(PollStepCount, row.stepCountAfter);
+        EXPECT_EQ(PollStep, next.Step);
+        EXPECT_EQ(next.Step, row.next.Step);
+        EXPECT_EQ(next.Address, row.next.Address);
+    }
+}
+
 } // namespace

@@ -2,13 +2,14 @@
 // The program-wide state a protocol object reads and writes outside itself,
 // for the codec tests and fuzz harnesses.
 
+#include "protocol/CodecHooks.h"
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "record/UpsRecordOps.h"
 
 #include <cstdint>
-#include <numeric>
+#include <ostream>
 
 // As at program start: fresh records, an empty device list, no search, no
 // manual sending, no step taken, no command queued, no statistics.
@@ -37,7 +38,19 @@ inline void ResetOneDevice(uint8_t address, int32_t okCount) {
     CommDebug = TCommDebug{};
 }
 
-// Rejected replies counted under any reason letter.
-inline int RejectedReplies() {
-    return std::accumulate(CommDebug.ErrCnt.begin(), CommDebug.ErrCnt.end(), 0);
+// For code that reports the device events of a good reply: none are wanted.
+class TNoEvents : public TDeviceEventSink {
+public:
+    void LogDeviceEvent(uint8_t, uint8_t) override {}
+    void LogAlarmEvent(uint8_t, int32_t, uint8_t) override {}
+};
+
+// A verdict in a test's failure message: "good", or the rejection's letter.
+inline void PrintTo(const TReplyVerdict& verdict, std::ostream* os) {
+    if (verdict.Good)
+        *os << "good";
+    else if (verdict.Letter >= 0)
+        *os << "rejected " << char('A' + verdict.Letter);
+    else
+        *os << "rejected";
 }
