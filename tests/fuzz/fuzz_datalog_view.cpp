@@ -3,10 +3,10 @@
 // file. Checks that every kept record passes the filter, that the rows are
 // whole records, that each CSV line has fifteen plain fields, and that a sort
 // keeps the rows and orders the shown numbers.
-#include "logging/CellCompare.h"
-#include "logging/DataLogTable.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
+#include "logviews/CellCompare.h"
+#include "logviews/DataLogTable.h"
 
 #include <algorithm>
 #include <charconv>

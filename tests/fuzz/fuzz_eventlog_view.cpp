@@ -3,8 +3,8 @@
 // Checks what the viewer relies on: indexes unique and within the file's
 // record count, every kept record passing the filter, every row turning into
 // a CSV line of exactly four fields, and sorting keeping the rows.
-#include "logging/CellCompare.h"
-#include "logging/EventLogTable.h"
+#include "logviews/CellCompare.h"
+#include "logviews/EventLogTable.h"
 
 #include <cstddef>
 #include <cstdint>
