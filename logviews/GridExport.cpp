@@ -1,6 +1,6 @@
 #include "logviews/GridExport.h"
 
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 #include "logviews/BackgroundWork.h"
 #include "logviews/CsvExport.h"
 #include "logviews/LogTexts.h"
@@ -24,7 +24,6 @@ bool ExportGridToCsv(QWidget* parent, const TGridSource& grid, TfrmProgress& pro
     QObject::disconnect(cancel);
     progress.hide();
     if (outcome.Result == TExportResult::Failed)
-        prompts.Tell(parent, QString::fromUtf8(PickText(ExportFailedText, UserPara.Language)) +
-                                 QString::fromStdString(outcome.Error));
+        prompts.Tell(parent, CurrentText(ExportFailedText) + QString::fromStdString(outcome.Error));
     return outcome.Result == TExportResult::Written;
 }

@@ -1,6 +1,6 @@
 #include "logviews/LogFilterControls.h"
 
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 #include "logviews/LogTexts.h"
 
 #include <QButtonGroup>
@@ -21,10 +21,6 @@ QSpinBox* Spin(QWidget* parent, const char* name, int low, int high) {
 }
 } // namespace
 
-QString LogText(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
-
 TLogFilterControls::TLogFilterControls(QWidget* parent, const char* groupName, int modes)
     : Group(new QGroupBox(parent)), Buttons(new QButtonGroup(parent)), lblYear(new QLabel(parent)),
       lblMonth(new QLabel(parent)), lblDay(new QLabel(parent)),
@@ -44,13 +40,13 @@ TLogFilterControls::TLogFilterControls(QWidget* parent, const char* groupName, i
 }
 
 void TLogFilterControls::ApplyLanguage(const TTextPair& title, const TTextPair* itemTexts) {
-    Group->setTitle(LogText(title));
+    Group->setTitle(CurrentText(title));
     for (std::size_t i = 0; i < Items.size(); ++i)
-        Items[i]->setText(LogText(itemTexts[i]));
-    lblYear->setText(LogText(YearLabelText));
-    lblMonth->setText(LogText(MonthLabelText));
-    lblDay->setText(LogText(DayLabelText));
-    cbAddress->setText(LogText(SpecifyAddressText));
+        Items[i]->setText(CurrentText(itemTexts[i]));
+    lblYear->setText(CurrentText(YearLabelText));
+    lblMonth->setText(CurrentText(MonthLabelText));
+    lblDay->setText(CurrentText(DayLabelText));
+    cbAddress->setText(CurrentText(SpecifyAddressText));
 }
 
 void TLogFilterControls::SetToday() {

@@ -19,9 +19,6 @@ class QRadioButton;
 class QSpinBox;
 class QWidget;
 
-// A text in the language of the Language setting.
-[[nodiscard]] QString LogText(const TTextPair& text);
-
 class TLogFilterControls {
 public:
     // groupName: the object name of the mode group; `modes` radio items.

@@ -2,6 +2,7 @@
 
 #include "base/ProgramFolder.h"
 #include "base/SharedFlags.h"
+#include "config/CurrentText.h"
 #include "config/UUserParaIni.h"
 #include "logviews/BackgroundWork.h"
 #include "logviews/GridExport.h"
@@ -125,14 +126,14 @@ void TFrmDataLog::BuildControls() {
 }
 
 void TFrmDataLog::ApplyLanguage() {
-    setWindowTitle(LogText(DataLogCaption));
+    setWindowTitle(CurrentText(DataLogCaption));
     FFilter.ApplyLanguage(DataSearchTypeText, DataModeItemTexts);
-    btnSearch->setText(LogText(SearchButtonText));
-    btnRefresh->setText(LogText(RefreshButtonText));
-    btnSet->setText(LogText(LogSettingText));
-    btnExport->setText(LogText(ExportButtonText));
-    btnDel->setText(LogText(ClearMonthText));
-    btnCancelWork->setText(LogText(CancelButtonText));
+    btnSearch->setText(CurrentText(SearchButtonText));
+    btnRefresh->setText(CurrentText(RefreshButtonText));
+    btnSet->setText(CurrentText(LogSettingText));
+    btnExport->setText(CurrentText(ExportButtonText));
+    btnDel->setText(CurrentText(ClearMonthText));
+    btnCancelWork->setText(CurrentText(CancelButtonText));
 }
 
 void TFrmDataLog::ModeChanged() {
@@ -167,7 +168,7 @@ TRecFilter TFrmDataLog::Filter() const {
 void TFrmDataLog::SetBusy(bool busy, const TTextPair& what) {
     FControls->setEnabled(!busy);
     StringGrid1->horizontalHeader()->setEnabled(!busy);
-    lblWork->setText(LogText(what));
+    lblWork->setText(CurrentText(what));
     for (QWidget* w : std::initializer_list<QWidget*>{lblWork, pbWork, btnCancelWork})
         w->setVisible(busy);
     pbWork->setValue(0);
@@ -255,8 +256,8 @@ void TFrmDataLog::CheckMonthFile(bool duringExport) {
     FTable = std::make_unique<TDataLogTable>(UserPara.Language);
     StringGrid1->SetSource(FTable.get());
     StringGrid1->ShowSortArrow(-1, false);
-    if (Prompts.Ask(this, LogText(duringExport ? MonthChangedInExportText : MonthChangedText),
-                    LogText(MonthChangedCaption)))
+    if (Prompts.Ask(this, CurrentText(duringExport ? MonthChangedInExportText : MonthChangedText),
+                    CurrentText(MonthChangedCaption)))
         Load();
 }
 

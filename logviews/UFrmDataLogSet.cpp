@@ -1,5 +1,6 @@
 #include "logviews/UFrmDataLogSet.h"
 
+#include "config/CurrentText.h"
 #include "config/UUserParaIni.h"
 #include "logviews/DataLogInterval.h"
 #include "logviews/LogFilterControls.h"
@@ -82,12 +83,12 @@ TFrmDataLogSet::TFrmDataLogSet(std::function<void()> restartSampling, QWidget* p
 }
 
 void TFrmDataLogSet::ApplyLanguage() {
-    setWindowTitle(LogText(DataLogSetCaption));
-    cbRecord->setText(LogText(SaveDataSwitchText));
-    lblInterval->setText(LogText(RecordIntervalText));
-    lblUnit->setText(LogText(SecondsText));
-    btnOK->setText(LogText(OkButtonText));
-    btnCancel->setText(LogText(CancelButtonText));
+    setWindowTitle(CurrentText(DataLogSetCaption));
+    cbRecord->setText(CurrentText(SaveDataSwitchText));
+    lblInterval->setText(CurrentText(RecordIntervalText));
+    lblUnit->setText(CurrentText(SecondsText));
+    btnOK->setText(CurrentText(OkButtonText));
+    btnCancel->setText(CurrentText(CancelButtonText));
 }
 
 void TFrmDataLogSet::SwitchClick(bool ticked) {

@@ -1,6 +1,6 @@
 #include "logviews/UFrmDelDataRec.h"
 
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 #include "logging/DataLogMonths.h"
 #include "logviews/LogFilterControls.h"
 #include "logviews/LogTexts.h"
@@ -44,11 +44,11 @@ void TFrmDelDataRec::showEvent(QShowEvent* event) {
 }
 
 void TFrmDelDataRec::ApplyLanguage() {
-    setWindowTitle(LogText(DelDataRecCaption));
-    lblHint1->setText(LogText(DelHintLine1));
-    lblHint2->setText(LogText(DelHintLine2));
-    btnDelete->setText(LogText(DelButtonText));
-    btnDelete->setToolTip(LogText(DelButtonHint));
+    setWindowTitle(CurrentText(DelDataRecCaption));
+    lblHint1->setText(CurrentText(DelHintLine1));
+    lblHint2->setText(CurrentText(DelHintLine2));
+    btnDelete->setText(CurrentText(DelButtonText));
+    btnDelete->setToolTip(CurrentText(DelButtonHint));
 }
 
 void TFrmDelDataRec::FillList() {
@@ -58,7 +58,7 @@ void TFrmDelDataRec::FillList() {
 }
 
 void TFrmDelDataRec::btnDeleteClick() {
-    if (!Prompts.Ask(this, LogText(DelQuestionText), LogText(DelQuestionCaption)))
+    if (!Prompts.Ask(this, CurrentText(DelQuestionText), CurrentText(DelQuestionCaption)))
         return;
     QListWidgetItem* item = lbMonths->currentItem();
     if (item == nullptr || !item->isSelected())

@@ -1,6 +1,7 @@
 #include "logviews/UFrmEventLog.h"
 
 #include "base/SharedFlags.h"
+#include "config/CurrentText.h"
 #include "config/UUserParaIni.h"
 #include "logging/uEventLogClass.h"
 #include "logviews/BackgroundWork.h"
@@ -93,12 +94,12 @@ void TFrmEventLog::BuildControls() {
 }
 
 void TFrmEventLog::ApplyLanguage() {
-    setWindowTitle(LogText(EventLogCaption));
+    setWindowTitle(CurrentText(EventLogCaption));
     FFilter.ApplyLanguage(EventSearchTypeText, EventTimeItemTexts);
-    btnSearch->setText(LogText(SearchButtonText));
-    btnRefresh->setText(LogText(RefreshButtonText));
-    btnExport->setText(LogText(ExportButtonText));
-    btnClear->setText(LogText(ClearDatabaseText));
+    btnSearch->setText(CurrentText(SearchButtonText));
+    btnRefresh->setText(CurrentText(RefreshButtonText));
+    btnExport->setText(CurrentText(ExportButtonText));
+    btnClear->setText(CurrentText(ClearDatabaseText));
 }
 
 void TFrmEventLog::FollowLanguage() {
@@ -207,7 +208,7 @@ void TFrmEventLog::btnExportClick() {
 }
 
 void TFrmEventLog::btnClearClick() {
-    if (!Prompts.Ask(this, LogText(ClearQuestionText), LogText(ClearQuestionCaption)))
+    if (!Prompts.Ask(this, CurrentText(ClearQuestionText), CurrentText(ClearQuestionCaption)))
         return;
     try {
         FEventLog.Clear();

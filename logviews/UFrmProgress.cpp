@@ -1,6 +1,6 @@
 #include "logviews/UFrmProgress.h"
 
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 #include "logviews/LogFilterControls.h"
 #include "logviews/LogTexts.h"
 
@@ -52,9 +52,9 @@ TfrmProgress::TfrmProgress(QWidget* parent)
 
 void TfrmProgress::SetProgress(int64_t position, int64_t maximum) {
     position = std::min(position, maximum);
-    lblCaption->setText(LogText(RemittingText));
-    btnCancel->setText(LogText(CancelButtonText));
-    setWindowTitle(LogText(ExportButtonText));
+    lblCaption->setText(CurrentText(RemittingText));
+    btnCancel->setText(CurrentText(CancelButtonText));
+    setWindowTitle(CurrentText(ExportButtonText));
     ProgressBar1->setRange(0, int(std::min(maximum, BarRange)));
     ProgressBar1->setValue(maximum > BarRange ? int(position * BarRange / maximum) : int(position));
     lblNumber->setText(QString::number(position));
