@@ -1,9 +1,9 @@
 #pragma once
 // Export of a log grid to a CSV file: the header and every row as shown, blank
 // rows included, each field followed by ",", lines ending in CR LF, texts in
-// GBK. The rows go to a temporary file beside the chosen one, which takes the
-// chosen name only when every row is written: a cancelled or failed export
-// leaves whatever file had that name untouched and no half-written one.
+// GBK or in UTF-8 after a byte order mark. The rows go to a temporary file beside the chosen one,
+// which takes the chosen name only when every row is written: a cancelled or failed export leaves
+// whatever file had that name untouched and no half-written one.
 
 #include "logviews/GridSource.h"
 #include "logviews/JobProgress.h"
@@ -24,4 +24,5 @@ struct TExportOutcome {
 // Progress counts lines written, of the header plus RowCount(). The grid must
 // not change while this runs; its lines are made on several threads at once.
 [[nodiscard]] TExportOutcome ExportCsv(const TGridSource& grid, const std::string& path,
-                                       TJobProgress& progress);
+                                       TJobProgress& progress,
+                                       TCsvEncoding encoding = TCsvEncoding::Gbk);

@@ -141,12 +141,12 @@ void TDataLogTable::AppendCell(int64_t row, int col, std::string& out) const {
         AppendDataCell(rec, col, out);
 }
 
-void TDataLogTable::AppendCsvLine(int64_t row, std::string& out) const {
+void TDataLogTable::AppendCsvLine(int64_t row, TCsvEncoding encoding, std::string& out) const {
     const uint8_t* rec = Record(row);
     if (rec == nullptr) {
         // The header has texts to convert; a blank row is fifteen commas.
         if (row < 0)
-            TGridSource::AppendCsvLine(row, out);
+            TGridSource::AppendCsvLine(row, encoding, out);
         else
             out.append(DataColumnCount, ',');
         return;

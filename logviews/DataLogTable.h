@@ -63,10 +63,11 @@ public:
     std::string HeaderText(int col) const override;
     void AppendCell(int64_t row, int col, std::string& out) const override;
     bool IsNumberColumn(int col) const override { return col > 0; }
-    void AppendCsvLine(int64_t row, std::string& out) const override;
+    void AppendCsvLine(int64_t row, TCsvEncoding encoding, std::string& out) const override;
     // True once the month file shrank under the table (its rows then read as
     // zeros until the table is replaced). Safe from any thread.
     [[nodiscard]] bool FileChanged() const { return FFile.Changed(); }
+    bool SourceChanged() const override { return FileChanged(); }
 
 private:
     [[nodiscard]] bool Scan(const TRecFilter& filter, TJobProgress& progress);

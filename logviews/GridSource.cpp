@@ -9,7 +9,7 @@ int64_t TGridSource::RowCount() const {
     return std::max(FilledRows(), MinimumRows());
 }
 
-void TGridSource::AppendCsvLine(int64_t row, std::string& out) const {
+void TGridSource::AppendCsvLine(int64_t row, TCsvEncoding encoding, std::string& out) const {
     std::string text;
     for (int col = 0; col < ColumnCount(); ++col) {
         text.clear();
@@ -17,7 +17,7 @@ void TGridSource::AppendCsvLine(int64_t row, std::string& out) const {
             text = HeaderText(col);
         else
             AppendCell(row, col, text);
-        AppendCsvField(out, Utf8ToGbk(text));
+        AppendCsvField(out, encoding == TCsvEncoding::Gbk ? Utf8ToGbk(text) : text);
         out += ',';
     }
 }

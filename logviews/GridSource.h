@@ -7,6 +7,12 @@
 #include <cstdint>
 #include <string>
 
+// The text encoding of an exported CSV file.
+enum class TCsvEncoding {
+    Gbk,     // as the program keeps its texts
+    Utf8Bom, // UTF-8 after a byte order mark, which spreadsheets open without asking
+};
+
 class TGridSource {
 public:
     virtual ~TGridSource() = default;
@@ -26,10 +32,13 @@ public:
     // True for columns of numbers, whose point the grid shows as the locale's.
     [[nodiscard]] virtual bool IsNumberColumn(int col) const = 0;
 
-    // Appends one CSV line without its line end: every field in GBK, quoted
-    // when it needs to be, and followed by ",". Row -1 is the header. The
-    // export calls it from several threads at once.
-    virtual void AppendCsvLine(int64_t row, std::string& out) const;
+    // Appends one CSV line without its line end: every field in the encoding
+    // (no byte order mark), quoted when it needs to be, and followed by ",".
+    // Row -1 is the header. The export calls it from several threads at once.
+    virtual void AppendCsvLine(int64_t row, TCsvEncoding encoding, std::string& out) const;
+    // True once the records behind the rows changed under the grid, so that
+    // what was exported is not what the rows showed.
+    [[nodiscard]] virtual bool SourceChanged() const { return false; }
 
     [[nodiscard]] std::string CellText(int64_t row, int col) const {
         std::string text;

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Require(table.FilledRows() <= count);
     for (int64_t row = 0; row < table.RowCount(); ++row) {
         std::string line;
-        table.AppendCsvLine(row, line);
+        table.AppendCsvLine(row, TCsvEncoding::Gbk, line);
         Require(std::count(line.begin(), line.end(), ',') == DataColumnCount);
         Require(line.find('"') == std::string::npos);
         if (row >= table.FilledRows())

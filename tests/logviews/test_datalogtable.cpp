@@ -60,7 +60,7 @@ std::vector<std::string> Column(const TDataLogTable& t, int col) {
 
 std::string CsvLine(const TGridSource& t, int64_t row) {
     std::string line;
-    t.AppendCsvLine(row, line);
+    t.AppendCsvLine(row, TCsvEncoding::Gbk, line);
     return line;
 }
 
@@ -366,10 +366,10 @@ TEST_F(CsvExportTest, ANewExportFollowsTheUmaskAReplacedOneKeepsItsMode) {
 // A grid whose rows cannot be formatted (out of memory, say) half way.
 class TFailingGrid : public TDataLogTable {
 public:
-    void AppendCsvLine(int64_t row, std::string& out) const override {
+    void AppendCsvLine(int64_t row, TCsvEncoding encoding, std::string& out) const override {
         if (row == 10)
             throw std::runtime_error("no memory left");
-        TDataLogTable::AppendCsvLine(row, out);
+        TDataLogTable::AppendCsvLine(row, encoding, out);
     }
 };
 

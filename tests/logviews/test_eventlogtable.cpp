@@ -1,5 +1,6 @@
-// The event viewer's table: filters, numbering, texts and sorting.
+// The event viewer's table: filters, numbering, texts, sorting and its CSV file.
 #include "logging/TimeStamp.h"
+#include "logviews/CsvExport.h"
 #include "logviews/EventLogTable.h"
 #include "tests/support/TempFolder.h"
 
@@ -135,13 +136,42 @@ TEST(EventLogTable, CsvLinesAreGbkWithATrailingComma) {
     std::vector<TEventRec> recs = {Event(2008, 12, 5, 10, 3, EventKindAlarm, 21, 0)};
     t.LoadBytes(Bytes(recs), {}, 1);
     std::string header, row, blank;
-    t.AppendCsvLine(-1, header);
-    t.AppendCsvLine(0, row);
-    t.AppendCsvLine(1, blank);
+    t.AppendCsvLine(-1, TCsvEncoding::Gbk, header);
+    t.AppendCsvLine(0, TCsvEncoding::Gbk, row);
+    t.AppendCsvLine(1, TCsvEncoding::Gbk, blank);
     EXPECT_EQ(header, "\xD0\xF2\xBA\xC5,\xCA\xB1\xBC\xE4,\xC9\xE8\xB1\xB8\xB5\xD8\xD6\xB7,"
                       "\xCA\xC2\xBC\xFE,"); // 序号,时间,设备地址,事件,
     EXPECT_EQ(row, "1,2008-12-05 10:00:00,3,\xBB\xD6\xB8\xB4\xD3\xDA: \xB5\xE7\xB3\xD8\xB5\xE7"
                    "\xD1\xB9\xB5\xCD,"); // 恢复于: 电池电压低
     EXPECT_EQ(blank, ",,,,");
+}
+
+// The whole exported file, Chinese texts in a row, in each encoding offered:
+// GBK as stored, or UTF-8 after its byte order mark; the blank rows follow.
+TEST(EventLogTable, CsvFileInEitherEncodingByteForByte) {
+    TEventLogTable t;
+    t.LoadBytes(Bytes({Event(2008, 12, 5, 10, 3, EventKindAlarm, 21, 0)}), {}, 1);
+    const struct {
+        TCsvEncoding Encoding;
+        std::string File;
+    } cases[] = {
+        {TCsvEncoding::Gbk,
+         "\xD0\xF2\xBA\xC5,\xCA\xB1\xBC\xE4,\xC9\xE8\xB1\xB8\xB5\xD8\xD6\xB7,\xCA\xC2\xBC\xFE,\r\n"
+         "1,2008-12-05 10:00:00,3,\xBB\xD6\xB8\xB4\xD3\xDA: "
+         "\xB5\xE7\xB3\xD8\xB5\xE7\xD1\xB9\xB5\xCD,\r\n"
+         ",,,,\r\n"},
+        {TCsvEncoding::Utf8Bom, "\xEF\xBB\xBF"
+                                "序号,时间,设备地址,事件,\r\n"
+                                "1,2008-12-05 10:00:00,3,恢复于: 电池电压低,\r\n"
+                                ",,,,\r\n"},
+    };
+    TTempFolder folder;
+    for (const auto& c : cases) {
+        const std::string path = folder.Path() + "events.csv";
+        TJobProgress progress;
+        const TExportOutcome out = ExportCsv(t, path, progress, c.Encoding);
+        ASSERT_EQ(out.Result, TExportResult::Written) << out.Error;
+        EXPECT_EQ(ReadBytes(path), c.File) << int(c.Encoding);
+    }
 }
 } // namespace
