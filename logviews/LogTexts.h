@@ -41,6 +41,13 @@ extern const TTextPair ExportButtonText;
 // Export.
 extern const TTextPair RemittingText;
 extern const TTextPair ExportFailedText; // followed by the reason
+// The file dialog's title and its two filters, one per encoding.
+extern const TTextPair ExportCaptionText;
+extern const TTextPair CsvGbkFilterText;
+extern const TTextPair CsvUtf8FilterText;
+// %1 rows of records, %2 the file, %3 the encoding; the second also %4 blank rows.
+extern const TTextPair ExportedText;
+extern const TTextPair ExportedWithBlanksText;
 
 // The month file shrank under the data viewer.
 extern const TTextPair MonthChangedText;

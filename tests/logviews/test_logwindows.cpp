@@ -83,17 +83,19 @@ class TestLogWindows : public QObject {
     std::unique_ptr<TfrmProgress> Progress;
 
     // Answers of the injected prompts.
-    TLogPrompts Prompts(bool yes, const QString& saveName = {}) {
+    TLogPrompts Prompts(bool yes, const QString& saveName = {},
+                        TCsvEncoding encoding = TCsvEncoding::Gbk) {
         TLogPrompts p;
         p.Ask = [this, yes](QWidget*, const QString& text, const QString&) {
             Asked << text;
             return yes;
         };
-        p.SaveName = [saveName](QWidget*) { return saveName; };
+        p.SaveName = [saveName, encoding](QWidget*) { return TCsvTarget{saveName, encoding}; };
         p.Tell = [this](QWidget*, const QString& text) { Told << text; };
+        p.Inform = [this](QWidget*, const QString& text) { Informed << text; };
         return p;
     }
-    QStringList Asked, Told;
+    QStringList Asked, Told, Informed;
 
     void AppendEvents(const std::vector<TEventRec>& recs) {
         for (const TEventRec& r : recs)
@@ -152,6 +154,7 @@ private slots:
         Progress = std::make_unique<TfrmProgress>();
         Asked.clear();
         Told.clear();
+        Informed.clear();
     }
     void cleanup() {
         Progress.reset();
@@ -276,6 +279,16 @@ private slots:
         QVERIFY(lines[2].startsWith("2,2008-12-01 12:00:00,,"));
         QCOMPARE(lines[3], QString());
         QVERIFY(Told.isEmpty());
+        // The user hears how many rows went where; no blank row was needed.
+        const QString path = QString::fromStdString(Folder->Path() + "events.csv");
+        QCOMPARE(Informed, QStringList{"已汇出 2 行记录到 " + path + " (GBK 编码)。"});
+
+        // The same rows in UTF-8: the byte order mark, then the texts as shown.
+        frm->Prompts = Prompts(false, path, TCsvEncoding::Utf8Bom);
+        frm->btnExportClick();
+        const QByteArray utf8 = QByteArray::fromStdString(ReadBytes(path.toStdString()));
+        QVERIFY(utf8.startsWith("\xEF\xBB\xBF" + QString("序号,时间,设备地址,事件,\r\n").toUtf8()));
+        QCOMPARE(Informed.last(), "已汇出 2 行记录到 " + path + " (UTF-8 编码)。");
     }
 
     void dataViewerFiltersSortsAndExports() {
@@ -306,6 +319,9 @@ private slots:
         QVERIFY(lines[1].startsWith("2008-12-05 11:00:00,5,9.5,"));
         QVERIFY(lines[1].endsWith(",,,"));
         QCOMPARE(lines[19], QString(15, ','));
+        QCOMPARE(Informed,
+                 QStringList{"4 rows and the grid's 15 blank rows exported to " +
+                             QString::fromStdString(Folder->Path()) + "month.csv (GBK)."});
     }
 
     // A restore or a second copy of the program truncates the month under an
@@ -338,6 +354,8 @@ private slots:
             };
             frm->btnExportClick();
             QVERIFY(std::filesystem::exists(csv));
+            // What was written is not what the grid showed: no word of a done export.
+            QVERIFY(Informed.isEmpty());
         } else {
             std::filesystem::resize_file(month, 10 * 128);
             QAbstractItemModel* model = frm->Grid().model();
