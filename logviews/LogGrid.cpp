@@ -1,6 +1,7 @@
 #include "logviews/LogGrid.h"
 
 #include "logviews/GridModel.h"
+#include "ui/GridKeys.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -10,6 +11,7 @@ TLogGrid::TLogGrid(QWidget* parent) : QTableView(parent), FModel(new TGridModel(
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LetTabLeaveGrid(this);
     setWordWrap(false);
     setAlternatingRowColors(true);
     verticalHeader()->hide();

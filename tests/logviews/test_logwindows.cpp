@@ -18,6 +18,7 @@
 #include "logviews/UFrmDelDataRec.h"
 #include "logviews/UFrmEventLog.h"
 #include "logviews/UFrmProgress.h"
+#include "tests/support/GridTabKeys.h"
 #include "tests/support/TempFolder.h"
 
 #include <QButtonGroup>
@@ -473,6 +474,22 @@ private slots:
         Progress->SetProgress(3, 20);
         QCOMPARE(Progress->findChild<QLabel*>("lblCaption")->text(), QString("Remitting......"));
         QCOMPARE(Progress->findChild<QLabel*>("lblNumber")->text(), QString("3"));
+    }
+
+    // A keyboard user is never caught in a grid: Tab goes on to the next
+    // control, Ctrl+Tab moves inside.
+    void gridsLetTabLeave() {
+        AppendEvents({Event(2008, 12, 1, 0, 0, 20)});
+        AppendSamples({Sample(5, 10, 3, 220.0)});
+        auto events = EventViewer(0);
+        auto data = DataViewer(0, 0);
+        for (QWidget* window : std::initializer_list<QWidget*>{events.get(), data.get()}) {
+            auto* grid = window->findChild<TLogGrid*>();
+            VerifyTabLeavesGrid(grid);
+            VerifyCtrlTabMovesInside(grid);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(window->metaObject()->className()));
+        }
     }
 
     void windowsSpeakBothLanguages() {
