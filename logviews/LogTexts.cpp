@@ -58,10 +58,10 @@ const TTextPair ExportCaptionText = {"汇出到 CSV 文件", "Export to a CSV Fi
 const TTextPair CsvGbkFilterText = {"CSV 文件, GBK 编码 (*.csv)", "CSV file, GBK (*.csv)"};
 const TTextPair CsvUtf8FilterText = {"CSV 文件, UTF-8 编码 (*.csv)", "CSV file, UTF-8 (*.csv)"};
 const TTextPair ExportedText = {"已汇出 %1 行记录到 %2 (%3 编码)。",
-                                "%1 rows exported to %2 (%3)."};
+                                "%1 row(s) exported to %2 (%3)."};
 const TTextPair ExportedWithBlanksText = {
     "已汇出 %1 行记录和表格末尾的 %4 个空行到 %2 (%3 编码)。",
-    "%1 rows and the grid's %4 blank rows exported to %2 (%3)."};
+    "%1 row(s) and the grid's %4 blank row(s) exported to %2 (%3)."};
 
 const TTextPair MonthChangedText = {"本月的记录文件已被改动(变短), 表格已清空。是否重新读取?",
                                     "The month file was changed (it is shorter now); the grid is "

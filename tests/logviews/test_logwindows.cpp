@@ -321,7 +321,7 @@ private slots:
         QVERIFY(lines[1].endsWith(",,,"));
         QCOMPARE(lines[19], QString(15, ','));
         QCOMPARE(Informed,
-                 QStringList{"4 rows and the grid's 15 blank rows exported to " +
+                 QStringList{"4 row(s) and the grid's 15 blank row(s) exported to " +
                              QString::fromStdString(Folder->Path()) + "month.csv (GBK)."});
     }
 
