@@ -96,20 +96,7 @@ void TRealTimeView::ApplyProtocolLayout(uint8_t protocol) {
 
 void TRealTimeView::ApplyLanguage(uint8_t language) {
     FLanguage = language;
-    for (const TViewCaption& row : RealTimeViewCaptions()) {
-        auto* target = findChild<QWidget*>(QLatin1String(row.ObjectName));
-        if (target == nullptr)
-            continue;
-        const QString text = QString::fromUtf8(PickText(row.Text, language));
-        if (row.Kind == TViewTextKind::Hint)
-            target->setToolTip(text);
-        else if (const int tab = pgInner->indexOf(target); tab >= 0)
-            pgInner->setTabText(tab, text);
-        else if (auto* group = qobject_cast<QGroupBox*>(target))
-            group->setTitle(text);
-        else if (auto* label = qobject_cast<QLabel*>(target))
-            label->setText(text);
-    }
+    ApplyCaptionRows(this, RealTimeViewCaptions(), language);
     // The page's tabs are named by their own texts; the pages as a whole by
     // the tree node that shows them.
     pgInner->setAccessibleName(QString::fromUtf8(PickText(TreeChildCaptionTexts[0], language)));

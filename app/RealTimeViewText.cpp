@@ -1,11 +1,11 @@
 #include "app/RealTimeViewText.h"
 
 namespace {
-constexpr TViewTextKind C = TViewTextKind::Caption;
-constexpr TViewTextKind H = TViewTextKind::Hint;
+constexpr TCaptionKind C = TCaptionKind::Caption;
+constexpr TCaptionKind H = TCaptionKind::Hint;
 
 // {object name, kind, {Chinese, English}}
-constexpr TViewCaption Captions[] = {
+constexpr TCaptionRow Captions[] = {
     {"tsData", C, {"数据", "Data"}},
     {"tsSketchMap", C, {"示意图", "Sketch Map"}},
     {"lblInputA", C, {"输入A相电压", "Input A Phase V"}},
@@ -37,6 +37,6 @@ constexpr TViewCaption Captions[] = {
 };
 } // namespace
 
-std::span<const TViewCaption> RealTimeViewCaptions() {
+std::span<const TCaptionRow> RealTimeViewCaptions() {
     return Captions;
 }

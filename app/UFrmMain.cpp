@@ -1,4 +1,5 @@
 #include "app/UFrmMain.h"
+#include "app/CaptionRows.h"
 
 #include "app/DeviceCommands.h"
 #include "app/DeviceTree.h"
@@ -13,6 +14,7 @@
 #include "base/SharedFlags.h"
 #include "base/VersionInfo.h"
 #include "comm/BusHealthText.h"
+#include "config/CurrentText.h"
 #include "config/IniFile.h"
 #include "config/UFrmSoftWarePara.h"
 #include "config/UUserParaIni.h"
@@ -22,11 +24,11 @@
 #include "control/uFrmUserData.h"
 #include "control/uPassWord.h"
 #include "logging/UDataLogClass.h"
-#include "logging/UFrmDataLog.h"
-#include "logging/UFrmDataLogSet.h"
-#include "logging/UFrmEventLog.h"
-#include "logging/UFrmProgress.h"
 #include "logging/uEventLogClass.h"
+#include "logviews/UFrmDataLog.h"
+#include "logviews/UFrmDataLogSet.h"
+#include "logviews/UFrmEventLog.h"
+#include "logviews/UFrmProgress.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
@@ -127,51 +129,17 @@ const TUpsInfoRec& ShownRecord(uint8_t address) {
     return UpsTable[address < UpsTableSize ? address : 0];
 }
 
-// A caption row's text goes where that kind of object shows a caption: an
-// inner tab page's tab, a label's or button's text, a menu's or group's title.
-void SetCaption(QObject* target, const QString& text) {
-    if (auto* widget = qobject_cast<QWidget*>(target)) {
-        QWidget* stack = widget->parentWidget();
-        if (auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr) {
-            tabs->setTabText(tabs->indexOf(widget), text);
-            return;
-        }
-    }
-    const QMetaObject* meta = target->metaObject();
-    if (meta->indexOfProperty("text") >= 0)
-        target->setProperty("text", text);
-    else if (meta->indexOfProperty("title") >= 0)
-        target->setProperty("title", text);
-}
-
-void SetRowText(QObject* target, TCaptionKind kind, const QString& text) {
-    if (auto* window = qobject_cast<QMainWindow*>(target); window && kind == TCaptionKind::Caption)
-        window->setWindowTitle(text);
-    else if (kind == TCaptionKind::Hint)
-        target->setProperty("toolTip", text);
-    else if (kind == TCaptionKind::Name && qobject_cast<QAction*>(target))
-        // An icon-only tool button is heard by its action's text.
-        static_cast<QAction*>(target)->setText(text);
-    else if (kind == TCaptionKind::Name)
-        target->setProperty("accessibleName", text);
-    else
-        SetCaption(target, text);
-}
-
-QString LangQ(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 } // namespace
 
 TMainPrompts MessageBoxPrompts() {
     TMainPrompts prompts;
     prompts.Ask = [](QWidget* parent, const QString& text) {
-        return QMessageBox::question(parent, LangQ(MsgConfirmTitle), text,
+        return QMessageBox::question(parent, CurrentText(MsgConfirmTitle), text,
                                      QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::Yes) == QMessageBox::Yes;
     };
     prompts.Tell = [](QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-        const QString title = icon == QMessageBox::Question ? LangQ(MsgConfirmTitle)
+        const QString title = icon == QMessageBox::Question ? CurrentText(MsgConfirmTitle)
                                                             : QString::fromUtf8(ApplicationTitle);
         QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
         box.exec();
@@ -226,7 +194,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     if (int skipped = 0; LoadTreeFile(&skipped)) {
         FDeviceTree->RebuildTree();
         if (skipped > 0)
-            FStartNotes << LangQ(MsgTreeFileSkipped)
+            FStartNotes << CurrentText(MsgTreeFileSkipped)
                                .arg(skipped)
                                .arg(QString::fromStdString(TreeFilePath()));
     }
@@ -472,13 +440,7 @@ void TFrmMain::ApplyProtocolLayout() {
 
 void TFrmMain::ApplyLanguage() {
     const uint8_t language = UserPara.Language;
-    for (const TCaptionRow& row : MainCaptionTable()) {
-        QObject* target = objectName() == QLatin1String(row.ObjectName)
-                              ? this
-                              : findChild<QObject*>(QLatin1String(row.ObjectName));
-        if (target != nullptr)
-            SetRowText(target, row.Kind, QString::fromUtf8(PickText(row.Text, language)));
-    }
+    ApplyCaptionRows(this, MainCaptionTable(), language);
     FillLangText(language);
     ApplyQtTexts(language);
     menuBar()->findChild<QAction*>(language == 1 ? "mni401" : "mni402")->setChecked(true);
@@ -486,7 +448,8 @@ void TFrmMain::ApplyLanguage() {
     for (const TTextPair& caption : TreeChildCaptionTexts)
         childCaptions << QString::fromUtf8(PickText(caption, language));
     FDeviceTree->SetLanguage(language, childCaptions);
-    SetPanelText(2, LangQ(VersionCaption).toStdString() + ' ' + GetVersionString("FileVersion"));
+    SetPanelText(2,
+                 CurrentText(VersionCaption).toStdString() + ' ' + GetVersionString("FileVersion"));
     for (std::size_t panel = 0; panel < FStatusPanels.size(); ++panel)
         NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
@@ -578,7 +541,7 @@ void TFrmMain::SetPanelText(int panel, const std::string& text) {
 void TFrmMain::NamePanel(int panel) {
     QLabel* label = FStatusPanels[std::size_t(panel)];
     const QString full = label->toolTip().isEmpty() ? label->text() : label->toolTip();
-    const QString name = LangQ(StatusPanelNames[panel]) + ": " + full;
+    const QString name = CurrentText(StatusPanelNames[panel]) + ": " + full;
     if (label->accessibleName() != name)
         label->setAccessibleName(name);
 }
@@ -688,7 +651,7 @@ void TFrmMain::EndSession() {
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
     if (!FExited && !FEndingSession) {
-        const bool yes = Prompts.Ask(this, LangQ(MsgExitQuestion));
+        const bool yes = Prompts.Ask(this, CurrentText(MsgExitQuestion));
         // The session may have ended, and the exit run, while the question was open.
         if (!yes && !FExited) {
             event->ignore();
@@ -762,7 +725,7 @@ TControlContext TFrmMain::ControlContext() {
 void TFrmMain::mni101Click() {
     if (ShownRecord(GetSelDevAddr()).CommState != CommCommunicating) {
         // Nothing to confirm: a warning with OK.
-        Prompts.Tell(this, QMessageBox::Warning, LangQ(MsgDeviceNotCommunicating));
+        Prompts.Tell(this, QMessageBox::Warning, CurrentText(MsgDeviceNotCommunicating));
         return;
     }
     if (FFrmUserSet == nullptr) {

@@ -1,8 +1,8 @@
 #pragma once
-// The main window's texts in both languages. ApplyLanguage walks the caption
-// table and sets each row on the object of that name inside the main window,
-// the real-time and graph pages included; objects not present are skipped.
+// The main window's texts in both languages. ApplyLanguage sets the caption
+// table on the main window, the real-time and graph pages included.
 
+#include "app/CaptionRows.h"
 #include "base/LangText.h"
 
 #include <span>
@@ -10,18 +10,6 @@
 // Shown on the task bar and naming the single running instance; the same in
 // both languages.
 inline constexpr const char* ApplicationTitle = "Pelmora Desk";
-
-enum class TCaptionKind {
-    Caption, // window title, menu title, tab text, group title, label or button text
-    Hint,    // tool tip
-    Name,    // accessible name; an action's text
-};
-
-struct TCaptionRow {
-    const char* ObjectName;
-    TCaptionKind Kind;
-    TTextPair Text;
-};
 
 [[nodiscard]] std::span<const TCaptionRow> MainCaptionTable();
 

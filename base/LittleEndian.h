@@ -21,7 +21,6 @@ inline void PutU64(uint8_t* p, uint64_t v) {
     for (int i = 0; i < 8; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
-inline void PutI16(uint8_t* p, int16_t v) { PutU16(p, uint16_t(v)); }
 inline void PutI32(uint8_t* p, int32_t v) { PutU32(p, uint32_t(v)); }
 inline void PutF64(uint8_t* p, double v) { PutU64(p, std::bit_cast<uint64_t>(v)); }
 
@@ -39,7 +38,6 @@ inline uint64_t GetU64(const uint8_t* p) {
         v = (v << 8) | p[i];
     return v;
 }
-inline int16_t GetI16(const uint8_t* p) { return int16_t(GetU16(p)); }
 inline int32_t GetI32(const uint8_t* p) { return int32_t(GetU32(p)); }
 inline double GetF64(const uint8_t* p) { return std::bit_cast<double>(GetU64(p)); }
 

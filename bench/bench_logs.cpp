@@ -8,12 +8,12 @@
 //
 //   bench_logs [FOLDER]   (default: $TMPDIR or /tmp)
 
-#include "logging/CsvExport.h"
-#include "logging/DataLogTable.h"
-#include "logging/EventLogTable.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
+#include "logviews/CsvExport.h"
+#include "logviews/DataLogTable.h"
+#include "logviews/EventLogTable.h"
 #include "tests/e2e/ChildProcess.h"
 
 #include <atomic>

@@ -2,6 +2,7 @@
 
 #include "comm/BusHealthText.h"
 #include "record/EquipList.h"
+#include "ui/GridKeys.h"
 
 #include <QHeaderView>
 
@@ -44,6 +45,7 @@ TBusHealthTable::TBusHealthTable(QWidget* parent) : QTableWidget(0, ColumnCount,
     verticalHeader()->setDefaultSectionSize(18);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LetTabLeaveGrid(this);
     setSelectionMode(QAbstractItemView::NoSelection);
 }
 

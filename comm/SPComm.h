@@ -50,73 +50,23 @@ public:
     [[nodiscard]] bool SendQueueEmpty() const { return FSendQueueEmpty->load(); }
 
     // Properties. Setting a line or time-out property on an open port applies
-    // it at once; CommName and Parity take effect at the next OpenPort.
+    // it at once; CommName takes effect at the next OpenPort. The other line
+    // settings keep the defaults of TCommLineSettings and TCommTimeouts.
     const std::string& CommName() const { return FCommName; }
     void SetCommName(const std::string& value) { FCommName = value; }
-    const TCommLineSettings& LineSettings() const { return FLine; }
-    const TCommTimeouts& Timeouts() const { return FTimeouts; }
 
     uint32_t BaudRate() const { return FLine.BaudRate; }
     void SetBaudRate(uint32_t v) { SetLine(&TCommLineSettings::BaudRate, v); }
-    bool ParityCheck() const { return FLine.ParityCheck; }
-    void SetParityCheck(bool v) { SetLine(&TCommLineSettings::ParityCheck, v); }
-    bool Outx_CtsFlow() const { return FLine.Outx_CtsFlow; }
-    void SetOutx_CtsFlow(bool v) { SetLine(&TCommLineSettings::Outx_CtsFlow, v); }
-    bool Outx_DsrFlow() const { return FLine.Outx_DsrFlow; }
-    void SetOutx_DsrFlow(bool v) { SetLine(&TCommLineSettings::Outx_DsrFlow, v); }
-    TDtrControl DtrControl() const { return FLine.DtrControl; }
-    void SetDtrControl(TDtrControl v) { SetLine(&TCommLineSettings::DtrControl, v); }
-    bool DsrSensitivity() const { return FLine.DsrSensitivity; }
-    void SetDsrSensitivity(bool v) { SetLine(&TCommLineSettings::DsrSensitivity, v); }
-    bool TxContinueOnXoff() const { return FLine.TxContinueOnXoff; }
-    void SetTxContinueOnXoff(bool v) { SetLine(&TCommLineSettings::TxContinueOnXoff, v); }
     bool Outx_XonXoffFlow() const { return FLine.Outx_XonXoffFlow; }
     void SetOutx_XonXoffFlow(bool v) { SetLine(&TCommLineSettings::Outx_XonXoffFlow, v); }
     bool Inx_XonXoffFlow() const { return FLine.Inx_XonXoffFlow; }
     void SetInx_XonXoffFlow(bool v) { SetLine(&TCommLineSettings::Inx_XonXoffFlow, v); }
-    bool ReplaceWhenParityError() const { return FLine.ReplaceWhenParityError; }
-    void SetReplaceWhenParityError(bool v) {
-        SetLine(&TCommLineSettings::ReplaceWhenParityError, v);
-    }
-    bool IgnoreNullChar() const { return FLine.IgnoreNullChar; }
     void SetIgnoreNullChar(bool v) { SetLine(&TCommLineSettings::IgnoreNullChar, v); }
-    TRtsControl RtsControl() const { return FLine.RtsControl; }
-    void SetRtsControl(TRtsControl v) { SetLine(&TCommLineSettings::RtsControl, v); }
-    uint16_t XonLimit() const { return FLine.XonLimit; }
-    void SetXonLimit(uint16_t v) { SetLine(&TCommLineSettings::XonLimit, v); }
-    uint16_t XoffLimit() const { return FLine.XoffLimit; }
-    void SetXoffLimit(uint16_t v) { SetLine(&TCommLineSettings::XoffLimit, v); }
-    TByteSize ByteSize() const { return FLine.ByteSize; }
-    void SetByteSize(TByteSize v) { SetLine(&TCommLineSettings::ByteSize, v); }
-    TParity Parity() const { return FLine.Parity; }
-    void SetParity(TParity v) { FLine.Parity = v; }
     TStopBits StopBits() const { return FLine.StopBits; }
     void SetStopBits(TStopBits v) { SetLine(&TCommLineSettings::StopBits, v); }
-    char XonChar() const { return FLine.XonChar; }
-    void SetXonChar(char v) { SetLine(&TCommLineSettings::XonChar, v); }
-    char XoffChar() const { return FLine.XoffChar; }
-    void SetXoffChar(char v) { SetLine(&TCommLineSettings::XoffChar, v); }
-    char ReplacedChar() const { return FLine.ReplacedChar; }
-    void SetReplacedChar(char v) { SetLine(&TCommLineSettings::ReplacedChar, v); }
 
     uint32_t ReadIntervalTimeout() const { return FTimeouts.ReadIntervalTimeout; }
     void SetReadIntervalTimeout(uint32_t v) { SetTimeout(&TCommTimeouts::ReadIntervalTimeout, v); }
-    uint32_t ReadTotalTimeoutMultiplier() const { return FTimeouts.ReadTotalTimeoutMultiplier; }
-    void SetReadTotalTimeoutMultiplier(uint32_t v) {
-        SetTimeout(&TCommTimeouts::ReadTotalTimeoutMultiplier, v);
-    }
-    uint32_t ReadTotalTimeoutConstant() const { return FTimeouts.ReadTotalTimeoutConstant; }
-    void SetReadTotalTimeoutConstant(uint32_t v) {
-        SetTimeout(&TCommTimeouts::ReadTotalTimeoutConstant, v);
-    }
-    uint32_t WriteTotalTimeoutMultiplier() const { return FTimeouts.WriteTotalTimeoutMultiplier; }
-    void SetWriteTotalTimeoutMultiplier(uint32_t v) {
-        SetTimeout(&TCommTimeouts::WriteTotalTimeoutMultiplier, v);
-    }
-    uint32_t WriteTotalTimeoutConstant() const { return FTimeouts.WriteTotalTimeoutConstant; }
-    void SetWriteTotalTimeoutConstant(uint32_t v) {
-        SetTimeout(&TCommTimeouts::WriteTotalTimeoutConstant, v);
-    }
 
     // A whole frame ends its chunk at once (see TCommPort::FrameEnd); empty =
     // chunks end with the read interval only. Takes effect at the next opening.

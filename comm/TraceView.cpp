@@ -8,6 +8,7 @@
 #include "comm/TraceText.h"
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"
+#include "ui/GridKeys.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -181,6 +182,7 @@ void TTraceView::BuildDebugGrid() {
     strGrdDbg->verticalHeader()->hide();
     strGrdDbg->verticalHeader()->setDefaultSectionSize(GridRowHeight);
     strGrdDbg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LetTabLeaveGrid(strGrdDbg);
     strGrdDbg->setColumnWidth(0, 60);
     strGrdDbg->setColumnWidth(1, 100);
     strGrdDbg->setFixedWidth(60 + 100 + strGrdDbg->verticalScrollBar()->sizeHint().width() +

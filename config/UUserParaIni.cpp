@@ -6,6 +6,9 @@
 #include "config/IniFile.h"
 
 #include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
 
 TUserPara UserPara;
 
@@ -39,9 +42,28 @@ std::string ProblemText(TIniFile::TLoadResult result) {
     return text;
 }
 
-// 8-bit settings keep the low byte of what the file holds (300 reads as 44).
-uint8_t ReadByte(const TIniFile& ini, const char* section, const char* key, uint8_t def) {
-    return uint8_t(ini.ReadInteger(section, key, def));
+// How a stored number becomes a switch: any number but 0, or only 1.
+enum class TSwitchRule { NonZero, OnlyOne };
+
+// Every key of the settings file with its default, in the order a new file
+// lists them: loading and saving both walk this one list. `key` is called
+// with the section, the key, the value in memory and its default (a switch:
+// its rule; the default of a switch is off).
+template <typename TUser, typename TKeyVisitor> void EachKey(TUser& user, TKeyVisitor&& key) {
+    auto& p = user.PortInfo;
+    key(SecPort, "ComName", p.ComName, "COM1");
+    key(SecPort, "BaudRate", p.BaudRate, 9600);
+    key(SecPort, "StopBits", p.StopBits, 1);
+    key(SecPort, "ReadIntervalTimeout", p.ReadIntervalTimeout, 200);
+    key(SecPort, "AutoStart", p.AutoStart, TSwitchRule::NonZero);
+    key(SecPort, "Protocol", p.Protocol, 0);
+    key(SecMast, "WaitTimer", p.WaitTimer, 15);
+    key(SecMast, "MaxReSend", p.MaxReSend, 2);
+    key(SecMast, "CommErrCnt", p.CommErrCnt, 5);
+    key(SecMast, "CommLostCnt", p.CommLostCnt, 10);
+    key(SecMast, "FastPoll", p.FastPoll, TSwitchRule::OnlyOne);
+    key(SecLanguage, "Language", user.Language, 0);
+    key(SecDataLog, "RecInterval", user.RecInterval, 600);
 }
 
 // 0 switches data logging off and is kept; any other value below the shortest
@@ -66,22 +88,21 @@ std::string UserParaLoadProblem() {
 }
 
 void LoadUserParaFrom(const TIniFile& ini) {
-    TPortInfo& p = UserPara.PortInfo;
-    // An empty ComName is the user's choice of no port: only a missing key
-    // gives the first serial port.
-    p.ComName = ini.ReadValue(SecPort, "ComName").value_or("COM1");
-    p.BaudRate = ini.ReadInteger(SecPort, "BaudRate", 9600);
-    p.StopBits = ReadByte(ini, SecPort, "StopBits", 1);
-    p.ReadIntervalTimeout = ini.ReadInteger(SecPort, "ReadIntervalTimeout", 200);
-    p.AutoStart = ini.ReadInteger(SecPort, "AutoStart", 0) != 0;
-    p.Protocol = ReadByte(ini, SecPort, "Protocol", 0);
-    p.WaitTimer = ReadByte(ini, SecMast, "WaitTimer", 15);
-    p.MaxReSend = ReadByte(ini, SecMast, "MaxReSend", 2);
-    p.CommErrCnt = ReadByte(ini, SecMast, "CommErrCnt", 5);
-    p.CommLostCnt = ReadByte(ini, SecMast, "CommLostCnt", 10);
-    p.FastPoll = ini.ReadInteger(SecMast, "FastPoll", 0) == 1;
-    UserPara.Language = ReadByte(ini, SecLanguage, "Language", 0);
-    UserPara.RecInterval = LoadedRecInterval(ini.ReadInteger(SecDataLog, "RecInterval", 600));
+    EachKey(UserPara, [&ini](const char* section, const char* key, auto& value, auto def) {
+        using T = std::remove_reference_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            // An empty ComName is the user's choice of no port: only a missing
+            // key gives the first serial port.
+            value = ini.ReadValue(section, key).value_or(def);
+        } else if constexpr (std::is_same_v<T, bool>) {
+            const int32_t stored = ini.ReadInteger(section, key, 0);
+            value = def == TSwitchRule::NonZero ? stored != 0 : stored == 1;
+        } else {
+            // 8-bit settings keep the low byte of what the file holds (300 reads as 44).
+            value = T(ini.ReadInteger(section, key, def));
+        }
+    });
+    UserPara.RecInterval = LoadedRecInterval(UserPara.RecInterval);
 }
 
 void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore) {
@@ -101,18 +122,11 @@ void SaveUserPara(const std::function<void(TIniFile&)>& alsoStore) {
 }
 
 void StoreUserParaIn(TIniFile& ini) {
-    const TPortInfo& p = UserPara.PortInfo;
-    ini.WriteString(SecPort, "ComName", p.ComName);
-    ini.WriteInteger(SecPort, "BaudRate", p.BaudRate);
-    ini.WriteInteger(SecPort, "StopBits", p.StopBits);
-    ini.WriteInteger(SecPort, "ReadIntervalTimeout", p.ReadIntervalTimeout);
-    ini.WriteInteger(SecPort, "AutoStart", p.AutoStart ? 1 : 0);
-    ini.WriteInteger(SecPort, "Protocol", p.Protocol);
-    ini.WriteInteger(SecMast, "WaitTimer", p.WaitTimer);
-    ini.WriteInteger(SecMast, "MaxReSend", p.MaxReSend);
-    ini.WriteInteger(SecMast, "CommErrCnt", p.CommErrCnt);
-    ini.WriteInteger(SecMast, "CommLostCnt", p.CommLostCnt);
-    ini.WriteInteger(SecMast, "FastPoll", p.FastPoll ? 1 : 0);
-    ini.WriteInteger(SecLanguage, "Language", UserPara.Language);
-    ini.WriteInteger(SecDataLog, "RecInterval", UserPara.RecInterval);
+    EachKey(std::as_const(UserPara),
+            [&ini](const char* section, const char* key, const auto& value, auto) {
+                if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, std::string>)
+                    ini.WriteString(section, key, value);
+                else
+                    ini.WriteInteger(section, key, int32_t(value)); // a switch as 1 or 0
+            });
 }

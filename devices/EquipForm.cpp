@@ -1,6 +1,6 @@
 #include "devices/EquipForm.h"
 
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 
 #include <QDialog>
 #include <QGridLayout>
@@ -16,24 +16,18 @@ const TTextPair AddressEmptyText = {"设备地址不能为空", "Equipment Addre
 const TTextPair NameTooLongText = {"设备名过长", "Equipment name is too long !"};
 const TTextPair ListFullText = {"设备列表已满(最多252台设备),无法再添加!",
                                 "The device list is full (at most 252 devices) !"};
-
 } // namespace
-
-
-QString EquipLang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 
 QString EquipCheckMessage(TEquipCheck check, const TTextPair& nameEmpty) {
     switch (check) {
     case TEquipCheck::NameEmpty:
-        return EquipLang(nameEmpty);
+        return CurrentText(nameEmpty);
     case TEquipCheck::AddressEmpty:
-        return EquipLang(AddressEmptyText);
+        return CurrentText(AddressEmptyText);
     case TEquipCheck::NameTooLong:
-        return EquipLang(NameTooLongText);
+        return CurrentText(NameTooLongText);
     case TEquipCheck::ListFull:
-        return EquipLang(ListFullText);
+        return CurrentText(ListFullText);
     case TEquipCheck::Ok:
         break;
     }
@@ -71,8 +65,8 @@ TEquipForm::TEquipForm(QDialog* dialog, QWidget* address) : Address(address) {
 }
 
 void TEquipForm::ApplyLanguage(const TTextPair& ok) {
-    lblName->setText(EquipLang(NameLabelText));
-    lblAddress->setText(EquipLang(AddressLabelText));
-    btnOK->setText(EquipLang(ok));
-    btnCancel->setText(EquipLang(CancelButtonText));
+    lblName->setText(CurrentText(NameLabelText));
+    lblAddress->setText(CurrentText(AddressLabelText));
+    btnOK->setText(CurrentText(ok));
+    btnCancel->setText(CurrentText(CancelButtonText));
 }

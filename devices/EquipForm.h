@@ -27,10 +27,6 @@ struct TEquipForm {
     void ApplyLanguage(const TTextPair& ok);
 };
 
-// The text of the current language.
-[[nodiscard]] QString EquipLang(const TTextPair& text);
-
 // The message for a failed check; `nameEmpty` is the dialog's own text for
 // an empty name (the two dialogs word it differently).
 [[nodiscard]] QString EquipCheckMessage(TEquipCheck check, const TTextPair& nameEmpty);
-

@@ -2,7 +2,7 @@
 
 #include "base/LangText.h"
 #include "base/VersionInfo.h"
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -14,10 +14,6 @@
 namespace {
 const TTextPair CaptionText = {"关于", "About"};
 const TTextPair ProductText = {"PC监控软件", "PC Monitor Software"};
-
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
 } // namespace
 
 TFrmAbout::TFrmAbout(TTraceDoor trace, QWidget* parent)
@@ -56,14 +52,14 @@ TFrmAbout::TFrmAbout(TTraceDoor trace, QWidget* parent)
 }
 
 QString TFrmAbout::ProductLine() {
-    return Lang(ProductText) + QStringLiteral(" Version ") +
+    return CurrentText(ProductText) + QStringLiteral(" Version ") +
            QString::fromStdString(GetVersionString("FileVersion"));
 }
 
 void TFrmAbout::showEvent(QShowEvent* event) {
-    setWindowTitle(Lang(CaptionText));
+    setWindowTitle(CurrentText(CaptionText));
     lblProduct->setText(ProductLine());
-    btnOK->setText(Lang(OkButtonText));
+    btnOK->setText(CurrentText(OkButtonText));
     QDialog::showEvent(event);
     setFocus();
 }

@@ -1,5 +1,6 @@
 #include "devices/UFrmNewEquip.h"
 
+#include "config/CurrentText.h"
 #include "devices/EquipCheck.h"
 
 #include <QComboBox>
@@ -25,7 +26,7 @@ TFrmNewEquip::TFrmNewEquip(std::function<void(const TEquipItem&)> addEquip, QWid
 }
 
 void TFrmNewEquip::showEvent(QShowEvent* event) {
-    setWindowTitle(EquipLang(CaptionText));
+    setWindowTitle(CurrentText(CaptionText));
     FForm.ApplyLanguage(OkText);
     cbAddress->clear();
     for (uint8_t address : FreeAddresses())

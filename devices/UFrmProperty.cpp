@@ -1,5 +1,6 @@
 #include "devices/UFrmProperty.h"
 
+#include "config/CurrentText.h"
 #include "devices/EquipCheck.h"
 #include "record/EquipList.h"
 
@@ -26,7 +27,7 @@ TFrmProperty::TFrmProperty(int treeIndex, int listPos, TRename rename, QWidget* 
 }
 
 void TFrmProperty::showEvent(QShowEvent* event) {
-    setWindowTitle(EquipLang(CaptionText));
+    setWindowTitle(CurrentText(CaptionText));
     FForm.ApplyLanguage(OkButtonText);
     QDialog::showEvent(event);
 }

@@ -2,7 +2,7 @@
 
 #include "base/LangText.h"
 #include "comm/SearchHooks.h"
-#include "config/UUserParaIni.h"
+#include "config/CurrentText.h"
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
 
@@ -60,14 +60,9 @@ const TTextPair Messages[] = {
      "appended !"},
 };
 
-QString Lang(const TTextPair& text) {
-    return QString::fromUtf8(PickText(text, UserPara.Language));
-}
-
 QString Num(int value) {
     return QString::number(value);
 }
-
 } // namespace
 
 TFrmEquipSearch::TFrmEquipSearch(std::function<void()> rebuildTree, QWidget* parent)
@@ -191,32 +186,32 @@ void TFrmEquipSearch::showEvent(QShowEvent* event) {
 }
 
 void TFrmEquipSearch::ApplyLanguage() {
-    setWindowTitle(Lang(CaptionText));
-    gbSearch->setTitle(Lang(SearchGroupText));
-    gbRange->setTitle(Lang(RangeGroupText));
-    lblFrom->setText(Lang(FromText));
-    lblTo->setText(Lang(ToText));
-    gbSearched->setTitle(Lang(SearchedText));
-    lblNameEdit->setText(Lang(NameEditText));
-    sgAppend->setHorizontalHeaderLabels({Lang(AddrHeaderText), Lang(NameHeaderText)});
-    gbExisted->setTitle(Lang(ExistedText));
-    btnClear->setText(Lang(ClearText));
-    btnAppend->setText(Lang(AppendText));
-    btnSelOne->setToolTip(Lang(SelOneHint));
-    btnSelAll->setToolTip(Lang(SelAllHint));
+    setWindowTitle(CurrentText(CaptionText));
+    gbSearch->setTitle(CurrentText(SearchGroupText));
+    gbRange->setTitle(CurrentText(RangeGroupText));
+    lblFrom->setText(CurrentText(FromText));
+    lblTo->setText(CurrentText(ToText));
+    gbSearched->setTitle(CurrentText(SearchedText));
+    lblNameEdit->setText(CurrentText(NameEditText));
+    sgAppend->setHorizontalHeaderLabels({CurrentText(AddrHeaderText), CurrentText(NameHeaderText)});
+    gbExisted->setTitle(CurrentText(ExistedText));
+    btnClear->setText(CurrentText(ClearText));
+    btnAppend->setText(CurrentText(AppendText));
+    btnSelOne->setToolTip(CurrentText(SelOneHint));
+    btnSelAll->setToolTip(CurrentText(SelAllHint));
     UpdateControls();
 }
 
 void TFrmEquipSearch::UpdateControls() {
     const bool searching = FSearch.Searching();
-    btnSearch->setText(Lang(searching ? StopText : SearchText));
+    btnSearch->setText(CurrentText(searching ? StopText : SearchText));
     ProgressBar1->setVisible(searching);
     lblFinish->setVisible(!searching);
     if (searching) {
         ProgressBar1->setRange(FSearch.From, FSearch.To);
         ProgressBar1->setValue(std::max(FSearch.Current(), FSearch.From));
     }
-    lblFinish->setText(FSearch.Completed() ? Lang(CompletedText) : QStringLiteral("    "));
+    lblFinish->setText(FSearch.Completed() ? CurrentText(CompletedText) : QStringLiteral("    "));
     // The range cannot move under a running search.
     gbRange->setEnabled(!searching);
 }
@@ -286,7 +281,7 @@ void TFrmEquipSearch::ShowExisting(bool sorted) {
 
 void TFrmEquipSearch::TellText(int message) {
     if (Tell)
-        Tell(this, Lang(Messages[message]));
+        Tell(this, CurrentText(Messages[message]));
 }
 
 void TFrmEquipSearch::btnSearchClick() {

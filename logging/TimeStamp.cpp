@@ -1,6 +1,6 @@
 #include "logging/TimeStamp.h"
 
-#include "logging/CellText.h"
+#include "logging/TwoDigits.h"
 
 #include <cmath>
 #include <cstdint>

@@ -28,8 +28,8 @@ constexpr TSelectorRow SystemEvents[] = {
 };
 
 constexpr TSelectorRow DeviceEvents[] = {
-    {DevEvtEstablished, EventKindProgram, 22}, {DevEvtLost, EventKindProgram, 18},
-    {DevEvtRecovered, EventKindProgram, 23},   {DevEvtError, EventKindProgram, 19},
+    {DevEvtEstablished, EventKindProgram, 22},
+    {DevEvtLost, EventKindProgram, 18},
     {DevEvtState, EventKindState, 0},
 };
 

@@ -54,7 +54,6 @@ public:
 
     const std::string& FolderPath() const { return FFolderPath; }
     const std::string& FullPath() const { return FFullPath; }
-    const std::string& BackupFolder() const { return FBackupPath; }
 
     // Whole records in the live file; creates the folder and an empty file
     // when missing. Throws std::runtime_error when they cannot be created.

@@ -8,8 +8,6 @@
 enum : uint8_t {
     DevEvtEstablished = 2, // code 22
     DevEvtLost = 3,        // code 18
-    DevEvtRecovered = 4,   // code 23 (no caller)
-    DevEvtError = 5,       // code 19 (no caller)
     DevEvtState = 6,       // kind 1, code = UpsState
 };
 

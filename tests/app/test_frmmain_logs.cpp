@@ -4,8 +4,8 @@
 #include "app/UFrmMain.h"
 #include "base/ProgramFolder.h"
 #include "config/UUserParaIni.h"
-#include "logging/LogGrid.h"
-#include "logging/UFrmEventLog.h"
+#include "logviews/LogGrid.h"
+#include "logviews/UFrmEventLog.h"
 #include "tests/support/TempFolder.h"
 
 #include <QAction>

@@ -14,6 +14,7 @@
 #include "record/UpsRecordOps.h"
 #include "tests/comm/PtyHarness.h"
 #include "tests/support/CodecState.h"
+#include "tests/support/GridTabKeys.h"
 #include "tests/support/TempFolder.h"
 
 #include <QApplication>
@@ -250,6 +251,14 @@ private slots:
                  QString("Bus health - Bus cycle 12.4 s"));
         BusHealth.Reset();
         EquipList = {};
+    }
+
+    // Tab leaves both grids of the window; Ctrl+Tab moves inside the debug grid.
+    void gridsLetTabLeave() {
+        FFrm->show();
+        VerifyTabLeavesGrid(Child<QTableWidget>(FFrm.get(), "grdBusHealth"));
+        VerifyTabLeavesGrid(Child<QTableWidget>(FFrm.get(), "strGrdDbg"));
+        VerifyCtrlTabMovesInside(Child<QTableWidget>(FFrm.get(), "strGrdDbg"));
     }
 
     // "Clear" zeroes the statistics and letters but not the grid's counters;

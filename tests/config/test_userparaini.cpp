@@ -232,6 +232,29 @@ TEST_F(UserParaTest, SaveKeepsWhatItDoesNotKnowAndRewritesOnlyItsKeys) {
                          "RecInterval=600\n");
 }
 
+// A file the program wrote before, loaded and saved without a change, comes
+// back byte for byte: the keys are found where they stand, in any order and
+// any line ending, and nothing is added, moved or reworded.
+TEST_F(UserParaTest, AFileSavedUnchangedKeepsEveryByte) {
+    const std::string files[] = {
+        "[CommPort]\nComName=/dev/ttyUSB0\nBaudRate=19200\nStopBits=2\n"
+        "ReadIntervalTimeout=150\nAutoStart=1\nProtocol=3\n[CommMast]\nWaitTimer=20\n"
+        "MaxReSend=3\nCommErrCnt=6\nCommLostCnt=12\nFastPoll=1\n[Language]\nLanguage=1\n"
+        "[DataLog]\nRecInterval=0\n",
+        "; kept by hand\r\n[DataLog]\r\nRecInterval=3000\r\n[Language]\r\nLanguage=0\r\n"
+        "[MainWindow]\r\nSplitter=240\r\n[CommMast]\r\nFastPoll=0\r\nCommLostCnt=10\r\n"
+        "CommErrCnt=5\r\nMaxReSend=2\r\nWaitTimer=15\r\n[CommPort]\r\nProtocol=1\r\n"
+        "AutoStart=0\r\nReadIntervalTimeout=200\r\nStopBits=1\r\nBaudRate=2400\r\n"
+        "ComName=\r\n[Metrics]\r\nListen=127.0.0.1:9757\r\n",
+    };
+    for (const std::string& file : files) {
+        WriteIni(file);
+        LoadUserPara();
+        SaveUserPara();
+        EXPECT_EQ(ReadIni(), file);
+    }
+}
+
 TEST_F(UserParaTest, WindowsLineEndsStayWindowsLineEnds) {
     WriteIni("[CommPort]\r\nBaudRate=4800\r\nParity=Even\r\n");
     LoadUserPara();

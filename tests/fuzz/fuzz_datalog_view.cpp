@@ -3,10 +3,10 @@
 // file. Checks that every kept record passes the filter, that the rows are
 // whole records, that each CSV line has fifteen plain fields, and that a sort
 // keeps the rows and orders the shown numbers.
-#include "logging/CellCompare.h"
-#include "logging/DataLogTable.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
+#include "logviews/CellCompare.h"
+#include "logviews/DataLogTable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Require(table.FilledRows() <= count);
     for (int64_t row = 0; row < table.RowCount(); ++row) {
         std::string line;
-        table.AppendCsvLine(row, line);
+        table.AppendCsvLine(row, TCsvEncoding::Gbk, line);
         Require(std::count(line.begin(), line.end(), ',') == DataColumnCount);
         Require(line.find('"') == std::string::npos);
         if (row >= table.FilledRows())

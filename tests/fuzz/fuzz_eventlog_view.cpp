@@ -3,8 +3,8 @@
 // Checks what the viewer relies on: indexes unique and within the file's
 // record count, every kept record passing the filter, every row turning into
 // a CSV line of exactly four fields, and sorting keeping the rows.
-#include "logging/CellCompare.h"
-#include "logging/EventLogTable.h"
+#include "logviews/CellCompare.h"
+#include "logviews/EventLogTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     filter.Day = mode >= 3 ? 5 : 0;
     filter.Addr = (p & 4) ? uint16_t(p >> 4) : 0;
     const uint8_t language = (p & 8) ? 1 : 0;
+    const TCsvEncoding encoding = (p & 0x20) ? TCsvEncoding::Utf8Bom : TCsvEncoding::Gbk;
 
     TEventLogTable table;
     table.LoadBytes(file, filter, language);
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             Require(!table.CellText(row, 3).empty());
         }
         std::string line;
-        table.AppendCsvLine(row, line);
+        table.AppendCsvLine(row, encoding, line);
         Require(CsvFields(line) == EventColumnCount);
     }
     for (int col = 0; col < EventColumnCount; ++col) {

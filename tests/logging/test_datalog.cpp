@@ -1,4 +1,5 @@
 #include "base/ProgramFolder.h"
+#include "logging/DataLogMonths.h"
 #include "logging/TimeStamp.h"
 #include "logging/UDataLogClass.h"
 #include "tests/support/TempFolder.h"
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 class DataLogTest : public ::testing::Test {
@@ -112,4 +115,20 @@ TEST_F(DataLogTest, RecordCountCreatesAMissingFileEmpty) {
 TEST_F(DataLogTest, AFailedAppendReportsFalseWithoutThrowing) {
     WriteBytes(Folder.Path() + "Record", "not a folder");
     EXPECT_FALSE(Log.Append(Sample(39813.5, 1, 1.0)));
+}
+
+// The month files, as the deletion dialog lists and deletes them.
+TEST(DataLogMonths, ListsMonthFilesOnlyAndDeletes) {
+    TTempFolder folder;
+    for (const char* name : {"DataLog2008_12.dat", "EventLog.dat", "TreeNode.dat",
+                             "DataLog2008_11.dat", "DataLog2009_01.txt", "DataLogX.dat"})
+        WriteBytes(folder.Path() + name, "");
+    std::filesystem::create_directory(folder.Path() + "DataLog2007_01.dat");
+    EXPECT_EQ(ListDataLogMonths(folder.Path()),
+              (std::vector<std::string>{"DataLog2008_11", "DataLog2008_12", "DataLogX"}));
+    EXPECT_TRUE(DeleteDataLogMonth(folder.Path(), "DataLog2008_11"));
+    EXPECT_FALSE(DeleteDataLogMonth(folder.Path(), "DataLog2008_11"));
+    EXPECT_EQ(ListDataLogMonths(folder.Path()),
+              (std::vector<std::string>{"DataLog2008_12", "DataLogX"}));
+    EXPECT_EQ(ListDataLogMonths(folder.Path() + "missing/"), std::vector<std::string>{});
 }
