@@ -12,6 +12,7 @@
 #include "base/ProgramFolder.h"
 #include "base/SharedFlags.h"
 #include "base/VersionInfo.h"
+#include "comm/BusHealth.h"
 #include "comm/BusHealthText.h"
 #include "config/IniFile.h"
 #include "config/UFrmSoftWarePara.h"
@@ -27,6 +28,7 @@
 #include "logging/UFrmEventLog.h"
 #include "logging/UFrmProgress.h"
 #include "logging/uEventLogClass.h"
+#include "overview/OverviewView.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
@@ -96,6 +98,7 @@ const TToolRow ToolRows[] = {
     {"ToolButton4", TToolIcon::EventLog, true},
     {"ToolButton5", TToolIcon::DataLog, true},
     {"ToolButton8", TToolIcon::LogSetting, true},
+    {"ToolButton9", TToolIcon::Overview, true},
     {"ToolButton6", TToolIcon::About, true},
     {"ToolButton7", TToolIcon::Exit, true},
 };
@@ -320,6 +323,9 @@ void TFrmMain::BuildToolBar() {
         action->setVisible(row.Visible);
     }
     connect(bar->findChild<QAction*>("ToolButton7"), &QAction::triggered, this, &QWidget::close);
+    QAction* overview = bar->findChild<QAction*>("ToolButton9");
+    overview->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(overview, &QAction::triggered, this, &TFrmMain::ShowOverview);
     connect(bar->findChild<QAction*>("ToolButton2"), &QAction::triggered, this,
             [this] { SelectLanguage(1); });
     connect(bar->findChild<QAction*>("ToolButton3"), &QAction::triggered, this,
@@ -398,6 +404,12 @@ QWidget* TFrmMain::BuildRightArea() {
     GraphPage = new TTrendGraphs(PageControl1);
     PageControl1->addWidget(RealTimePage);
     PageControl1->addWidget(GraphPage);
+    FOverview = new TOverviewView(PageControl1);
+    PageControl1->addWidget(FOverview);
+    connect(FOverview, &TOverviewView::UnitChosen, this, [this](uint8_t address) {
+        if (FDeviceTree->ChooseDevice(address))
+            TreeView1->setFocus();
+    });
     return PageControl1;
 }
 
@@ -491,6 +503,7 @@ void TFrmMain::ApplyLanguage() {
         NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
     GraphPage->ApplyLanguage(language);
+    FOverview->ApplyLanguage(language);
     if (FFrmEventLog)
         FFrmEventLog->FollowLanguage();
 }
@@ -616,6 +629,8 @@ void TFrmMain::ViewRefresh() {
         if (EquipList.At(pos).Address == sel)
             selPos = pos;
     }
+    if (PageControl1->currentWidget() == FOverview)
+        FOverview->Refresh(SteadyMs());
     const TUpsInfoRec& rec = ShownRecord(sel);
     const uint8_t protocol = UserPara.PortInfo.Protocol;
     GraphPage->ShowDevice(
@@ -646,6 +661,12 @@ void TFrmMain::FillDebugEdits(int listPos) {
 
 void TFrmMain::ShowPage(int page) {
     PageControl1->setCurrentIndex(page);
+}
+
+void TFrmMain::ShowOverview() {
+    FOverview->Refresh(SteadyMs());
+    ShowPage(PageControl1->indexOf(FOverview));
+    FOverview->setFocus();
 }
 
 void TFrmMain::btnComClick() {
