@@ -11,6 +11,11 @@ constexpr int Band = 6;    // the condition's colour down the left edge
 constexpr int Margin = 4;  // between tiles
 constexpr int Padding = 4; // inside a tile
 constexpr int Lines = 5;   // name, condition, two lines of figures, last reply
+
+// Chinese glyphs come from a fallback font, often taller than the tile's own.
+int LineHeight(const QFontMetrics& metrics) {
+    return std::max(metrics.height(), metrics.boundingRect(QStringLiteral("负载电池")).height());
+}
 } // namespace
 
 QColor ConditionColour(TUnitCondition condition) {
@@ -52,7 +57,7 @@ void TTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->fillRect(QRect(tile.left() + 1, tile.top() + 1, Band, tile.height() - 1), strong);
 
     const QFontMetrics metrics(option.font);
-    const int lineHeight = metrics.height();
+    const int lineHeight = LineHeight(metrics);
     QRect line(tile.left() + Band + Padding + 1, tile.top() + Padding,
                tile.width() - Band - 2 * Padding - 1, lineHeight);
     const QColor ink = option.palette.text().color();
@@ -94,5 +99,5 @@ QSize TTileDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIn
     const int figure = std::max(metrics.horizontalAdvance(QStringLiteral("Battery 100 %")),
                                 metrics.horizontalAdvance(QStringLiteral("Out 230.0 V")));
     return {Band + 2 * (figure + 2 * Padding) + Margin,
-            Lines * metrics.height() + 2 * Padding + Margin};
+            Lines * LineHeight(metrics) + 2 * Padding + Margin};
 }
