@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -243,6 +244,22 @@ int TDeviceTree::DevicePosOfNode(int treeIndex) const {
         return 0;
     const int pos = treeIndex / (FChildCount + 1) + 1;
     return pos <= EquipList.Count ? pos : 0;
+}
+
+bool TDeviceTree::ChooseDevice(uint8_t address) {
+    for (int pos = 1; pos <= EquipList.Count; ++pos) {
+        if (EquipList.At(pos).Address != address)
+            continue;
+        QTreeWidgetItem* node = FTree->topLevelItem(pos - 1);
+        {
+            // The choice is made here, once, whether or not the node was current.
+            const QSignalBlocker quiet(FTree);
+            FTree->setCurrentItem(node);
+        }
+        NodeClicked(node);
+        return true;
+    }
+    return false;
 }
 
 void TDeviceTree::NodeClicked(QTreeWidgetItem* item) {

@@ -74,6 +74,10 @@ public:
     // record; the view refresh calls it for pos = 1..Count.
     void RefreshNode(int pos);
 
+    // Selects the first listed device with this address and shows its
+    // real-time page, as a click on its node does; false when none has it.
+    bool ChooseDevice(uint8_t address);
+
     // The selection made by the last click or keyboard move (or kept by the
     // last rebuild).
     [[nodiscard]] uint8_t GetSelDevAddr() const { return FSelDevAddr; } // 0 when none

@@ -1,7 +1,7 @@
 #include "app/RealTimeView.h"
 #include "app/RealTimeViewText.h"
 #include "app/UFrmMainText.h"
-#include "app/ViewNumbers.h"
+#include "ui/ViewNumbers.h"
 #include "base/LangText.h"
 #include "base/funcUnit.h"
 #include "status/StatusCodes.h"

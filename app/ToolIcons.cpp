@@ -67,6 +67,16 @@ void DrawLogSetting(QPainter& p) {
     p.drawLine(QPointF(23, 23), QPointF(27, 23));
 }
 
+// Three by three tiles, one of them in alarm.
+void DrawOverview(QPainter& p) {
+    p.setPen(QPen(Ink, 1));
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col) {
+            p.setBrush(row == 1 && col == 2 ? QColor(220, 60, 40) : QColor(60, 160, 80));
+            p.drawRoundedRect(QRectF(3 + col * 9, 3 + row * 9, 8, 8), 1.5, 1.5);
+        }
+}
+
 void DrawAbout(QPainter& p) {
     p.setPen(QPen(Ink, 1.5));
     p.setBrush(Accent);
@@ -117,6 +127,9 @@ QIcon ToolIcon(TToolIcon icon) {
         break;
     case TToolIcon::LogSetting:
         DrawLogSetting(p);
+        break;
+    case TToolIcon::Overview:
+        DrawOverview(p);
         break;
     }
     p.end();

@@ -13,6 +13,7 @@ enum class TToolIcon {
     About,             // tool button 6
     Exit,              // tool button 7
     LogSetting,        // tool button 8
+    Overview,          // tool button 9
 };
 
 [[nodiscard]] QIcon ToolIcon(TToolIcon icon);

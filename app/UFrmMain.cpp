@@ -13,6 +13,7 @@
 #include "base/ProgramFolder.h"
 #include "base/SharedFlags.h"
 #include "base/VersionInfo.h"
+#include "comm/BusHealth.h"
 #include "comm/BusHealthText.h"
 #include "config/CurrentText.h"
 #include "config/IniFile.h"
@@ -29,6 +30,7 @@
 #include "logviews/UFrmDataLogSet.h"
 #include "logviews/UFrmEventLog.h"
 #include "logviews/UFrmProgress.h"
+#include "overview/OverviewView.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
 #include "ui/Lamp.h"
@@ -98,6 +100,7 @@ const TToolRow ToolRows[] = {
     {"ToolButton4", TToolIcon::EventLog, true},
     {"ToolButton5", TToolIcon::DataLog, true},
     {"ToolButton8", TToolIcon::LogSetting, true},
+    {"ToolButton9", TToolIcon::Overview, true},
     {"ToolButton6", TToolIcon::About, true},
     {"ToolButton7", TToolIcon::Exit, true},
 };
@@ -288,6 +291,9 @@ void TFrmMain::BuildToolBar() {
         action->setVisible(row.Visible);
     }
     connect(bar->findChild<QAction*>("ToolButton7"), &QAction::triggered, this, &QWidget::close);
+    QAction* overview = bar->findChild<QAction*>("ToolButton9");
+    overview->setShortcut(QKeySequence(Qt::Key_F8));
+    connect(overview, &QAction::triggered, this, &TFrmMain::ShowOverview);
     connect(bar->findChild<QAction*>("ToolButton2"), &QAction::triggered, this,
             [this] { SelectLanguage(1); });
     connect(bar->findChild<QAction*>("ToolButton3"), &QAction::triggered, this,
@@ -366,6 +372,12 @@ QWidget* TFrmMain::BuildRightArea() {
     GraphPage = new TTrendGraphs(PageControl1);
     PageControl1->addWidget(RealTimePage);
     PageControl1->addWidget(GraphPage);
+    FOverview = new TOverviewView(PageControl1);
+    PageControl1->addWidget(FOverview);
+    connect(FOverview, &TOverviewView::UnitChosen, this, [this](uint8_t address) {
+        if (FDeviceTree->ChooseDevice(address))
+            TreeView1->setFocus();
+    });
     return PageControl1;
 }
 
@@ -454,6 +466,7 @@ void TFrmMain::ApplyLanguage() {
         NamePanel(int(panel));
     RealTimePage->ApplyLanguage(language);
     GraphPage->ApplyLanguage(language);
+    FOverview->ApplyLanguage(language);
     if (FFrmEventLog)
         FFrmEventLog->FollowLanguage();
 }
@@ -579,6 +592,8 @@ void TFrmMain::ViewRefresh() {
         if (EquipList.At(pos).Address == sel)
             selPos = pos;
     }
+    if (PageControl1->currentWidget() == FOverview)
+        FOverview->Refresh(SteadyMs());
     const TUpsInfoRec& rec = ShownRecord(sel);
     const uint8_t protocol = UserPara.PortInfo.Protocol;
     GraphPage->ShowDevice(
@@ -609,6 +624,12 @@ void TFrmMain::FillDebugEdits(int listPos) {
 
 void TFrmMain::ShowPage(int page) {
     PageControl1->setCurrentIndex(page);
+}
+
+void TFrmMain::ShowOverview() {
+    FOverview->Refresh(SteadyMs());
+    ShowPage(PageControl1->indexOf(FOverview));
+    FOverview->setFocus();
 }
 
 void TFrmMain::btnComClick() {

@@ -40,6 +40,7 @@ class TFrmEventLog;
 class TfrmProgress;
 class TTrendGraphs;
 class TLamp;
+class TOverviewView;
 class TRealTimeView;
 
 // How the main window asks and tells the user. The defaults are message
@@ -129,6 +130,8 @@ private:
     void ShowMenusByProtocol();
     void FillDebugEdits(int listPos);
     void ShowPage(int page);
+    // The overview page, refreshed at once (tool button 9, F8).
+    void ShowOverview();
     [[nodiscard]] bool IsCommOpen() const;
     [[nodiscard]] bool RunExitSequence();
 
@@ -184,5 +187,6 @@ private:
     QStackedWidget* PageControl1 = nullptr;
     TRealTimeView* RealTimePage = nullptr;
     TTrendGraphs* GraphPage = nullptr;
+    TOverviewView* FOverview = nullptr;
     std::array<QLabel*, 4> FStatusPanels{};
 };

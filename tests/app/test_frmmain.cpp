@@ -3,12 +3,15 @@
 // language switch and the debug display. Each case runs in a fresh program
 // folder of its own.
 
+#include "app/DeviceTree.h"
 #include "app/UFrmMain.h"
 #include "base/LangText.h"
 #include "base/ProgramFolder.h"
 #include "base/SharedFlags.h"
 #include "comm/PortControl.h"
 #include "config/UUserParaIni.h"
+#include "overview/OverviewModel.h"
+#include "overview/OverviewView.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "ui/Lamp.h"
@@ -20,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +31,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -222,7 +227,8 @@ private slots:
         for (QAction* action : Child<QToolBar>("ToolBar1")->actions())
             if (action->isVisible() && action->objectName().startsWith("ToolButton"))
                 shown << action->objectName().mid(10);
-        QCOMPARE(shown, QStringList({"1", "4", "5", "8", "6", "7"}));
+        // The overview's button (9) follows the log buttons.
+        QCOMPARE(shown, QStringList({"1", "4", "5", "8", "9", "6", "7"}));
     }
 
     void statusStepOnEleventhTickViewRefreshOnSixtySixth() {
@@ -573,6 +579,30 @@ private slots:
                      bar->widgetForAction(Child<QAction>("ToolButton4")))
                      ->text(QAccessible::Name),
                  QString("Event Log"));
+    }
+
+    // Tool button 9 (F8) shows the overview; Enter on a tile there selects
+    // that unit in the tree and shows its real-time page.
+    void overviewChoosesAUnit() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        QVERIFY(AppendEquip({0, 8, "UPS-B"}));
+        w.DeviceTree().RebuildTree();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(Child<QAction>("ToolButton9")->shortcut(), QKeySequence(Qt::Key_F8));
+        Child<QAction>("ToolButton9")->trigger();
+        auto* pages = Child<QStackedWidget>("PageControl1");
+        auto* overview = Child<TOverviewView>("OverviewPage");
+        QCOMPARE(pages->currentWidget(), overview);
+        QCOMPARE(overview->Model().rowCount(), 2);
+        auto* tiles = Child<QListView>("lvTiles");
+        tiles->setCurrentIndex(overview->Model().index(1));
+        QTest::keyClick(tiles, Qt::Key_Return);
+        QCOMPARE(w.GetSelDevAddr(), uint8_t(8));
+        QCOMPARE(pages->currentIndex(), 0);
+        QVERIFY(Child<QTreeWidget>("TreeView1")->hasFocus());
     }
 
     void shortcutsReachTheirMenuItems_data() {

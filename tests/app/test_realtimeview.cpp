@@ -1,5 +1,5 @@
 #include "app/RealTimeView.h"
-#include "app/ViewNumbers.h"
+#include "ui/ViewNumbers.h"
 #include "base/LangText.h"
 #include "status/StatusCodes.h"
 #include "ui/AngularGauge.h"

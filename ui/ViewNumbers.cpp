@@ -1,4 +1,4 @@
-#include "app/ViewNumbers.h"
+#include "ui/ViewNumbers.h"
 
 #include "base/funcUnit.h"
 

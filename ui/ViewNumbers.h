@@ -1,5 +1,6 @@
 #pragma once
-// Number texts of the real-time view.
+// Number texts of the windows that show readings: the real-time view and
+// the overview.
 
 #include <QString>
 #include <cstdint>

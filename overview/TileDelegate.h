@@ -1,0 +1,21 @@
+#pragma once
+// Draws an overview tile: a band in the colour of the unit's condition, the
+// name and address, the condition in words (the colour is never the only
+// sign), the four figures and the time since the last good reply.
+
+#include "status/UnitCondition.h"
+
+#include <QColor>
+#include <QStyledItemDelegate>
+
+[[nodiscard]] QColor ConditionColour(TUnitCondition condition);
+
+class TTileDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override;
+};
