@@ -1,0 +1,342 @@
+#include "mqtt/MqttPublisher.h"
+
+#include "mqtt/MqttBackoff.h"
+#include "mqtt/MqttClient.h"
+#include "mqtt/MqttDiscovery.h"
+#include "mqtt/MqttEvent.h"
+#include "mqtt/MqttUnitState.h"
+
+#include <mosquitto.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+constexpr int KeepAliveS = 30;
+constexpr int LoopWaitMs = 100;
+// Retained topics of units no longer listed arrive right after subscribing;
+// the subscription ends after this so the publisher does not read its own.
+constexpr auto CleanupWindow = std::chrono::seconds(3);
+constexpr auto OfflineFlushLimit = std::chrono::seconds(1);
+
+// What was last sent for one unit.
+struct TSentUnit {
+    std::string Name;
+    TUnitStateView View;
+    bool StateSent = false;
+    bool Available = false;
+    bool AvailabilitySent = false;
+    bool Discovered = false;
+};
+
+} // namespace
+
+class TMqttPublisher::TSession {
+public:
+    TSession(TMqttSettings settings, std::string model, const TSnapshotHub& snapshots,
+             TEventStream& events, TMqttLog log, std::atomic<bool>& connected)
+        : FSettings(std::move(settings)), FModel(std::move(model)),
+          FTopics(EffectiveTopicPrefix(FSettings)), FSnapshots(snapshots),
+          FEvents(events.Subscribe(MqttEventCapacity)), FLog(std::move(log)),
+          FConnected(connected) {
+        std::string error;
+        FClient.reset(MakeMqttClient(FSettings, this, error));
+        if (!FClient) {
+            Say(error + "; not publishing");
+            return;
+        }
+        mosquitto_connect_callback_set(FClient.get(), [](mosquitto*, void* self, int rc) {
+            static_cast<TSession*>(self)->OnConnect(rc);
+        });
+        mosquitto_publish_callback_set(FClient.get(), [](mosquitto*, void* self, int mid) {
+            static_cast<TSession*>(self)->FUnacked.erase(mid);
+        });
+        mosquitto_message_callback_set(
+            FClient.get(), [](mosquitto*, void* self, const mosquitto_message* message) {
+                static_cast<TSession*>(self)->OnRetained(message);
+            });
+    }
+
+    uint64_t Dropped() const { return FEvents->Dropped(); }
+
+    // One turn of the publisher's thread: connect when due, move the
+    // socket, publish what changed.
+    void Turn() {
+        if (!FClient) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(LoopWaitMs));
+            return;
+        }
+        const auto now = TClock::now();
+        if (!FSocketUp && now >= FNextAttempt)
+            Attempt(now);
+        if (!FSocketUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(LoopWaitMs));
+            return;
+        }
+        const int rc = mosquitto_loop(FClient.get(), LoopWaitMs, 1);
+        if (rc != MOSQ_ERR_SUCCESS) {
+            const bool wasConnected = FConnected.exchange(false);
+            if (!FAttemptFailed)
+                Problem((wasConnected ? "lost the connection to " : "cannot connect to ") +
+                        MqttServerText(FSettings) + ": " + MqttErrorText(rc, FSettings));
+            Retry(now);
+            return;
+        }
+        if (FConnected)
+            Publish(now);
+    }
+
+    // A clean end: "offline" sent and flushed, then a proper disconnect, so
+    // the broker does not publish the will as well.
+    void Close() {
+        if (!FClient || !FConnected)
+            return;
+        int mid = 0;
+        const std::string status = FTopics.Status();
+        if (mosquitto_publish(FClient.get(), &mid, status.c_str(), 7, "offline", 1, true) ==
+            MOSQ_ERR_SUCCESS)
+            FUnacked.insert(mid);
+        const auto end = TClock::now() + OfflineFlushLimit;
+        while (FUnacked.contains(mid) && TClock::now() < end &&
+               mosquitto_loop(FClient.get(), LoopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
+        }
+        mosquitto_disconnect(FClient.get());
+        FConnected = false;
+    }
+
+private:
+    void Say(const std::string& line) {
+        if (FLog)
+            FLog("MQTT: " + line);
+    }
+    // A connection problem, logged when it differs from the last one, so a
+    // broker that stays away does not fill the log.
+    void Problem(const std::string& text) {
+        if (text != FLastProblem)
+            Say(text + "; trying again, at most every " + std::to_string(MqttLongestRetry.count()) +
+                " s");
+        FLastProblem = text;
+    }
+
+    void Attempt(TClock::time_point now) {
+        FAttemptFailed = false;
+        const int rc = FEverTried ? mosquitto_reconnect_async(FClient.get())
+                                  : mosquitto_connect_async(FClient.get(), FSettings.Host.c_str(),
+                                                            FSettings.Port, KeepAliveS);
+        FEverTried = true;
+        if (rc != MOSQ_ERR_SUCCESS) {
+            Problem("cannot connect to " + MqttServerText(FSettings) + ": " +
+                    MqttErrorText(rc, FSettings));
+            Retry(now);
+            return;
+        }
+        FSocketUp = true;
+    }
+
+    void Retry(TClock::time_point now) {
+        FSocketUp = false;
+        FRetry = NextMqttRetry(FRetry);
+        FNextAttempt = now + FRetry;
+        // Events not yet acknowledged are sent again by the library on the
+        // next connection; what it acknowledges then is counted off.
+    }
+
+    void OnConnect(int rc) {
+        if (rc != 0) {
+            FAttemptFailed = true;
+            Problem(MqttServerText(FSettings) +
+                    " refused the connection: " + MqttRefusalText(rc, FSettings));
+            mosquitto_disconnect(FClient.get());
+            return;
+        }
+        FRetry = {};
+        Say((FLastProblem.empty() ? "connected to " : "connected again to ") +
+            MqttServerText(FSettings) + ", publishing under " + FTopics.Prefix());
+        FLastProblem.clear();
+        FConnected = true;
+        Send(FTopics.Status(), "online", 1, true);
+        // Everything again: the broker may have lost what it retained.
+        FSent.clear();
+        FLastSequence = 0;
+        const std::string filters[] = {FTopics.DiscoveryFilter(), FTopics.UnitFilter()};
+        for (const std::string& filter : filters)
+            mosquitto_subscribe(FClient.get(), nullptr, filter.c_str(), 0);
+        FCleanupEnds = TClock::now() + CleanupWindow;
+        FCleaning = true;
+    }
+
+    // A retained topic of this publisher: cleared when its unit is no longer
+    // listed (removed while the publisher was not running).
+    void OnRetained(const mosquitto_message* message) {
+        if (!FCleaning || message->payloadlen == 0 || !message->retain)
+            return;
+        const std::shared_ptr<const TRecordSnapshot> snapshot = FSnapshots.Current();
+        if (snapshot->Sequence == 0)
+            return; // the list is not known yet
+        const std::optional<uint8_t> address = FTopics.AddressOf(message->topic);
+        if (!address)
+            return;
+        for (const TUnitSnapshot& unit : snapshot->Units)
+            if (unit.Address == *address)
+                return;
+        Send(message->topic, "", 0, true);
+    }
+
+    void Send(const std::string& topic, const std::string& payload, int qos, bool retain) {
+        int mid = 0;
+        const int rc = mosquitto_publish(FClient.get(), &mid, topic.c_str(), int(payload.size()),
+                                         payload.data(), qos, retain);
+        if (rc == MOSQ_ERR_SUCCESS && qos > 0)
+            FUnacked.insert(mid);
+    }
+
+    void Publish(TClock::time_point now) {
+        if (FCleaning && now >= FCleanupEnds) {
+            mosquitto_unsubscribe(FClient.get(), nullptr, FTopics.DiscoveryFilter().c_str());
+            mosquitto_unsubscribe(FClient.get(), nullptr, FTopics.UnitFilter().c_str());
+            FCleaning = false;
+        }
+        const std::shared_ptr<const TRecordSnapshot> snapshot = FSnapshots.Current();
+        const bool full = now >= FNextFull;
+        if (snapshot->Sequence != 0 && (snapshot->Sequence != FLastSequence || full)) {
+            PublishUnits(*snapshot, full);
+            FLastSequence = snapshot->Sequence;
+            if (full)
+                FNextFull = now + std::chrono::seconds(FSettings.IntervalS);
+        }
+        // Events wait in their bounded queue while the broker has not yet
+        // acknowledged a queue's worth.
+        if (FUnacked.size() < MqttEventCapacity)
+            PublishEvents(*snapshot);
+    }
+
+    void PublishUnits(const TRecordSnapshot& snapshot, bool full) {
+        std::set<uint8_t> listed;
+        for (const TUnitSnapshot& unit : snapshot.Units) {
+            listed.insert(unit.Address);
+            TSentUnit& sent = FSent[unit.Address];
+            const bool renamed = sent.Name != unit.Name;
+            if (!sent.Discovered || renamed) {
+                for (const TMqttMessage& config : DiscoveryConfigs(unit, FTopics, FModel))
+                    Send(config.Topic, config.Payload, 0, true);
+                sent.Discovered = true;
+                sent.Name = unit.Name;
+            }
+            const TUnitStateView view = UnitStateViewOf(unit.Record);
+            if (full || renamed || !sent.StateSent || view != sent.View) {
+                Send(FTopics.State(unit.Address), UnitStateJson(unit, FModel), 0, true);
+                sent.View = view;
+                sent.StateSent = true;
+            }
+            const bool available = MqttUnitAvailable(unit.Record);
+            if (full || !sent.AvailabilitySent || available != sent.Available) {
+                Send(FTopics.Availability(unit.Address), available ? "online" : "offline", 0, true);
+                sent.Available = available;
+                sent.AvailabilitySent = true;
+            }
+        }
+        // Units taken off the device list leave Home Assistant.
+        for (auto it = FSent.begin(); it != FSent.end();) {
+            if (listed.contains(it->first)) {
+                ++it;
+                continue;
+            }
+            for (const std::string& topic : DiscoveryTopics(it->first, FTopics))
+                Send(topic, "", 0, true);
+            Send(FTopics.State(it->first), "", 0, true);
+            Send(FTopics.Availability(it->first), "", 0, true);
+            it = FSent.erase(it);
+        }
+    }
+
+    void PublishEvents(const TRecordSnapshot& snapshot) {
+        for (const TStreamedEvent& event : FEvents->Take()) {
+            std::string name;
+            for (const TUnitSnapshot& unit : snapshot.Units)
+                if (unit.Address == event.Event.Address)
+                    name = unit.Name;
+            Send(FTopics.Events(), EventJson(event, name), 1, false);
+        }
+        if (const uint64_t dropped = FEvents->Dropped(); dropped != FReportedDropped) {
+            Say(std::to_string(dropped - FReportedDropped) +
+                " events dropped while the broker could not take them (queue of " +
+                std::to_string(MqttEventCapacity) + ")");
+            FReportedDropped = dropped;
+        }
+    }
+
+    const TMqttSettings FSettings;
+    const std::string FModel;
+    const TMqttTopics FTopics;
+    const TSnapshotHub& FSnapshots;
+    const std::shared_ptr<TEventSubscription> FEvents;
+    const TMqttLog FLog;
+    std::atomic<bool>& FConnected;
+    std::unique_ptr<mosquitto, TMqttClientDeleter> FClient;
+
+    bool FSocketUp = false;
+    bool FEverTried = false;
+    bool FAttemptFailed = false;
+    std::chrono::seconds FRetry{};
+    TClock::time_point FNextAttempt{};
+    std::string FLastProblem;
+
+    std::set<int> FUnacked; // message ids of events the broker has not acknowledged
+    std::map<uint8_t, TSentUnit> FSent;
+    uint64_t FLastSequence = 0;
+    TClock::time_point FNextFull{};
+    bool FCleaning = false;
+    TClock::time_point FCleanupEnds{};
+    uint64_t FReportedDropped = 0;
+};
+
+TMqttPublisher::TMqttPublisher(TMqttSettings settings, std::string model,
+                               const TSnapshotHub& snapshots, TEventStream& events, TMqttLog log)
+    : FSession(std::make_unique<TSession>(std::move(settings), std::move(model), snapshots, events,
+                                          std::move(log), FConnected)) {
+    FThread = std::thread([this] {
+        while (!FStop)
+            FSession->Turn();
+        FSession->Close();
+    });
+}
+
+TMqttPublisher::~TMqttPublisher() {
+    FStop = true;
+    FThread.join();
+}
+
+uint64_t TMqttPublisher::EventsDropped() const {
+    return FSession->Dropped();
+}
+
+std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
+    struct TAnswer {
+        int Connack = -1;
+    } answer;
+    std::string error;
+    const std::unique_ptr<mosquitto, TMqttClientDeleter> client(
+        MakeMqttClient(settings, &answer, error));
+    if (!client)
+        return error;
+    mosquitto_connect_callback_set(
+        client.get(), [](mosquitto*, void* a, int rc) { static_cast<TAnswer*>(a)->Connack = rc; });
+    const std::string server = MqttServerText(settings);
+    int rc =
+        mosquitto_connect_async(client.get(), settings.Host.c_str(), settings.Port, KeepAliveS);
+    const auto end = TClock::now() + std::chrono::milliseconds(timeoutMs);
+    while (rc == MOSQ_ERR_SUCCESS && answer.Connack < 0 && TClock::now() < end)
+        rc = mosquitto_loop(client.get(), LoopWaitMs, 1);
+    // A refusal closes the connection too: the broker's answer says more.
+    if (answer.Connack > 0)
+        return server + " refused the connection: " + MqttRefusalText(answer.Connack, settings);
+    if (rc != MOSQ_ERR_SUCCESS)
+        return "Cannot connect to " + server + ": " + MqttErrorText(rc, settings);
+    if (answer.Connack < 0)
+        return "No answer from " + server + " within " + std::to_string(timeoutMs / 1000) + " s";
+    mosquitto_disconnect(client.get());
+    return "Connected to " + server;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Publishes the feed to an MQTT broker on a thread of its own: the retained
+// JSON state of every listed unit when it changes and at the interval, each
+// logged event once, Home Assistant discovery, and the availability of the
+// publisher (its last will) and of each unit. The engine never waits on it:
+// it reads the latest snapshot, so unsent states are coalesced per unit, and
+// its event queue holds up to a cap, counting what it drops. A broker that
+// is away is tried again with a growing pause (MqttBackoff.h).
+
+#include "config/MqttSettings.h"
+#include "feed/EventStream.h"
+#include "feed/SnapshotHub.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+constexpr std::size_t MqttEventCapacity = 1000;
+
+using TMqttLog = std::function<void(const std::string& line)>;
+
+class TMqttPublisher {
+public:
+    // Starts the thread, which connects in the background. `model` is shown
+    // as every unit's model; `log` receives one line per change of the
+    // connection (called on the publisher's thread).
+    TMqttPublisher(TMqttSettings settings, std::string model, const TSnapshotHub& snapshots,
+                   TEventStream& events, TMqttLog log);
+    // Says "offline" to the broker when connected and ends the thread.
+    ~TMqttPublisher();
+    TMqttPublisher(const TMqttPublisher&) = delete;
+    TMqttPublisher& operator=(const TMqttPublisher&) = delete;
+
+    // Events dropped because the broker could not take them in time.
+    [[nodiscard]] uint64_t EventsDropped() const;
+    [[nodiscard]] bool Connected() const { return FConnected.load(); }
+
+private:
+    class TSession;
+    std::unique_ptr<TSession> FSession;
+    std::atomic<bool> FConnected{false};
+    std::atomic<bool> FStop{false};
+    std::thread FThread;
+};
+
+// Connects once with these settings and says how it went, in a line for the
+// user: "Connected to host:port" or what went wrong. Waits at most
+// `timeoutMs`. For the settings dialog's "Test connection".
+[[nodiscard]] std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs = 5000);
