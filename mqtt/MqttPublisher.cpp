@@ -89,18 +89,16 @@ public:
             Publish(now);
     }
 
-    // A clean end: "offline" sent and flushed, then a proper disconnect, so
-    // the broker does not publish the will as well.
+    // A clean end: the last events (the program's end among them) and
+    // "offline" sent and flushed, then a proper disconnect, so the broker
+    // does not publish the will as well.
     void Close() {
         if (!FClient || !FConnected)
             return;
-        int mid = 0;
-        const std::string status = FTopics.Status();
-        if (mosquitto_publish(FClient.get(), &mid, status.c_str(), 7, "offline", 1, true) ==
-            MOSQ_ERR_SUCCESS)
-            FUnacked.insert(mid);
+        PublishEvents(*FSnapshots.Current());
+        Send(FTopics.Status(), "offline", 1, true);
         const auto end = TClock::now() + OfflineFlushLimit;
-        while (FUnacked.contains(mid) && TClock::now() < end &&
+        while (!FUnacked.empty() && TClock::now() < end &&
                mosquitto_loop(FClient.get(), LoopWaitMs, 1) == MOSQ_ERR_SUCCESS) {
         }
         mosquitto_disconnect(FClient.get());
@@ -311,6 +309,12 @@ TMqttPublisher::~TMqttPublisher() {
 
 uint64_t TMqttPublisher::EventsDropped() const {
     return FSession->Dropped();
+}
+
+std::string MqttModelOf(uint8_t protocol) {
+    constexpr const char* Models[] = {"Multimode UPS", "Industrial Frequency UPS", "Modbus UPS",
+                                      "VEX UPS"};
+    return protocol < std::size(Models) ? Models[protocol] : "UPS";
 }
 
 std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
