@@ -10,10 +10,12 @@
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
+#include "mqtt/MqttPublisher.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -59,6 +61,20 @@ std::unique_ptr<TMetricsServer> ServeMetrics(const TDeskFeed& feed) {
     return nullptr;
 }
 
+// Publishing to the broker of [Mqtt] when its Host is set. Its connection
+// lines go to standard error; the dialog's "Test connection" shows the same
+// reasons to the user.
+std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed) {
+    const TMqttSettings settings = ReadMqttSettings(UserParaPath());
+    if (!settings.Enabled())
+        return nullptr;
+    return std::make_unique<TMqttPublisher>(
+        settings, MqttModelOf(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
+        [](const std::string& line) {
+            std::cerr << ("pelmora-desk: " + line + "\n") << std::flush;
+        });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +98,12 @@ int main(int argc, char** argv) {
     // Gone before the engine: the endpoint first, then the feed's hooks.
     TDeskFeed feed(pollEngine->Engine(), frmMain.EventLog());
     const std::unique_ptr<TMetricsServer> metrics = ServeMetrics(feed);
+    std::unique_ptr<TMqttPublisher> mqtt = PublishMqtt(feed);
+    frmMain.TestMqtt = [](const TMqttSettings& settings) { return TestMqttConnection(settings); };
+    frmMain.MqttChanged = [&] {
+        mqtt.reset();
+        mqtt = PublishMqtt(feed);
+    };
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
