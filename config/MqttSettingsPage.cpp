@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,10 +73,9 @@ TMqttSettingsPage::TMqttSettingsPage(TMqttConnectionTest test, QWidget* parent)
     lblTestResult->setObjectName("lblMqttTestResult");
     lblTestResult->setWordWrap(true);
     lblTestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* testRow = new QHBoxLayout;
-    testRow->addWidget(btnTest);
-    testRow->addWidget(lblTestResult, 1);
-    form->addRow(testRow);
+    // The answer gets a row of its own: a broker's reason can be long.
+    form->addRow(btnTest);
+    form->addRow(lblTestResult);
     connect(btnTest, &QPushButton::clicked, this, &TMqttSettingsPage::TestClick);
     connect(chkTls, &QCheckBox::toggled, this, &TMqttSettingsPage::ShowTlsChoice);
 }
@@ -145,4 +143,5 @@ void TMqttSettingsPage::TestClick() {
     QApplication::restoreOverrideCursor();
     btnTest->setEnabled(true);
     lblTestResult->setText(QString::fromStdString(result));
+    window()->adjustSize();
 }
