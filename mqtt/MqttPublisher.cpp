@@ -43,6 +43,13 @@ public:
           FEvents(events.Subscribe(MqttEventCapacity)), FLog(std::move(log)),
           FConnected(connected) {
         std::string error;
+        // A wildcard in the prefix would make every topic one that cannot
+        // be published to.
+        if (FTopics.Prefix().find_first_of("+#") != std::string::npos) {
+            Say("the topic prefix \"" + FTopics.Prefix() +
+                "\" must not hold + or #; not publishing");
+            return;
+        }
         FClient.reset(MakeMqttClient(FSettings, this, error));
         if (!FClient) {
             Say(error + "; not publishing");
@@ -138,8 +145,6 @@ private:
         FSocketUp = false;
         FRetry = NextMqttRetry(FRetry);
         FNextAttempt = now + FRetry;
-        // Events not yet acknowledged are sent again by the library on the
-        // next connection; what it acknowledges then is counted off.
     }
 
     void OnConnect(int rc) {
@@ -155,6 +160,10 @@ private:
             MqttServerText(FSettings) + ", publishing under " + FTopics.Prefix());
         FLastProblem.clear();
         FConnected = true;
+        // What the library still holds from the last connection it sends
+        // again by itself; the count starts afresh so a message the broker
+        // never acknowledged cannot hold the events back for good.
+        FUnacked.clear();
         Send(FTopics.Status(), "online", 1, true);
         // Everything again: the broker may have lost what it retained.
         FSent.clear();

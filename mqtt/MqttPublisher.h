@@ -40,9 +40,9 @@ public:
 
 private:
     class TSession;
-    std::unique_ptr<TSession> FSession;
     std::atomic<bool> FConnected{false};
     std::atomic<bool> FStop{false};
+    std::unique_ptr<TSession> FSession;
     std::thread FThread;
 };
 

@@ -175,6 +175,14 @@ TEST_F(MqttPublisherTest, ATlsCertificateNotTrustedIsTold) {
         << broker.Log();
 }
 
+TEST_F(MqttPublisherTest, AWildcardInThePrefixIsToldAndNothingIsTried) {
+    TMqttSettings settings = SettingsFor(1);
+    settings.TopicPrefix = "site/+/line";
+    auto publisher = Start(settings);
+    EXPECT_NE(Log.WaitFor("must not hold + or #").find("not publishing"), std::string::npos);
+    EXPECT_EQ(Log.WaitFor("cannot connect", 0s), "");
+}
+
 TEST(MqttBackoff, GrowsToAMinute) {
     const std::pair<int, int> steps[] = {{0, 1}, {1, 2}, {2, 4}, {16, 32}, {32, 60}, {60, 60}};
     for (const auto& [last, next] : steps)
