@@ -8,7 +8,7 @@
 
 #include <mosquitto.h>
 
-#include <map>
+#include <array>
 #include <set>
 
 namespace {
@@ -16,7 +16,11 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 constexpr int KeepAliveS = 30;
-constexpr int LoopWaitMs = 100;
+// How long a turn waits on the socket, and how often at most the units are
+// compared with what was sent: a fast-poll bus makes a snapshot every reply,
+// and looking at all 252 units each time would cost more than sending.
+constexpr int LoopWaitMs = 250;
+constexpr auto ScanPeriod = std::chrono::milliseconds(250);
 // Retained topics of units no longer listed arrive right after subscribing;
 // the subscription ends after this so the publisher does not read its own.
 constexpr auto CleanupWindow = std::chrono::seconds(3);
@@ -24,6 +28,7 @@ constexpr auto OfflineFlushLimit = std::chrono::seconds(1);
 
 // What was last sent for one unit.
 struct TSentUnit {
+    bool Listed = false; // in the device list as last seen
     std::string Name;
     TUnitStateView View;
     bool StateSent = false;
@@ -166,7 +171,7 @@ private:
         FUnacked.clear();
         Send(FTopics.Status(), "online", 1, true);
         // Everything again: the broker may have lost what it retained.
-        FSent.clear();
+        FSent = {};
         FLastSequence = 0;
         const std::string filters[] = {FTopics.DiscoveryFilter(), FTopics.UnitFilter()};
         for (const std::string& filter : filters)
@@ -208,9 +213,11 @@ private:
         }
         const std::shared_ptr<const TRecordSnapshot> snapshot = FSnapshots.Current();
         const bool full = now >= FNextFull;
-        if (snapshot->Sequence != 0 && (snapshot->Sequence != FLastSequence || full)) {
+        const bool changed = snapshot->Sequence != FLastSequence && now >= FNextScan;
+        if (snapshot->Sequence != 0 && (changed || full)) {
             PublishUnits(*snapshot, full);
             FLastSequence = snapshot->Sequence;
+            FNextScan = now + ScanPeriod;
             if (full)
                 FNextFull = now + std::chrono::seconds(FSettings.IntervalS);
         }
@@ -221,10 +228,11 @@ private:
     }
 
     void PublishUnits(const TRecordSnapshot& snapshot, bool full) {
-        std::set<uint8_t> listed;
+        std::array<bool, UpsTableSize> listed{};
         for (const TUnitSnapshot& unit : snapshot.Units) {
-            listed.insert(unit.Address);
+            listed[unit.Address] = true;
             TSentUnit& sent = FSent[unit.Address];
+            sent.Listed = true;
             const bool renamed = sent.Name != unit.Name;
             if (!sent.Discovered || renamed) {
                 for (const TMqttMessage& config : DiscoveryConfigs(unit, FTopics, FModel))
@@ -246,16 +254,15 @@ private:
             }
         }
         // Units taken off the device list leave Home Assistant.
-        for (auto it = FSent.begin(); it != FSent.end();) {
-            if (listed.contains(it->first)) {
-                ++it;
+        for (std::size_t at = 0; at < FSent.size(); ++at) {
+            if (!FSent[at].Listed || listed[at])
                 continue;
-            }
-            for (const std::string& topic : DiscoveryTopics(it->first, FTopics))
+            const auto address = uint8_t(at);
+            for (const std::string& topic : DiscoveryTopics(address, FTopics))
                 Send(topic, "", 0, true);
-            Send(FTopics.State(it->first), "", 0, true);
-            Send(FTopics.Availability(it->first), "", 0, true);
-            it = FSent.erase(it);
+            Send(FTopics.State(address), "", 0, true);
+            Send(FTopics.Availability(address), "", 0, true);
+            FSent[at] = {};
         }
     }
 
@@ -292,9 +299,10 @@ private:
     std::string FLastProblem;
 
     std::set<int> FUnacked; // message ids of events the broker has not acknowledged
-    std::map<uint8_t, TSentUnit> FSent;
+    std::array<TSentUnit, UpsTableSize> FSent; // by address
     uint64_t FLastSequence = 0;
     TClock::time_point FNextFull{};
+    TClock::time_point FNextScan{};
     bool FCleaning = false;
     TClock::time_point FCleanupEnds{};
     uint64_t FReportedDropped = 0;
