@@ -6,6 +6,18 @@
 #include <cstring>
 #include <mutex>
 
+namespace {
+
+// The library's texts end in a full stop; ours go on after them.
+std::string Clause(const char* text) {
+    std::string clause = text;
+    if (!clause.empty() && clause.back() == '.')
+        clause.pop_back();
+    return clause;
+}
+
+} // namespace
+
 void TMqttClientDeleter::operator()(mosquitto* client) const {
     mosquitto_destroy(client);
 }
@@ -41,7 +53,8 @@ mosquitto* MakeMqttClient(const TMqttSettings& settings, void* userData, std::st
                  : mosquitto_tls_set(client, settings.CaFile.c_str(), nullptr, nullptr, nullptr,
                                      nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
-            error = "cannot use the CA file \"" + settings.CaFile + "\": " + mosquitto_strerror(rc);
+            error = "cannot use the CA file \"" + settings.CaFile +
+                    "\": " + Clause(mosquitto_strerror(rc));
             mosquitto_destroy(client);
             return nullptr;
         }
@@ -50,7 +63,7 @@ mosquitto* MakeMqttClient(const TMqttSettings& settings, void* userData, std::st
     if (rc == MOSQ_ERR_SUCCESS)
         rc = mosquitto_will_set(client, will.c_str(), 7, "offline", 1, true);
     if (rc != MOSQ_ERR_SUCCESS) {
-        error = std::string("cannot set up the MQTT client: ") + mosquitto_strerror(rc);
+        error = "cannot set up the MQTT client: " + Clause(mosquitto_strerror(rc));
         mosquitto_destroy(client);
         return nullptr;
     }
@@ -65,11 +78,11 @@ std::string MqttErrorText(int code, const TMqttSettings& settings) {
                (settings.CaFile.empty() ? "a CA the system trusts"
                                         : "\"" + settings.CaFile + "\"") +
                " and issued for " + settings.Host + "?)";
-    return mosquitto_strerror(code);
+    return Clause(mosquitto_strerror(code));
 }
 
 std::string MqttRefusalText(int connack, const TMqttSettings& settings) {
-    std::string text = mosquitto_connack_string(connack);
+    std::string text = Clause(mosquitto_connack_string(connack));
     if (connack == 4 || connack == 5)
         text += settings.User.empty() ? " (set User and PasswordFile)"
                                       : " (check User \"" + settings.User + "\" and PasswordFile)";

@@ -126,7 +126,7 @@ TEST_F(MqttPublisherTest, AWrongPasswordIsToldAndTheConnectionTestSaysSo) {
     {
         auto publisher = Start(settings);
         const std::string line = Log.WaitFor("refused the connection");
-        EXPECT_NE(line.find("not authorised. (check User \"desk\" and PasswordFile)"),
+        EXPECT_NE(line.find("not authorised (check User \"desk\" and PasswordFile)"),
                   std::string::npos)
             << Log.All();
         EXPECT_FALSE(publisher->Connected());
