@@ -98,7 +98,10 @@ TEST_F(MqttPublisherTest, ABrokerThatComesBackGetsEverythingAgain) {
 
     broker.Stop();
     EXPECT_FALSE(Log.WaitFor("lost the connection to 127.0.0.1").empty()) << Log.All();
-    // Events logged meanwhile wait in the publisher's queue.
+    // Events logged meanwhile wait in the publisher's queue, the oldest
+    // dropped beyond its capacity, and counted.
+    for (std::size_t i = 0; i < MqttEventCapacity + 4; ++i)
+        Events.Publish({0, 3, EventKindState, StateOnline});
     Events.Publish({0, 3, EventKindAlarm, 21, 1});
     broker.Start(); // nothing retained: the broker keeps nothing on disk
     TMqttSubscriber sub(broker.Port());
@@ -107,7 +110,9 @@ TEST_F(MqttPublisherTest, ABrokerThatComesBackGetsEverythingAgain) {
     EXPECT_TRUE(sub.WaitFor(Topic("status"), "online"));
     EXPECT_TRUE(sub.WaitFor("homeassistant/sensor/test_line/3_battery_charge/config", "battery"));
     EXPECT_TRUE(sub.WaitFor(Topic("events"), "\"alarm\":\"raised\""));
-    EXPECT_EQ(publisher->EventsDropped(), 0u);
+    EXPECT_EQ(publisher->EventsDropped(), 5u);
+    EXPECT_FALSE(Log.WaitFor("5 events dropped while the broker could not take them").empty())
+        << Log.All();
 }
 
 TEST_F(MqttPublisherTest, AWrongPasswordIsToldAndTheConnectionTestSaysSo) {
