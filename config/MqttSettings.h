@@ -41,6 +41,17 @@ void StoreMqttSettings(TIniFile& ini, const TMqttSettings& settings);
 // file cannot be read.
 [[nodiscard]] TMqttSettings ReadMqttSettings(const std::string& iniPath);
 
+// How a connection test went; the window words it in its language. Reason
+// is the library's or the broker's own text, or what could not be read.
+struct TMqttTestAnswer {
+    enum class TKind { Connected, Refused, CannotConnect, NoAnswer, Unusable };
+    TKind Kind = TKind::Unusable;
+    std::string Server; // "host:port"
+    std::string Reason;
+    int TimeoutS = 0; // NoAnswer: how long it waited
+    bool operator==(const TMqttTestAnswer&) const = default;
+};
+
 // The first line of the password file, without its line end. False with
 // `error` set when it cannot be read.
 [[nodiscard]] bool ReadPasswordFile(const std::string& path, std::string& password,

@@ -23,6 +23,12 @@ constexpr TTextPair TxtCaFile{"CA 证书文件", "CA file"};
 constexpr TTextPair TxtInterval{"完整状态间隔(秒)", "Full state every (s)"};
 constexpr TTextPair TxtTest{"测试连接", "Test connection"};
 constexpr TTextPair TxtTesting{"正在连接…", "Connecting…"};
+constexpr TTextPair TxtConnected{"已连接到 %1", "Connected to %1"};
+constexpr TTextPair TxtRefused{"%1 拒绝了连接:%2", "%1 refused the connection: %2"};
+constexpr TTextPair TxtCannotConnect{"无法连接到 %1:%2", "Cannot connect to %1: %2"};
+constexpr TTextPair TxtNoAnswer{"%1 在 %2 秒内没有应答", "No answer from %1 within %2 s"};
+// The reason names what cannot be used (a file, a setting).
+constexpr TTextPair TxtUnusable{"设置无法使用:%1", "%1"};
 constexpr TTextPair TxtRandomId{"(随机)", "(random)"};
 constexpr TTextPair TxtSystemCa{"(系统证书)", "(the system's certificates)"};
 
@@ -32,6 +38,24 @@ QLineEdit* LineEdit(QWidget* parent, const char* name) {
     return edit;
 }
 } // namespace
+
+QString MqttTestAnswerText(const TMqttTestAnswer& answer) {
+    const QString server = QString::fromStdString(answer.Server);
+    const QString reason = QString::fromStdString(answer.Reason);
+    switch (answer.Kind) {
+    case TMqttTestAnswer::TKind::Connected:
+        return CurrentText(TxtConnected).arg(server);
+    case TMqttTestAnswer::TKind::Refused:
+        return CurrentText(TxtRefused).arg(server, reason);
+    case TMqttTestAnswer::TKind::CannotConnect:
+        return CurrentText(TxtCannotConnect).arg(server, reason);
+    case TMqttTestAnswer::TKind::NoAnswer:
+        return CurrentText(TxtNoAnswer).arg(server).arg(answer.TimeoutS);
+    case TMqttTestAnswer::TKind::Unusable:
+        break;
+    }
+    return CurrentText(TxtUnusable).arg(reason);
+}
 
 TMqttSettingsPage::TMqttSettingsPage(TMqttConnectionTest test, QWidget* parent)
     : QGroupBox(parent), FTest(std::move(test)) {
@@ -139,9 +163,9 @@ void TMqttSettingsPage::TestClick() {
     btnTest->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     lblTestResult->repaint();
-    const std::string result = FTest(settings);
+    const TMqttTestAnswer answer = FTest(settings);
     QApplication::restoreOverrideCursor();
     btnTest->setEnabled(true);
-    lblTestResult->setText(QString::fromStdString(result));
+    lblTestResult->setText(MqttTestAnswerText(answer));
     window()->adjustSize();
 }

@@ -16,8 +16,11 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
-// Connects with the settings once and says how it went, in a line for the user.
-using TMqttConnectionTest = std::function<std::string(const TMqttSettings&)>;
+// Connects with the settings once and says how it went.
+using TMqttConnectionTest = std::function<TMqttTestAnswer(const TMqttSettings&)>;
+
+// The answer in a line for the user, in the current language.
+[[nodiscard]] QString MqttTestAnswerText(const TMqttTestAnswer& answer);
 
 class TMqttSettingsPage : public QGroupBox {
     Q_OBJECT

@@ -334,18 +334,19 @@ std::string MqttModelOf(uint8_t protocol) {
     return protocol < std::size(Models) ? Models[protocol] : "UPS";
 }
 
-std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
+TMqttTestAnswer TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
+    using TKind = TMqttTestAnswer::TKind;
     struct TAnswer {
         int Connack = -1;
     } answer;
     std::string error;
     const std::unique_ptr<mosquitto, TMqttClientDeleter> client(
         MakeMqttClient(settings, &answer, error));
+    const std::string server = MqttServerText(settings);
     if (!client)
-        return error;
+        return {TKind::Unusable, server, error};
     mosquitto_connect_callback_set(
         client.get(), [](mosquitto*, void* a, int rc) { static_cast<TAnswer*>(a)->Connack = rc; });
-    const std::string server = MqttServerText(settings);
     int rc =
         mosquitto_connect_async(client.get(), settings.Host.c_str(), settings.Port, KeepAliveS);
     const auto end = TClock::now() + std::chrono::milliseconds(timeoutMs);
@@ -353,11 +354,11 @@ std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
         rc = mosquitto_loop(client.get(), LoopWaitMs, 1);
     // A refusal closes the connection too: the broker's answer says more.
     if (answer.Connack > 0)
-        return server + " refused the connection: " + MqttRefusalText(answer.Connack, settings);
+        return {TKind::Refused, server, MqttRefusalText(answer.Connack, settings)};
     if (rc != MOSQ_ERR_SUCCESS)
-        return "Cannot connect to " + server + ": " + MqttErrorText(rc, settings);
+        return {TKind::CannotConnect, server, MqttErrorText(rc, settings)};
     if (answer.Connack < 0)
-        return "No answer from " + server + " within " + std::to_string(timeoutMs / 1000) + " s";
+        return {TKind::NoAnswer, server, {}, timeoutMs / 1000};
     mosquitto_disconnect(client.get());
-    return "Connected to " + server;
+    return {TKind::Connected, server, {}};
 }

@@ -50,7 +50,8 @@ private:
 // its protocol speaks to (Protocol 0..3 of the settings).
 [[nodiscard]] std::string MqttModelOf(uint8_t protocol);
 
-// Connects once with these settings and says how it went, in a line for the
-// user: "Connected to host:port" or what went wrong. Waits at most
-// `timeoutMs`. For the settings dialog's "Test connection".
-[[nodiscard]] std::string TestMqttConnection(const TMqttSettings& settings, int timeoutMs = 5000);
+// Connects once with these settings and says how it went: connected, or
+// what went wrong. Waits at most `timeoutMs`. For the settings dialog's
+// "Test connection", which words the answer.
+[[nodiscard]] TMqttTestAnswer TestMqttConnection(const TMqttSettings& settings,
+                                                 int timeoutMs = 5000);

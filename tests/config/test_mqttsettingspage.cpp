@@ -31,7 +31,8 @@ class TestMqttSettingsPage : public QObject {
         if (withTest)
             hooks.TestMqtt = [this](const TMqttSettings& s) {
                 FTested.push_back(s);
-                return std::string("Connected to ") + s.Host + ":" + std::to_string(s.Port);
+                return TMqttTestAnswer{
+                    TMqttTestAnswer::TKind::Connected, s.Host + ":" + std::to_string(s.Port), {}};
             };
         auto dialog = std::make_unique<TFrmSoftwarePara>(
             std::move(hooks), nullptr,
@@ -106,9 +107,46 @@ private slots:
                  QString("Connected to 127.0.0.1:1884"));
         QVERIFY2(!FileExists(UserParaPath()), "a test saves nothing");
 
+        // The answer reads in the window's language, with the reason as given.
+        UserPara.Language = 1;
+        auto chinese = MakeDialog();
+        chinese->show();
+        Child<QLineEdit>(*chinese, "edtMqttHost")->setText("127.0.0.1");
+        Child<QSpinBox>(*chinese, "spnMqttPort")->setValue(1884);
+        QTest::mouseClick(Child<QPushButton>(*chinese, "btnMqttTest"), Qt::LeftButton);
+        QCOMPARE(Child<QLabel>(*chinese, "lblMqttTestResult")->text(),
+                 QString::fromUtf8("已连接到 127.0.0.1:1884"));
+
         auto without = MakeDialog(false);
         without->show();
         QVERIFY(!Child<QPushButton>(*without, "btnMqttTest")->isVisible());
+    }
+
+    void everyAnswerReadsInBothLanguages_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("chinese");
+        using K = TMqttTestAnswer::TKind;
+        QTest::newRow("connected")
+            << int(K::Connected) << "Connected to h:1" << QString::fromUtf8("已连接到 h:1");
+        QTest::newRow("refused") << int(K::Refused) << "h:1 refused the connection: why"
+                                 << QString::fromUtf8("h:1 拒绝了连接:why");
+        QTest::newRow("cannot connect") << int(K::CannotConnect) << "Cannot connect to h:1: why"
+                                        << QString::fromUtf8("无法连接到 h:1:why");
+        QTest::newRow("no answer") << int(K::NoAnswer) << "No answer from h:1 within 5 s"
+                                   << QString::fromUtf8("h:1 在 5 秒内没有应答");
+        QTest::newRow("unusable") << int(K::Unusable) << "why"
+                                  << QString::fromUtf8("设置无法使用:why");
+    }
+    void everyAnswerReadsInBothLanguages() {
+        QFETCH(int, kind);
+        QFETCH(QString, english);
+        QFETCH(QString, chinese);
+        const TMqttTestAnswer answer{TMqttTestAnswer::TKind(kind), "h:1", "why", 5};
+        UserPara.Language = 0;
+        QCOMPARE(MqttTestAnswerText(answer), english);
+        UserPara.Language = 1;
+        QCOMPARE(MqttTestAnswerText(answer), chinese);
     }
 };
 

@@ -146,14 +146,17 @@ TEST_F(MqttPublisherTest, AWrongPasswordIsToldAndTheConnectionTestSaysSo) {
         Hub.Publish(TwoUnits());
         Events.Publish({0, 3, EventKindState, StateOnline});
     }
-    EXPECT_NE(TestMqttConnection(settings).find("refused the connection"), std::string::npos);
+    EXPECT_EQ(TestMqttConnection(settings).Kind, TMqttTestAnswer::TKind::Refused);
 
     WriteBytes(settings.PasswordFile, "right\n");
     EXPECT_EQ(TestMqttConnection(settings),
-              "Connected to 127.0.0.1:" + std::to_string(broker.Port()));
+              (TMqttTestAnswer{TMqttTestAnswer::TKind::Connected,
+                               "127.0.0.1:" + std::to_string(broker.Port()),
+                               {}}));
     settings.PasswordFile = folder.Path() + "missing";
-    EXPECT_NE(TestMqttConnection(settings).find("cannot read the password file"),
-              std::string::npos);
+    const TMqttTestAnswer unreadable = TestMqttConnection(settings);
+    EXPECT_EQ(unreadable.Kind, TMqttTestAnswer::TKind::Unusable);
+    EXPECT_NE(unreadable.Reason.find("cannot read the password file"), std::string::npos);
 }
 
 // A TLS listener whose certificate comes from one CA, and a client that
@@ -182,9 +185,7 @@ TEST_F(MqttPublisherTest, ATlsCertificateNotTrustedIsTold) {
         EXPECT_FALSE(publisher->Connected());
     }
     settings.CaFile = f + "ca.crt";
-    EXPECT_EQ(TestMqttConnection(settings),
-              "Connected to 127.0.0.1:" + std::to_string(broker.Port()))
-        << broker.Log();
+    EXPECT_EQ(TestMqttConnection(settings).Kind, TMqttTestAnswer::TKind::Connected) << broker.Log();
 }
 
 TEST_F(MqttPublisherTest, AWildcardInThePrefixIsToldAndNothingIsTried) {
