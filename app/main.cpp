@@ -63,16 +63,19 @@ std::unique_ptr<TMetricsServer> ServeMetrics(const TDeskFeed& feed) {
 
 // Publishing to the broker of [Mqtt] when its Host is set. Its connection
 // lines go to standard error; the dialog's "Test connection" shows the same
-// reasons to the user.
-std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed) {
+// reasons to the user. A `previous` publisher ends on the new one's thread:
+// the window does not wait on a broker when the settings change.
+std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
+                                            std::unique_ptr<TMqttPublisher> previous = nullptr) {
     const TMqttSettings settings = ReadMqttSettings(UserParaPath());
-    if (!settings.Enabled())
+    if (!settings.Enabled() && !previous)
         return nullptr;
     return std::make_unique<TMqttPublisher>(
         settings, MqttModelOf(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
         [](const std::string& line) {
             std::cerr << ("pelmora-desk: " + line + "\n") << std::flush;
-        });
+        },
+        std::move(previous));
 }
 
 } // namespace
@@ -100,10 +103,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<TMetricsServer> metrics = ServeMetrics(feed);
     std::unique_ptr<TMqttPublisher> mqtt = PublishMqtt(feed);
     frmMain.TestMqtt = [](const TMqttSettings& settings) { return TestMqttConnection(settings); };
-    frmMain.MqttChanged = [&] {
-        mqtt.reset();
-        mqtt = PublishMqtt(feed);
-    };
+    frmMain.MqttChanged = [&] { mqtt = PublishMqtt(feed, std::move(mqtt)); };
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
@@ -115,5 +115,10 @@ int main(int argc, char** argv) {
         frmMain.EndSession();
     else
         frmMain.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The end of the program (event 21) is logged while the feed still
+    // streams it, so the publisher sends it before it says "offline".
+    pollEngine->Engine().Finish();
+    mqtt.reset();
+    return status;
 }

@@ -45,8 +45,10 @@ public:
              TEventStream& events, TMqttLog log, std::atomic<bool>& connected)
         : FSettings(std::move(settings)), FModel(std::move(model)),
           FTopics(EffectiveTopicPrefix(FSettings)), FSnapshots(snapshots),
-          FEvents(events.Subscribe(MqttEventCapacity)), FLog(std::move(log)),
-          FConnected(connected) {
+          FEvents(FSettings.Enabled() ? events.Subscribe(MqttEventCapacity) : nullptr),
+          FLog(std::move(log)), FConnected(connected) {
+        if (!FSettings.Enabled())
+            return;
         std::string error;
         // A wildcard in the prefix would make every topic one that cannot
         // be published to.
@@ -72,7 +74,8 @@ public:
             });
     }
 
-    uint64_t Dropped() const { return FEvents->Dropped(); }
+    uint64_t Dropped() const { return FEvents ? FEvents->Dropped() : 0; }
+    bool Enabled() const { return FSettings.Enabled(); }
 
     // One turn of the publisher's thread: connect when due, move the
     // socket, publish what changed.
@@ -105,8 +108,15 @@ public:
     // "offline" sent and flushed, then a proper disconnect, so the broker
     // does not publish the will as well.
     void Close() {
-        if (!FClient || !FConnected)
+        if (!FClient)
             return;
+        if (!FConnected) {
+            // Nothing can be sent now; the user learns how much was lost.
+            const std::size_t unsent = FEvents->Take().size();
+            Say("stopped, not connected to " + MqttServerText(FSettings) +
+                (unsent ? "; " + std::to_string(unsent) + " events not sent" : ""));
+            return;
+        }
         PublishEvents(*FSnapshots.Current());
         Send(FTopics.Status(), "offline", 1, true);
         const auto end = TClock::now() + OfflineFlushLimit;
@@ -115,6 +125,10 @@ public:
         }
         mosquitto_disconnect(FClient.get());
         FConnected = false;
+        Say("stopped; said offline to " + MqttServerText(FSettings) +
+            (FUnacked.empty()
+                 ? ""
+                 : ", " + std::to_string(FUnacked.size()) + " messages not acknowledged in time"));
     }
 
 private:
@@ -309,10 +323,14 @@ private:
 };
 
 TMqttPublisher::TMqttPublisher(TMqttSettings settings, std::string model,
-                               const TSnapshotHub& snapshots, TEventStream& events, TMqttLog log)
+                               const TSnapshotHub& snapshots, TEventStream& events, TMqttLog log,
+                               std::unique_ptr<TMqttPublisher> previous)
     : FSession(std::make_unique<TSession>(std::move(settings), std::move(model), snapshots, events,
                                           std::move(log), FConnected)) {
-    FThread = std::thread([this] {
+    FThread = std::thread([this, previous = std::move(previous)]() mutable {
+        previous.reset();
+        if (!FSession->Enabled())
+            return;
         while (!FStop)
             FSession->Turn();
         FSession->Close();

@@ -26,10 +26,17 @@ class TMqttPublisher {
 public:
     // Starts the thread, which connects in the background. `model` is shown
     // as every unit's model; `log` receives one line per change of the
-    // connection (called on the publisher's thread).
+    // connection (called on the publisher's thread). A `previous` publisher
+    // (settings changed) is ended on the new thread before it connects, so
+    // the caller never waits on a broker and the old "offline" cannot land
+    // after the new "online"; events from now on queue for the new one.
+    // Settings without a host publish nothing: they only end `previous`.
     TMqttPublisher(TMqttSettings settings, std::string model, const TSnapshotHub& snapshots,
-                   TEventStream& events, TMqttLog log);
-    // Says "offline" to the broker when connected and ends the thread.
+                   TEventStream& events, TMqttLog log,
+                   std::unique_ptr<TMqttPublisher> previous = nullptr);
+    // Sends the queued events and says "offline" when connected, or logs how
+    // many events were not sent, and ends the thread; waits for a previous
+    // publisher still ending. Each ending waits on the broker about a second.
     ~TMqttPublisher();
     TMqttPublisher(const TMqttPublisher&) = delete;
     TMqttPublisher& operator=(const TMqttPublisher&) = delete;

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <future>
 
 namespace {
 
@@ -194,6 +196,75 @@ TEST_F(MqttPublisherTest, AWildcardInThePrefixIsToldAndNothingIsTried) {
     auto publisher = Start(settings);
     EXPECT_NE(Log.WaitFor("must not hold + or #").find("not publishing"), std::string::npos);
     EXPECT_EQ(Log.WaitFor("cannot connect", 0s), "");
+}
+
+// A socket on 127.0.0.1 that takes connections and never speaks MQTT: a
+// broker that does not answer.
+class TSilentListener {
+public:
+    TSilentListener() : FFd(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(FFd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(FFd, 4) != 0 ||
+            ::getsockname(FFd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            throw std::runtime_error("no silent listener");
+        FPort = ntohs(address.sin_port);
+    }
+    ~TSilentListener() { ::close(FFd); }
+    [[nodiscard]] uint16_t Port() const { return FPort; }
+
+private:
+    int FFd;
+    uint16_t FPort = 0;
+};
+
+// Changed settings: the next publisher is made at once while the old one is
+// still ending (its last log line held here until the new one exists), and
+// the events the old one could not send are counted in its last line.
+TEST_F(MqttPublisherTest, ANewPublisherDoesNotWaitForTheOldOneToEnd) {
+    TSilentListener silent;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> oldEnding = false;
+    auto old = std::make_unique<TMqttPublisher>(SettingsFor(silent.Port()), "VEX", Hub, Events,
+                                                [&](const std::string& line) {
+                                                    if (line.find("stopped") != std::string::npos) {
+                                                        oldEnding = true;
+                                                        released.wait();
+                                                    }
+                                                    Log.Add(line);
+                                                });
+    Events.Publish({0, 3, EventKindState, StateBattery});
+    Events.Publish({0, 3, EventKindState, StateOnline});
+
+    TMqttSettings next = SettingsFor(silent.Port());
+    next.TopicPrefix = "test/other";
+    auto publisher = std::make_unique<TMqttPublisher>(
+        next, "VEX", Hub, Events, [this](const std::string& l) { Log.Add(l); }, std::move(old));
+    // Reached while the old one is held in its ending: nothing waited on it.
+    release.set_value();
+    EXPECT_NE(Log.WaitFor("stopped, not connected to 127.0.0.1").find("2 events not sent"),
+              std::string::npos)
+        << Log.All();
+    EXPECT_FALSE(publisher->Connected());
+    publisher.reset();
+    EXPECT_TRUE(oldEnding) << "the old one ended before the new one did";
+}
+
+// Settings without a host end the old publisher and start nothing.
+TEST_F(MqttPublisherTest, SettingsWithoutAHostOnlyEndTheOldPublisher) {
+    TSilentListener silent;
+    auto old = Start(SettingsFor(silent.Port()));
+    auto none = std::make_unique<TMqttPublisher>(
+        TMqttSettings{}, "VEX", Hub, Events, [this](const std::string& l) { Log.Add(l); },
+        std::move(old));
+    EXPECT_FALSE(Log.WaitFor("stopped, not connected").empty()) << Log.All();
+    Events.Publish({0, 3, EventKindState, StateBattery});
+    none.reset();
+    EXPECT_EQ(Log.WaitFor("events not sent", 0s), "") << "nothing queued for no broker";
 }
 
 TEST(MqttBackoff, GrowsToAMinute) {
