@@ -5,11 +5,13 @@
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
 #include "app/UFrmMainText.h"
+#include "base/ProgramFolder.h"
 #include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
+#include "mqtt/MqttLogFile.h"
 #include "mqtt/MqttPublisher.h"
 
 #include <QApplication>
@@ -62,9 +64,10 @@ std::unique_ptr<TMetricsServer> ServeMetrics(const TDeskFeed& feed) {
 }
 
 // Publishing to the broker of [Mqtt] when its Host is set. Its connection
-// lines go to standard error; the dialog's "Test connection" shows the same
-// reasons to the user. A `previous` publisher ends on the new one's thread:
-// the window does not wait on a broker when the settings change.
+// lines go to standard error and to "mqtt.log" beside the event log, where
+// the user can read about a broker that stays away; the dialog's "Test
+// connection" tells the same reasons. A `previous` publisher ends on the new
+// one's thread: the window does not wait on a broker when settings change.
 std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
                                             std::unique_ptr<TMqttPublisher> previous = nullptr) {
     const TMqttSettings settings = ReadMqttSettings(UserParaPath());
@@ -74,6 +77,10 @@ std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
         settings, MqttModelOf(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
         [](const std::string& line) {
             std::cerr << ("pelmora-desk: " + line + "\n") << std::flush;
+            // Outlives every publisher, including one still ending at exit.
+            static TMqttLogFile file(RecordPath() + "mqtt.log");
+            if (!ReadOnlyRun())
+                file.Add(line);
         },
         std::move(previous));
 }

@@ -41,6 +41,7 @@ public:
     // The traffic of the simulator now running (sim.log for the first).
     [[nodiscard]] std::string SimLog() const;
     [[nodiscard]] std::string MonitorLog() const;
+    [[nodiscard]] std::string Folder() const { return FFolder.Path(); }
 
     // The line goes away as an unplugged adapter does: the simulator is
     // killed, and its pseudo-terminal with it. True when it ended.

@@ -1,6 +1,6 @@
 // The real monitor publishing to a real Mosquitto: its own end (event 21)
 // reaches the events topic before it says "offline" and disconnects, as the
-// agent's does.
+// agent's does; its lines are kept in "mqtt.log" beside the event log.
 
 #include "tests/e2e/E2eRun.h"
 #include "tests/mqtt/MosquittoBroker.h"
@@ -43,6 +43,12 @@ TEST(E2eMqtt, TheMonitorsEndIsPublishedBeforeItSaysOffline) {
     ASSERT_NE(end, messages.end()) << "the program's end on the events topic\n" << run.MonitorLog();
     EXPECT_LT(end, offline) << "its end before it says offline";
     EXPECT_EQ(std::count_if(messages.begin(), messages.end(), isEnd), 1);
+    // What the user can read afterwards, beside the event log.
+    const std::string log = ReadBytes(run.Folder() + "Record/mqtt.log");
+    EXPECT_NE(log.find("MQTT: connected to 127.0.0.1:" + std::to_string(broker.Port())),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("MQTT: stopped; said offline to"), std::string::npos) << log;
 }
 
 } // namespace
