@@ -37,6 +37,11 @@ struct TSentUnit {
     bool Discovered = false;
 };
 
+// "1 event", "2 events": counts in the user's log read as sentences.
+std::string Counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 } // namespace
 
 class TMqttPublisher::TSession {
@@ -114,7 +119,7 @@ public:
             // Nothing can be sent now; the user learns how much was lost.
             const std::size_t unsent = FEvents->Take().size();
             Say("stopped, not connected to " + MqttServerText(FSettings) +
-                (unsent ? "; " + std::to_string(unsent) + " events not sent" : ""));
+                (unsent ? "; " + Counted(unsent, "event") + " not sent" : ""));
             return;
         }
         PublishEvents(*FSnapshots.Current());
@@ -128,7 +133,7 @@ public:
         Say("stopped; said offline to " + MqttServerText(FSettings) +
             (FUnacked.empty()
                  ? ""
-                 : ", " + std::to_string(FUnacked.size()) + " messages not acknowledged in time"));
+                 : ", " + Counted(FUnacked.size(), "message") + " not acknowledged in time"));
     }
 
 private:
@@ -289,8 +294,8 @@ private:
             Send(FTopics.Events(), EventJson(event, name), 1, false);
         }
         if (const uint64_t dropped = FEvents->Dropped(); dropped != FReportedDropped) {
-            Say(std::to_string(dropped - FReportedDropped) +
-                " events dropped while the broker could not take them (queue of " +
+            Say(Counted(dropped - FReportedDropped, "event") +
+                " dropped while the broker could not take them (queue of " +
                 std::to_string(MqttEventCapacity) + ")");
             FReportedDropped = dropped;
         }
