@@ -1,6 +1,7 @@
 #include "agent/AgentHost.h"
 
 #include "base/VersionInfo.h"
+#include "config/UUserParaIni.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -50,6 +51,11 @@ uint16_t TAgentHost::ServeMetrics(const TListenAddress& at) {
     return FMetrics->Port();
 }
 
+void TAgentHost::PublishMqtt(const TMqttSettings& settings, TMqttLog log) {
+    FMqtt = std::make_unique<TMqttPublisher>(settings, MqttModelOf(UserPara.PortInfo.Protocol),
+                                             FFeed->Snapshots, FFeed->Events, std::move(log));
+}
+
 void TAgentHost::Stop() {
     // The endpoint goes first: no scrape runs while the engine winds down.
     FMetrics.reset();
@@ -58,4 +64,6 @@ void TAgentHost::Stop() {
     if (FStarted)
         FEngine.Finish();
     FStarted = false;
+    // Last, so the end of the program (event 21) reaches the broker too.
+    FMqtt.reset();
 }

@@ -6,6 +6,7 @@
 #include "agent/AgentOptions.h"
 #include "agent/AgentSignals.h"
 #include "base/ProgramFolder.h"
+#include "config/MqttSettings.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
@@ -99,6 +100,14 @@ int main(int argc, char** argv) {
             return AgentExitMetricsPort;
         }
         Say("metrics on http://" + ListenText(serving) + "/metrics");
+    }
+    if (const TMqttSettings mqtt = ReadMqttSettings(UserParaPath()); mqtt.Enabled()) {
+        Say("MQTT to " + mqtt.Host + ":" + std::to_string(mqtt.Port) + " under " +
+            EffectiveTopicPrefix(mqtt));
+        // From the publisher's thread: one write per line, never mixed.
+        host.PublishMqtt(mqtt, [](const std::string& line) {
+            std::cerr << ("pelmora-agent: " + line + "\n") << std::flush;
+        });
     }
     QObject::connect(&stopSignals, &TAgentSignals::StopRequested, &app, [&](int signal) {
         Say(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));

@@ -765,6 +765,8 @@ void TFrmMain::mni102Click() {
             FPort->OpenComm();
     };
     hooks.ApplyProtocolLayout = [this] { ApplyProtocolLayout(); };
+    hooks.TestMqtt = TestMqtt;
+    hooks.MqttChanged = MqttChanged;
     TFrmSoftwarePara dialog(std::move(hooks), this);
     dialog.exec();
 }

@@ -8,6 +8,7 @@
 
 #include "app/WindowPlacement.h"
 #include "comm/PortControl.h"
+#include "config/MqttSettingsPage.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -88,6 +89,10 @@ public:
     // Starts the next data-log round at the poll engine's next tick; set by
     // the program entry once the poll engine exists.
     std::function<void()> RestartDataLogRound;
+    // The MQTT connection test and the restart of publishing after a change
+    // of the settings, for the software parameter dialog; set by the entry.
+    TMqttConnectionTest TestMqtt;
+    std::function<void()> MqttChanged;
     // The event viewer, made at its first use.
     [[nodiscard]] TFrmEventLog* FrmEventLog() const { return FFrmEventLog.get(); }
 

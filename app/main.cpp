@@ -5,15 +5,19 @@
 #include "app/SingleInstance.h"
 #include "app/UFrmMain.h"
 #include "app/UFrmMainText.h"
+#include "base/ProgramFolder.h"
 #include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
+#include "mqtt/MqttLogFile.h"
+#include "mqtt/MqttPublisher.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -59,6 +63,28 @@ std::unique_ptr<TMetricsServer> ServeMetrics(const TDeskFeed& feed) {
     return nullptr;
 }
 
+// Publishing to the broker of [Mqtt] when its Host is set. Its connection
+// lines go to standard error and to "mqtt.log" beside the event log, where
+// the user can read about a broker that stays away; the dialog's "Test
+// connection" tells the same reasons. A `previous` publisher ends on the new
+// one's thread: the window does not wait on a broker when settings change.
+std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
+                                            std::unique_ptr<TMqttPublisher> previous = nullptr) {
+    const TMqttSettings settings = ReadMqttSettings(UserParaPath());
+    if (!settings.Enabled() && !previous)
+        return nullptr;
+    return std::make_unique<TMqttPublisher>(
+        settings, MqttModelOf(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
+        [](const std::string& line) {
+            std::cerr << ("pelmora-desk: " + line + "\n") << std::flush;
+            // Outlives every publisher, including one still ending at exit.
+            static TMqttLogFile file(RecordPath() + "mqtt.log");
+            if (!ReadOnlyRun())
+                file.Add(line);
+        },
+        std::move(previous));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +108,9 @@ int main(int argc, char** argv) {
     // Gone before the engine: the endpoint first, then the feed's hooks.
     TDeskFeed feed(pollEngine->Engine(), frmMain.EventLog());
     const std::unique_ptr<TMetricsServer> metrics = ServeMetrics(feed);
+    std::unique_ptr<TMqttPublisher> mqtt = PublishMqtt(feed);
+    frmMain.TestMqtt = [](const TMqttSettings& settings) { return TestMqttConnection(settings); };
+    frmMain.MqttChanged = [&] { mqtt = PublishMqtt(feed, std::move(mqtt)); };
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
@@ -93,5 +122,10 @@ int main(int argc, char** argv) {
         frmMain.EndSession();
     else
         frmMain.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The end of the program (event 21) is logged while the feed still
+    // streams it, so the publisher sends it before it says "offline".
+    pollEngine->Engine().Finish();
+    mqtt.reset();
+    return status;
 }

@@ -88,6 +88,10 @@ void TPollEngine::StopForExit() noexcept {
 }
 
 void TPollEngine::Finish() noexcept {
+    // The program's end is logged once, whoever ends the engine first.
+    if (FFinished)
+        return;
+    FFinished = true;
     FStopped = true;
     try {
         FEventLog.LogSystemEvent(SysEvtClosed);

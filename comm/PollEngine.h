@@ -173,7 +173,8 @@ private:
     TComm& FComm;
     TEventLog& FEventLog;
     TDataLog& FDataLog;
-    bool FStopped = false; // the program is ending: ticks do nothing
+    bool FStopped = false;   // the program is ending: ticks do nothing
+    bool FFinished = false;  // the end of the program is logged
     std::string FStartError; // the port's message when Start could not open it
 
     // The reply to the transmission out, as far as fast poll cares.

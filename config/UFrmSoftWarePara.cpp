@@ -93,6 +93,8 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     layout->addSpacing(6);
     layout->addWidget(crbAutoStartup);
     layout->addWidget(crbFastPoll);
+    FMqttPage = new TMqttSettingsPage(FHooks.TestMqtt, this);
+    layout->addWidget(FMqttPage);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setMinimumWidth(380);
@@ -115,6 +117,7 @@ void TFrmSoftwarePara::SetCaptions() {
     crbFastPoll->setText(CurrentText(TxtFastPoll));
     SaveSetBtn->setText(CurrentText(TxtSave));
     Button4->setText(CurrentText(CancelButtonText));
+    FMqttPage->SetCaptions();
 }
 
 // The port list is made afresh at each showing, so that an adapter plugged in
@@ -132,6 +135,7 @@ void TFrmSoftwarePara::ShowSettings() {
     // The box shows the setting; Save makes the desktop's entry agree with it.
     crbAutoStartup->setChecked(info.AutoStart);
     crbFastPoll->setChecked(info.FastPoll);
+    FMqttPage->Show(ReadMqttSettings(UserParaPath()));
 }
 
 TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
@@ -161,11 +165,20 @@ void TFrmSoftwarePara::SaveSetBtnClick() {
     }
     if (FHooks.ApplyProtocolLayout)
         FHooks.ApplyProtocolLayout();
+    const TMqttSettings mqtt = FMqttPage->Settings();
+    const bool mqttChanged = mqtt != ReadMqttSettings(UserParaPath());
     try {
-        SaveUserPara();
+        // The section is written only when changed: a file of a user who
+        // never set up MQTT stays as it was.
+        if (mqttChanged)
+            SaveUserPara([&](TIniFile& ini) { StoreMqttSettings(ini, mqtt); });
+        else
+            SaveUserPara();
     } catch (const std::exception& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;
     }
+    if (mqttChanged && FHooks.MqttChanged)
+        FHooks.MqttChanged();
     accept();
 }

@@ -7,6 +7,7 @@
 // that the user can choose another port and save again.
 
 #include "config/AutoStartEntry.h"
+#include "config/MqttSettingsPage.h"
 #include "config/SerialPortList.h"
 
 #include <QDialog>
@@ -24,6 +25,10 @@ struct TSoftwareParaHooks {
     std::function<void()> OpenComm;
     // Adapts the main window to the Protocol setting; may be empty.
     std::function<void()> ApplyProtocolLayout;
+    // Tries the MQTT settings shown; may be empty (no "Test connection").
+    TMqttConnectionTest TestMqtt = nullptr;
+    // Called after a save that changed the [Mqtt] settings; may be empty.
+    std::function<void()> MqttChanged = nullptr;
 };
 
 class TFrmSoftwarePara : public QDialog {
@@ -61,4 +66,5 @@ private:
     QCheckBox* crbFastPoll = nullptr;
     QPushButton* SaveSetBtn = nullptr;
     QPushButton* Button4 = nullptr;
+    TMqttSettingsPage* FMqttPage = nullptr;
 };

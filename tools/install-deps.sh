@@ -11,6 +11,8 @@ packages=(
     libmodbus-dev
     # the metrics endpoint, and the Prometheus server and promtool its tests run
     libmicrohttpd-dev prometheus
+    # MQTT publishing, and the broker, clients and certificates its tests use
+    libmosquitto-dev mosquitto mosquitto-clients openssl
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth x11-utils imagemagick xdotool
     # the Debian package: its build (CPack's dependency list, stripping) and its checks

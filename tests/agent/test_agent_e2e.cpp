@@ -1,6 +1,7 @@
 // pelmora-agent against pelmora-sim: it polls and logs as the monitor does,
-// shows a unit switched to battery on /metrics, refuses to share its port,
-// and ends on SIGTERM with event 21.
+// shows a unit switched to battery on /metrics and on MQTT, refuses to share
+// its port, ends on SIGTERM with event 21, and its broker says "offline"
+// when it is killed.
 
 #include "base/ProgramFolder.h"
 #include "comm/SPComm.h"
@@ -11,6 +12,7 @@
 #include "tests/comm/PtyHarness.h"
 #include "tests/e2e/ChildProcess.h"
 #include "tests/metrics/MetricsFixture.h"
+#include "tests/mqtt/MosquittoBroker.h"
 #include "tests/support/EventLogFile.h"
 #include "tests/support/TempFolder.h"
 #include "tools/setup-demo/DemoSetup.h"
@@ -150,6 +152,40 @@ TEST_F(AgentE2e, PollsLogsServesMetricsAndEndsCleanly) {
     });
     EXPECT_TRUE(stateLogged) << "the state change is logged as the monitor logs it";
     EXPECT_NE(ReadBytes(Path("agent.log")).find("stopping on SIGTERM"), std::string::npos);
+}
+
+TEST_F(AgentE2e, PublishesToMqttAndItsWillSaysOfflineWhenKilled) {
+    TMosquittoBroker broker;
+    TMqttSubscriber sub(broker.Port());
+    TIniFile ini;
+    ASSERT_EQ(ini.Load(UserParaPath()), TIniFile::TLoadResult::Read);
+    ini.WriteString("Mqtt", "Host", "127.0.0.1");
+    ini.WriteInteger("Mqtt", "Port", broker.Port());
+    ini.WriteString("Mqtt", "TopicPrefix", "site/line1");
+    WriteBytes(UserParaPath(), ini.Text());
+    const auto agent = StartAgent("agent.log");
+
+    EXPECT_TRUE(sub.WaitFor("site/line1/status", "online")) << ReadBytes(Path("agent.log"));
+    // Unit 3 goes over to battery 3 s into the scenario.
+    EXPECT_TRUE(
+        sub.WaitFor("site/line1/3/state", "\"state\":\"on battery\"", std::chrono::seconds(20)))
+        << ReadBytes(Path("agent.log"));
+    const auto isBatteryEvent = [](const TReceived& m) {
+        return m.Topic == "site/line1/events" &&
+               m.Payload.find("\"address\":3,") != std::string::npos &&
+               m.Payload.find("\"text\":\"Battery Status\"") != std::string::npos;
+    };
+    EXPECT_TRUE(sub.WaitFor(isBatteryEvent));
+    EXPECT_TRUE(sub.WaitFor("homeassistant/binary_sensor/site_line1/3_on_battery/config",
+                            "site/line1/3/state"));
+
+    const std::size_t before = sub.Count();
+    ASSERT_TRUE(agent->StopWith(SIGKILL, 10000));
+    EXPECT_TRUE(sub.WaitFor("site/line1/status", "offline", std::chrono::seconds(10), before))
+        << "the broker publishes the last will of a killed agent";
+    const auto messages = sub.Messages();
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(), isBatteryEvent), 1)
+        << "the change is one event";
 }
 
 TEST_F(AgentE2e, ExitCodesSayWhatFailed) {

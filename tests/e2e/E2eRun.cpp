@@ -59,11 +59,14 @@ void TE2eRun::WriteProgramFolder(const TE2eConfig& config) {
     const bool devices = WriteDeviceListIfMissing(config.Devices);
     if (!settings || !devices)
         throw std::runtime_error("the fresh program folder already held files");
-    if (config.FastPoll) {
+    if (config.FastPoll || config.EditSettings) {
         TIniFile ini;
         if (ini.Load(UserParaPath()) != TIniFile::TLoadResult::Read)
             throw std::runtime_error("the settings just written cannot be read");
-        ini.WriteInteger("CommMast", "FastPoll", 1);
+        if (config.FastPoll)
+            ini.WriteInteger("CommMast", "FastPoll", 1);
+        if (config.EditSettings)
+            config.EditSettings(ini);
         WriteBytes(UserParaPath(), ini.Text());
     }
     fs::copy_file(PELMORA_DESK_PATH, Path("pelmora-desk"));

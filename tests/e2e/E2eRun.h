@@ -5,6 +5,7 @@
 // simulator saw on the line, while both run and after the monitor has been
 // stopped. Both processes are killed when the run is destroyed.
 
+#include "config/IniFile.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
 #include "record/EquipList.h"
@@ -24,6 +25,8 @@ struct TE2eConfig {
     std::vector<TEquipItem> Devices; // the device list, in poll order
     int32_t RecInterval = 50;        // data-log ticks
     bool FastPoll = false;           // a reply ends the wait
+    // Settings beyond the port's, written before the monitor starts.
+    std::function<void(TIniFile&)> EditSettings;
 };
 
 class TE2eRun {
@@ -38,6 +41,7 @@ public:
     // The traffic of the simulator now running (sim.log for the first).
     [[nodiscard]] std::string SimLog() const;
     [[nodiscard]] std::string MonitorLog() const;
+    [[nodiscard]] std::string Folder() const { return FFolder.Path(); }
 
     // The line goes away as an unplugged adapter does: the simulator is
     // killed, and its pseudo-terminal with it. True when it ended.
