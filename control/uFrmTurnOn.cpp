@@ -2,6 +2,7 @@
 
 #include "control/ControlCommand.h"
 #include "control/ControlPrompt.h"
+#include "ui/DialogKeys.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -57,6 +58,7 @@ TfrmTrunOn::TfrmTrunOn(TControlContext context, QWidget* parent)
     layout->addWidget(rg1);
     layout->addWidget(btnSure, 0, Qt::AlignHCenter);
     setMinimumWidth(280);
+    SetDialogKeys(this, {FOn, FOff, btnSure}, btnSure);
     FormActivate(); // the captions are there before the first activation
     adjustSize();
     if (const QScreen* desktop = screen())

@@ -7,6 +7,7 @@
 #include "control/uFrmDataSet.h"
 #include "control/uPassWord.h"
 #include "protocol/uKModbus.h"
+#include "ui/DialogKeys.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -56,6 +57,7 @@ TFrmUserSet::TFrmUserSet(TControlContext context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addLayout(buttons);
+    SetDialogKeys(this, {btnSet}, btnSet);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

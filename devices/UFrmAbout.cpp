@@ -14,6 +14,7 @@
 namespace {
 const TTextPair CaptionText = {"关于", "About"};
 const TTextPair ProductText = {"PC监控软件", "PC Monitor Software"};
+const TTextPair VersionText = {"版本", "Version"};
 
 QString Lang(const TTextPair& text) {
     return QString::fromUtf8(PickText(text, UserPara.Language));
@@ -56,7 +57,7 @@ TFrmAbout::TFrmAbout(TTraceDoor trace, QWidget* parent)
 }
 
 QString TFrmAbout::ProductLine() {
-    return Lang(ProductText) + QStringLiteral(" Version ") +
+    return Lang(ProductText) + ' ' + Lang(VersionText) + ' ' +
            QString::fromStdString(GetVersionString("FileVersion"));
 }
 

@@ -5,6 +5,7 @@
 #include "config/UUserParaIni.h"
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
+#include "ui/DialogKeys.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -156,6 +157,13 @@ TFrmEquipSearch::TFrmEquipSearch(std::function<void()> rebuildTree, QWidget* par
     layout->addWidget(gbSearch);
     layout->addLayout(lists, 1);
     resize(600, 430);
+    lblFrom->setBuddy(seFrom);
+    lblTo->setBuddy(seTo);
+    lblNameEdit->setBuddy(sgAppend);
+    SetDialogKeys(this,
+                  {seFrom, seTo, btnSearch, lbSearched, btnSelOne, btnSelAll, sgAppend, btnClear,
+                   btnAppend, lbExisted},
+                  btnSearch);
 
     seTo->setRange(TEquipSearch::FirstAddress, TEquipSearch::LastAddress);
     seTo->setValue(FSearch.To);
