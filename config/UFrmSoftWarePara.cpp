@@ -99,10 +99,10 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     lblComName->setBuddy(cbxComName);
     lblBaudRate->setBuddy(cbxBaudRate);
     lblProtocol->setBuddy(cbxcurProtocol);
-    SetDialogKeys(this,
-                  {cbxComName, cbxBaudRate, cbxcurProtocol, crbAutoStartup, crbFastPoll, SaveSetBtn,
-                   Button4},
-                  SaveSetBtn);
+    SetDialogKeys(
+        this,
+        {cbxComName, cbxBaudRate, cbxcurProtocol, crbAutoStartup, crbFastPoll, SaveSetBtn, Button4},
+        SaveSetBtn);
 }
 
 void TFrmSoftwarePara::showEvent(QShowEvent* event) {

@@ -40,9 +40,11 @@ QGroupBox* SwitchGroup(QWidget* parent, const char* name, QRadioButton* (&items)
     auto* group = new QGroupBox(parent);
     group->setObjectName(name);
     auto* row = new QHBoxLayout(group);
-    for (QRadioButton*& item : items) {
-        item = new QRadioButton(group);
-        row->addWidget(item);
+    const char* suffixes[] = {"Enable", "Disable"};
+    for (int i = 0; i < 2; ++i) {
+        items[i] = new QRadioButton(group);
+        items[i]->setObjectName(QLatin1String(name) + QLatin1String(suffixes[i]));
+        row->addWidget(items[i]);
     }
     return group;
 }
@@ -105,10 +107,9 @@ TFrmDataSet::TFrmDataSet(TControlContext context, QWidget* parent)
     resize(560, 440);
     setFixedSize(size());
     Label1->setBuddy(ListBox1);
-    SetDialogKeys(this,
-                  {ListBox1, Edit1, ComboBox1, FBuzzer[0], FBuzzer[1], FBoost[0], FBoost[1],
-                   btnSetTo},
-                  btnSetTo);
+    SetDialogKeys(
+        this, {ListBox1, Edit1, ComboBox1, FBuzzer[0], FBuzzer[1], FBoost[0], FBoost[1], btnSetTo},
+        btnSetTo);
 
     // Creation: no value until an item is chosen; the list for the model named.
     ShowEditor(TEditorKind::None);
@@ -134,7 +135,9 @@ void TFrmDataSet::SetCaptions() {
         FBuzzer[i]->setText(CurrentText(TxtSwitch[i]));
         FBoost[i]->setText(CurrentText(TxtSwitch[i]));
     }
-    // Entry and list share one label, so each is named after it.
+    // The item list and the value controls are heard by their labels; entry
+    // and list share one.
+    ListBox1->setAccessibleName(Label1->text());
     Edit1->setAccessibleName(lb_Value->text());
     ComboBox1->setAccessibleName(lb_Value->text());
     for (int i = 0; i < ListBox1->count(); ++i)

@@ -40,7 +40,9 @@ TfrmTrunOn::TfrmTrunOn(TControlContext context, QWidget* parent)
     rg1 = new QGroupBox(this);
     rg1->setObjectName("rg1");
     FOn = new QRadioButton(rg1);
+    FOn->setObjectName("rbOn");
     FOff = new QRadioButton(rg1);
+    FOff->setObjectName("rbOff");
     FItems = new QButtonGroup(this);
     FItems->addButton(FOn, 0);
     FItems->addButton(FOff, 1);

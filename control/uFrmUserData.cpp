@@ -91,6 +91,7 @@ QGroupBox* TFrmUserSet::BuildGroup(const char* name, int group) {
         edit->setReadOnly(true);
         edit->setFixedWidth(90);
         form->addRow(label, edit);
+        label->setBuddy(edit);
         FFields[i] = {label, edit};
     }
     return box;
@@ -120,7 +121,8 @@ void TFrmUserSet::changeEvent(QEvent* event) {
 
 void TFrmUserSet::FormActivate() {
     Timer1->start();
-    SetCaptions();
+    // "Set" is offered at once, not a second after the window became active.
+    Timer1Timer();
 }
 
 void TFrmUserSet::closeEvent(QCloseEvent* event) {

@@ -20,7 +20,6 @@ const TTextPair ListFullText = {"设备列表已满(最多252台设备),无法�
 
 } // namespace
 
-
 QString EquipLang(const TTextPair& text) {
     return QString::fromUtf8(PickText(text, UserPara.Language));
 }

@@ -159,7 +159,8 @@ TFrmEquipSearch::TFrmEquipSearch(std::function<void()> rebuildTree, QWidget* par
     resize(600, 430);
     lblFrom->setBuddy(seFrom);
     lblTo->setBuddy(seTo);
-    lblNameEdit->setBuddy(sgAppend);
+    // Tab leaves the grid for the buttons; the arrows move between its cells.
+    sgAppend->setTabKeyNavigation(false);
     SetDialogKeys(this,
                   {seFrom, seTo, btnSearch, lbSearched, btnSelOne, btnSelAll, sgAppend, btnClear,
                    btnAppend, lbExisted},
@@ -212,6 +213,10 @@ void TFrmEquipSearch::ApplyLanguage() {
     btnAppend->setText(Lang(AppendText));
     btnSelOne->setToolTip(Lang(SelOneHint));
     btnSelAll->setToolTip(Lang(SelAllHint));
+    // The lists and the grid are heard by the captions above them.
+    lbSearched->setAccessibleName(gbSearched->title());
+    sgAppend->setAccessibleName(lblNameEdit->text());
+    lbExisted->setAccessibleName(gbExisted->title());
     UpdateControls();
 }
 

@@ -10,6 +10,8 @@ namespace {
 
 // Puts the focus into the first control that can take it whenever the dialog
 // is shown, so that a dialog shown again does not start where it was left.
+// A dialog that enables its controls only once it is active (and so had none
+// to offer when shown) gets its first focus then, after its own handlers.
 class TFirstFocus : public QObject {
 public:
     TFirstFocus(QDialog* dialog, std::vector<QWidget*> order)
@@ -19,19 +21,26 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == FDialog && event->type() == QEvent::Show) {
-            for (QWidget* control : FOrder) {
-                if (control->isEnabled() && control->isVisibleTo(FDialog) &&
-                    control->focusPolicy() != Qt::NoFocus) {
-                    control->setFocus(Qt::OtherFocusReason);
-                    break;
-                }
-            }
-        }
+        if (watched == FDialog && event->type() == QEvent::Show)
+            PlaceFocus();
+        else if (watched == FDialog && event->type() == QEvent::WindowActivate &&
+                 FDialog->focusWidget() == nullptr)
+            QMetaObject::invokeMethod(
+                this, [this] { PlaceFocus(); }, Qt::QueuedConnection);
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void PlaceFocus() {
+        for (QWidget* control : FOrder) {
+            if (control->isEnabled() && control->isVisibleTo(FDialog) &&
+                control->focusPolicy() != Qt::NoFocus) {
+                control->setFocus(Qt::OtherFocusReason);
+                return;
+            }
+        }
+    }
+
     QDialog* FDialog;
     std::vector<QWidget*> FOrder;
 };
