@@ -11,6 +11,7 @@
 #include "config/UUserParaIni.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
+#include "status/StatusCodes.h"
 #include "ui/Lamp.h"
 #include "ui/LineGraph.h"
 
@@ -539,16 +540,17 @@ private slots:
         FPort.Open = true;
         UpsTable[5].CommState = CommCommunicating;
         UpsTable[5].InputVoltA = 220.04;
+        UpsTable[5].UpsState = StateOnline;
         Tick(66);
         for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {
             Child<QAction>(language == 1 ? "mni401" : "mni402")->trigger();
             Tick(66);
             QStringList unnamed;
             for (QWidget* widget : w.findChildren<QWidget*>()) {
-                const bool control = widget->focusPolicy() != Qt::NoFocus ||
-                                     qobject_cast<QLabel*>(widget) ||
-                                     widget->inherits("TAngularGauge") ||
-                                     widget->inherits("TLedBar") || widget->inherits("TLamp");
+                const bool control =
+                    widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(widget) ||
+                    widget->inherits("TAngularGauge") || widget->inherits("TLedBar") ||
+                    widget->inherits("TLamp") || widget->inherits("TSingleLineDiagram");
                 if (!control || !widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) ||
                     qobject_cast<QScrollBar*>(widget))
                     continue;
@@ -568,6 +570,15 @@ private slots:
         Child<QAction>("mni402")->trigger();
         QCOMPARE(name("gagInputA"), QString("Input A Phase V 220.0 V"));
         QCOMPARE(name("TreeView1"), QString("Device tree"));
+        // The state picture shown is heard as the state text beside it.
+        int pictures = 0;
+        for (QWidget* picture : w.findChildren<QWidget*>()) {
+            if (!picture->inherits("TSingleLineDiagram") || picture->isHidden())
+                continue;
+            ++pictures;
+            QCOMPARE(picture->accessibleName(), Child<QLabel>("stComStatus")->text().trimmed());
+        }
+        QCOMPARE(pictures, 1);
         auto* bar = Child<QToolBar>("ToolBar1");
         QCOMPARE(QAccessible::queryAccessibleInterface(
                      bar->widgetForAction(Child<QAction>("ToolButton4")))
