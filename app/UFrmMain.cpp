@@ -667,6 +667,17 @@ void TFrmMain::btnComClick() {
 void TFrmMain::btnDeleteClick() {
     if (FDeviceTree->SelectedNodeIndex() < 0)
         return;
+    // A click on Delete must not lose a device and its name without a word:
+    // the unit is named and the removal asked for.
+    const int pos = FDeviceTree->DevicePosOfNode(FDeviceTree->SelectedDeviceNode());
+    if (pos > 0) {
+        const TEquipItem& item = EquipList.At(pos);
+        const QString question = LangQ(MsgDeleteQuestion)
+                                     .arg(QString::fromStdString(ShownEquipName(item.Name)))
+                                     .arg(item.Address);
+        if (!Prompts.Ask(this, question))
+            return;
+    }
     try {
         FDeviceTree->DeleteEquip();
     } catch (const std::exception& e) {

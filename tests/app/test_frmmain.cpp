@@ -73,6 +73,11 @@ void WriteFile(const QString& path, const QByteArray& content) {
     file.write(content);
 }
 
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The Yes button of a confirmation box, which Qt labels itself.
 QString YesButtonText() {
     QMessageBox box;
@@ -365,6 +370,27 @@ private slots:
         QVERIFY(!QFile::exists(FFolder + "UserParaIni.ini"));
         QCOMPARE(FPort.PortCloses, 0);
         QCOMPARE(closed.count(), 0);
+    }
+
+    // Delete names the unit and asks; No keeps it in the list and the file.
+    void deleteAsksNamingTheUnit() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        auto* tree = Child<QTreeWidget>("TreeView1");
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        const QByteArray file = ReadFile(FFolder + "Record/TreeNode.dat");
+        FAnswer = false;
+        Child<QPushButton>("btnDelete")->click();
+        QCOMPARE(FAsked, QStringList{"Remove UPS-A (address 5) from the device list? It will no "
+                                     "longer be polled."});
+        QCOMPARE(EquipList.Count, 1);
+        QCOMPARE(ReadFile(FFolder + "Record/TreeNode.dat"), file);
+        FAnswer = true;
+        Child<QPushButton>("btnDelete")->click();
+        QCOMPARE(EquipList.Count, 0);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        (void)w;
     }
 
     void exitAnsweredYesSavesClosesPortAndCloses() {
