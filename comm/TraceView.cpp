@@ -276,6 +276,10 @@ void TTraceView::ShowCounters() {
 }
 
 void TTraceView::ShowRecCountdown(int32_t ticks) {
+    // Called at every tick; a hidden window lays out no text (FormShow
+    // brings the figure up to date).
+    if (!isVisible())
+        return;
     const QString text = QString::number(ticks);
     if (edtRecDly->text() != text)
         edtRecDly->setText(text);
@@ -283,6 +287,7 @@ void TTraceView::ShowRecCountdown(int32_t ticks) {
 
 void TTraceView::FormShow() {
     FEngine.TraceVisible = true;
+    edtRecDly->setText(QString::number(FEngine.RecCountdown));
     chkDbgShow->setChecked(DebugShow);
 }
 
