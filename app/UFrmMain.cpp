@@ -563,8 +563,12 @@ void TFrmMain::ShowPortState() {
 // holds it whole.
 void TFrmMain::SetPanelText(int panel, const std::string& text) {
     QLabel* label = FStatusPanels[std::size_t(panel)];
-    const QString full = QString::fromStdString(text);
     const int room = label->contentsRect().width() - 2 * label->margin() - label->indent() - 4;
+    auto& last = FPanelShown[std::size_t(panel)];
+    if (last.first == text && last.second == room)
+        return;
+    last = {text, room};
+    const QString full = QString::fromStdString(text);
     const QString shown = label->fontMetrics().elidedText(full, Qt::ElideMiddle, room);
     if (label->text() != shown)
         label->setText(shown);
