@@ -9,10 +9,12 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -52,26 +54,17 @@ QString Suffixed(const QString& name, const std::string& text) {
     return name + QStringLiteral("  (") + QString::fromStdString(text) + QLatin1Char(')');
 }
 
-// The picture number is kept beside the icon: Qt cannot tell that a new
-// QIcon equals the old one, so setting it at every view refresh would redraw
-// every row of the tree each time.
-constexpr int PictureRole = Qt::UserRole + 1;
-
-void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption,
-             const QString& tip = {}) {
-    const QVariant shown = node->data(0, PictureRole);
-    if (!shown.isValid() || shown.toInt() != int(picture)) {
-        node->setIcon(0, TDeviceTree::NodePicture(picture));
-        node->setData(0, PictureRole, int(picture));
-    }
+// Every change of a node's data repaints its row, so only what changed is
+// set. Qt cannot tell that a new QIcon equals the old one, but the pictures
+// are shared, so the same picture has the same cache key.
+void SetNode(QTreeWidgetItem* node, TNodePicture picture, const QString& caption) {
+    const QIcon icon = TDeviceTree::NodePicture(picture);
+    if (node->icon(0).cacheKey() != icon.cacheKey())
+        node->setIcon(0, icon);
     if (node->text(0) != caption)
         node->setText(0, caption);
-    if (node->toolTip(0) != tip)
-        node->setToolTip(0, tip);
 }
 
-// A device node's tool tip: the whole caption (state included), the address
-// and how the unit has answered on the bus.
 QString DeviceTip(const QString& caption, uint8_t address, uint8_t language) {
     return caption + u'\n' + QString::fromUtf8(PickText(AddressText, language)) + u' ' +
            QString::number(address) + u'\n' +
@@ -97,7 +90,30 @@ TDeviceTree::TDeviceTree(QTreeWidget* view, TDeviceTreeHooks hooks, QObject* par
             [this](QTreeWidgetItem* item) { CurrentNodeChanged(item); });
 }
 
+QString TDeviceTree::NodeTip(QTreeWidgetItem* node) const {
+    if (node == nullptr || node->parent() != nullptr)
+        return {};
+    const int pos = FTree->indexOfTopLevelItem(node) + 1;
+    if (pos < 1 || pos > EquipList.Count)
+        return {};
+    return DeviceTip(node->text(0), EquipList.At(pos).Address, FLanguage);
+}
+
 bool TDeviceTree::eventFilter(QObject* watched, QEvent* event) {
+    // The tip is made when asked for: its figures (the time since the last
+    // good reply) change at every refresh, and a tip kept in the node would
+    // repaint every row of the tree each time.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QTreeWidgetItem* node = FTree->itemAt(help->pos());
+        const QString tip = NodeTip(node);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, FTree->viewport(),
+                               FTree->visualItemRect(node));
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonPress)
         FMousePressed = true;
     else if (event->type() == QEvent::MouseButtonRelease)
@@ -133,7 +149,7 @@ QTreeWidgetItem* TDeviceTree::NewDeviceNode(int pos) const {
     auto* node = new QTreeWidgetItem;
     const TEquipItem& entry = EquipList.At(pos);
     const QString name = QString::fromStdString(ShownEquipName(entry.Name));
-    SetNode(node, PicNotCommunicating, name, DeviceTip(name, entry.Address, FLanguage));
+    SetNode(node, PicNotCommunicating, name);
     for (const QString& caption : FChildCaptions)
         SetNode(new QTreeWidgetItem(node), PicPage, caption);
     return node;
@@ -196,7 +212,7 @@ void TDeviceTree::RefreshNode(int pos) {
     TUpsInfoRec& rec = UpsTable[entry.Address];
     const QString name = QString::fromStdString(ShownEquipName(entry.Name));
     const auto set = [&](TNodePicture picture, const QString& caption) {
-        SetNode(node, picture, caption, DeviceTip(caption, entry.Address, FLanguage));
+        SetNode(node, picture, caption);
     };
     if (!FHooks.IsCommOpen()) {
         set(PicNotCommunicating, Suffixed(name, StateText(StateCommLost, FLanguage)));

@@ -98,6 +98,11 @@ public:
 
     [[nodiscard]] static QIcon NodePicture(TNodePicture picture);
 
+    // A device node's tool tip, made when the pointer rests on it: the whole
+    // caption (state included), the address and how the unit has answered on
+    // the bus. Empty for a page node.
+    [[nodiscard]] QString NodeTip(QTreeWidgetItem* node) const;
+
 signals:
     // A click or a keyboard move chose a page of the right area: 0 real-time
     // view, 1 graphs. Sent at every click, also when that page is shown.

@@ -298,6 +298,12 @@ void TRealTimeView::ShowStateAnimation(int32_t code) {
 void TRealTimeView::SetStateText(int32_t code, bool trimmed) {
     const QString text = Utf8(StateText(code, FLanguage));
     stComStatus->setText(trimmed ? text.trimmed() : text);
+    // The picture is heard as the state it draws.
+    const QString name = text.trimmed();
+    for (TSingleLineDiagram* animation : FAnimations) {
+        if (animation->accessibleName() != name)
+            animation->setAccessibleName(name);
+    }
 }
 
 void TRealTimeView::ShowSwitchRows(const TUpsInfoRec& rec) {

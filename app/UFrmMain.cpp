@@ -539,8 +539,12 @@ void TFrmMain::ShowPortState() {
 // holds it whole.
 void TFrmMain::SetPanelText(int panel, const std::string& text) {
     QLabel* label = FStatusPanels[std::size_t(panel)];
-    const QString full = QString::fromStdString(text);
     const int room = label->contentsRect().width() - 2 * label->margin() - label->indent() - 4;
+    auto& last = FPanelShown[std::size_t(panel)];
+    if (last.first == text && last.second == room)
+        return;
+    last = {text, room};
+    const QString full = QString::fromStdString(text);
     const QString shown = label->fontMetrics().elidedText(full, Qt::ElideMiddle, room);
     if (label->text() != shown)
         label->setText(shown);
@@ -651,6 +655,17 @@ void TFrmMain::btnComClick() {
 void TFrmMain::btnDeleteClick() {
     if (FDeviceTree->SelectedNodeIndex() < 0)
         return;
+    // A click on Delete must not lose a device and its name without a word:
+    // the unit is named and the removal asked for.
+    const int pos = FDeviceTree->DevicePosOfNode(FDeviceTree->SelectedDeviceNode());
+    if (pos > 0) {
+        const TEquipItem& item = EquipList.At(pos);
+        const QString question = CurrentText(MsgDeleteQuestion)
+                                     .arg(QString::fromStdString(ShownEquipName(item.Name)))
+                                     .arg(item.Address);
+        if (!Prompts.Ask(this, question))
+            return;
+    }
     try {
         FDeviceTree->DeleteEquip();
     } catch (const std::exception& e) {

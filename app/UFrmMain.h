@@ -194,4 +194,7 @@ private:
     TTrendGraphs* GraphPage = nullptr;
     TOverviewView* FOverview = nullptr;
     std::array<QLabel*, 4> FStatusPanels{};
+    // What each panel was last given and the room it had: the same text in
+    // the same room is not laid out again at every status step.
+    std::array<std::pair<std::string, int>, 4> FPanelShown{};
 };

@@ -72,6 +72,9 @@ const TTextPair TreeChildCaptionTexts[2] = {
 const TTextPair MsgExitQuestion = {"您确定要退出系统吗?", "Exit Program ?"};
 const TTextPair MsgDeviceNotCommunicating = {"该设备未联机!", "The device is not communication!"};
 const TTextPair MsgConfirmTitle = {"确认", "Confirm"};
+const TTextPair MsgDeleteQuestion = {
+    "要把 %1(地址 %2)从设备列表中删除吗?删除后不再轮询该设备。",
+    "Remove %1 (address %2) from the device list? It will no longer be polled."};
 
 const TTextPair VersionCaption = {"版本", "Version"};
 const TTextPair StatusPanelNames[4] = {

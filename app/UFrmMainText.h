@@ -24,6 +24,8 @@ extern const TTextPair StatusPanelNames[4];
 // Messages of the main window, chosen when shown.
 extern const TTextPair MsgExitQuestion;
 extern const TTextPair MsgDeviceNotCommunicating;
+// Asked before the Delete button removes a device: %1 its name, %2 its address.
+extern const TTextPair MsgDeleteQuestion;
 // Title of the program's questions.
 extern const TTextPair MsgConfirmTitle;
 // The device list held records it could not take: %1 their number, %2 the file.

@@ -55,13 +55,14 @@ namespace {
 // The file stays open only if it is a terminal nobody else holds.
 void ClaimTerminal(int fd) {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const bool held = errno == EWOULDBLOCK;
+        const int error = errno;
         close(fd);
-        throw ECommsError(held ? MsgPortBusy : MsgOpenFailed);
+        throw ECommsError(error == EWOULDBLOCK ? MsgPortBusy : MsgOpenFailed, error);
     }
     if (!isatty(fd)) {
+        const int error = errno;
         close(fd);
-        throw ECommsError(MsgNotCommHandle);
+        throw ECommsError(MsgNotCommHandle, error);
     }
     // Keeps out later openers that do not take the lock (root is not kept
     // out by this, hence the lock above).
@@ -72,10 +73,10 @@ void ClaimTerminal(int fd) {
 
 std::shared_ptr<TCommPort> OpenCommDevice(const std::string& path) {
     if (path.empty())
-        throw ECommsError(MsgOpenFailed);
+        throw ECommsError(MsgOpenFailed, ENOENT); // a name that stands for no device
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw ECommsError(MsgOpenFailed);
+        throw ECommsError(MsgOpenFailed, errno);
     ClaimTerminal(fd);
     return std::make_shared<TCommPort>(fd);
 }

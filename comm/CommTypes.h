@@ -9,10 +9,16 @@
 #include <stdexcept>
 #include <vector>
 
-// Raised by OpenPort with one of the fixed messages below.
+// Raised by OpenPort with one of the fixed messages below and, where the
+// system refused, its error number (0 where there is none).
 class ECommsError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ECommsError(const char* message, int systemError = 0)
+        : std::runtime_error(message), FSystemError(systemError) {}
+    [[nodiscard]] int SystemError() const { return FSystemError; }
+
+private:
+    int FSystemError;
 };
 
 inline constexpr const char* MsgAlreadyOpened = "This serial port already opened";

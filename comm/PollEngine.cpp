@@ -69,11 +69,13 @@ bool TPollEngine::Start() {
     FEventLog.LogSystemEvent(SysEvtStarted);
     bool opened = true;
     FStartError.clear();
+    FStartSystemError = 0;
     try {
         OpenComm();
     } catch (const ECommsError& error) {
         opened = false;
         FStartError = error.what();
+        FStartSystemError = error.SystemError();
     }
     ResetAllRecords();
     return opened;

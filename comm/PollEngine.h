@@ -83,6 +83,8 @@ public:
     // the port closed.
     [[nodiscard]] bool Start();
     [[nodiscard]] const std::string& StartError() const { return FStartError; }
+    // The system's error number behind StartError; 0 where there is none.
+    [[nodiscard]] int StartSystemError() const { return FStartSystemError; }
     // Exit, first step: from now on a tick does nothing, then the port is
     // closed. A tick between the closing and Finish would otherwise take the
     // closing for a lost port and log it. Never throws.
@@ -176,6 +178,7 @@ private:
     bool FStopped = false;   // the program is ending: ticks do nothing
     bool FFinished = false;  // the end of the program is logged
     std::string FStartError; // the port's message when Start could not open it
+    int FStartSystemError = 0;
 
     // The reply to the transmission out, as far as fast poll cares.
     enum class TReplyIn : uint8_t { None, Good, Rejected };

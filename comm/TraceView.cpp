@@ -278,6 +278,10 @@ void TTraceView::ShowCounters() {
 }
 
 void TTraceView::ShowRecCountdown(int32_t ticks) {
+    // Called at every tick; a hidden window lays out no text (FormShow
+    // brings the figure up to date).
+    if (!isVisible())
+        return;
     const QString text = QString::number(ticks);
     if (edtRecDly->text() != text)
         edtRecDly->setText(text);
@@ -285,6 +289,7 @@ void TTraceView::ShowRecCountdown(int32_t ticks) {
 
 void TTraceView::FormShow() {
     FEngine.TraceVisible = true;
+    edtRecDly->setText(QString::number(FEngine.RecCountdown));
     chkDbgShow->setChecked(DebugShow);
 }
 

@@ -1,8 +1,10 @@
 #include "comm/UFrmCom.h"
 
 #include "base/LangText.h"
+#include "comm/PortErrorText.h"
 #include "comm/TraceView.h"
 #include "config/UFrmSoftWarePara.h"
+#include "config/UUserParaIni.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -43,9 +45,10 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     connect(FStepTimer, &QTimer::timeout, this, [this] { FEngine.FastStep(); });
     FEngine.ScheduleStep = [this](int delayMs) { FStepTimer->start(delayMs); };
     if (!opened) {
-        const bool busy = FEngine.StartError() == MsgPortBusy;
         QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
-                             QString::fromStdString(busy ? LangText.PortBusy : LangText.PortError));
+                             QString::fromStdString(StartPortErrorText(
+                                 UserPara.PortInfo.ComName, FEngine.StartError(),
+                                 FEngine.StartSystemError(), UserPara.Language)));
         TFrmSoftwarePara dialog({[this] { OpenComm(); }, applyProtocolLayout});
         dialog.exec();
     }

@@ -66,13 +66,11 @@ std::vector<std::string> PresentDevices(const TSerialRoots& roots) {
 } // namespace
 
 std::vector<std::string> SerialPortList(const std::string& comName, const TSerialRoots& roots) {
-    std::vector<std::string> list;
-    list.reserve(ComPortCount + 8);
-    for (int n = 1; n <= ComPortCount; ++n)
-        list.push_back("COM" + std::to_string(n));
-    const auto present = PresentDevices(roots);
-    list.insert(list.end(), present.begin(), present.end());
+    std::vector<std::string> list = PresentDevices(roots);
     if (comName.starts_with('/') && std::find(list.begin(), list.end(), comName) == list.end())
         list.push_back(comName);
+    list.reserve(list.size() + ComPortCount);
+    for (int n = 1; n <= ComPortCount; ++n)
+        list.push_back("COM" + std::to_string(n));
     return list;
 }

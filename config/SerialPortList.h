@@ -1,9 +1,9 @@
 #pragma once
-// The names the port list of the software parameter dialog offers: "COM1" to
-// "COM256" (they stand for /dev/ttyS0 to /dev/ttyS255), then the serial
-// devices present on this machine, stable names first, and last the current
+// The names the port list of the software parameter dialog offers: the serial
+// devices present on this machine, stable names first, then the current
 // ComName when it is a device path not listed, so that saving the dialog
-// never silently replaces the user's port.
+// never silently replaces the user's port, and last "COM1" to "COM256" (they
+// stand for /dev/ttyS0 to /dev/ttyS255), which are there on any machine.
 
 #include <string>
 #include <vector>

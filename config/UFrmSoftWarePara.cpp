@@ -3,6 +3,7 @@
 #include "config/CurrentText.h"
 #include "config/SoftwareParaChoices.h"
 #include "config/UUserParaIni.h"
+#include "ui/DialogKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,7 +79,6 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
 
     SaveSetBtn = new QPushButton(this);
     SaveSetBtn->setObjectName("SaveSetBtn");
-    SaveSetBtn->setDefault(true);
     Button4 = new QPushButton(this);
     Button4->setObjectName("Button4");
     connect(SaveSetBtn, &QPushButton::clicked, this, &TFrmSoftwarePara::SaveSetBtnClick);
@@ -98,6 +98,13 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setMinimumWidth(380);
+    lblComName->setBuddy(cbxComName);
+    lblBaudRate->setBuddy(cbxBaudRate);
+    lblProtocol->setBuddy(cbxcurProtocol);
+    SetDialogKeys(
+        this,
+        {cbxComName, cbxBaudRate, cbxcurProtocol, crbAutoStartup, crbFastPoll, SaveSetBtn, Button4},
+        SaveSetBtn);
 }
 
 void TFrmSoftwarePara::showEvent(QShowEvent* event) {

@@ -152,7 +152,10 @@ const TParamItem& ParamItemAt(int item) {
 std::vector<TValueChoice> ValueChoices(int item, const std::string& model,
                                        const TUpsInfoRec& device, uint8_t language) {
     switch (item) {
-    case 0: return Plain({{"Normal", 0}, {"ECO", 1}, {"Parallel", 4}});
+    case 0:
+        return {{PickText(WorkModeTexts[0], language), 0},
+                {PickText(WorkModeTexts[1], language), 1},
+                {PickText(WorkModeTexts[4], language), 4}};
     case 1:
         return model == LowVoltModel ? Numbers({110, 115, 120, 127}, "V")
                                      : Numbers({220, 230, 240}, "V");

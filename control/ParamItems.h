@@ -31,6 +31,17 @@ constexpr int StatusControlItem = 15;
 constexpr uint16_t BuzzerDisableBit = 0x1000;
 constexpr uint16_t BoostDisableBit = 0x2000;
 
+// The work modes by register value (0 to 4), as the user and parameter
+// windows show them.
+constexpr TTextPair WorkModeTexts[] = {{"普通", "Normal"},
+                                       {"ECO", "ECO"},
+                                       {"主机", "Master"},
+                                       {"从机", "Slave"},
+                                       {"并机", "Parallel"}};
+
+// The buzzer and boost charge switches: on, off.
+constexpr TTextPair SwitchTexts[] = {{"启用", "enable"}, {"禁用", "disable"}};
+
 // 20 items when model is "VEX610RT", else 19.
 [[nodiscard]] int ParamItemCountFor(const std::string& model);
 // item 0..19.

@@ -19,9 +19,8 @@ std::string Scaled(long value, double divisor, int decimals) {
     return text;
 }
 
-std::string WorkModeText(const R& d, uint8_t) {
-    constexpr const char* Modes[] = {"Normal", "ECO", "Master", "Slave", "Parallel"};
-    return d.WorkMode >= 0 && d.WorkMode < 5 ? Modes[d.WorkMode] : "";
+std::string WorkModeText(const R& d, uint8_t language) {
+    return d.WorkMode >= 0 && d.WorkMode < 5 ? PickText(WorkModeTexts[d.WorkMode], language) : "";
 }
 
 std::string OperationModeText(const R& d, uint8_t language) {
@@ -30,9 +29,8 @@ std::string OperationModeText(const R& d, uint8_t language) {
     return d.OperationMode < 3 ? PickText(Modes[d.OperationMode], language) : Num(d.OperationMode);
 }
 
-// The switches are shown alike in both languages.
-std::string Switch(uint16_t statusControl, uint16_t disableBit) {
-    return (statusControl & disableBit) != 0 ? "disable" : "enable";
+std::string Switch(uint16_t statusControl, uint16_t disableBit, uint8_t language) {
+    return PickText(SwitchTexts[(statusControl & disableBit) != 0 ? 1 : 0], language);
 }
 
 // clang-format off
@@ -57,9 +55,9 @@ const TUserSetField Fields[] = {
     {"Label11", "edtOutputVFine", {"逆变电压微调", "Invert-Volt adjustment"}, G::Device,
      [](const R& d, uint8_t) { return Scaled(d.InvVoltAdjust, 10, 1) + "%"; }},
     {"lbBuzzer", "edtBuzzer", {"蜂鸣器", "Buzzer"}, G::Device,
-     [](const R& d, uint8_t) { return Switch(d.StatusControl, BuzzerDisableBit); }},
+     [](const R& d, uint8_t l) { return Switch(d.StatusControl, BuzzerDisableBit, l); }},
     {"lbBoostChg", "edtBoostChg", {"均充", "Boost Charge"}, G::Device,
-     [](const R& d, uint8_t) { return Switch(d.StatusControl, BoostDisableBit); }},
+     [](const R& d, uint8_t l) { return Switch(d.StatusControl, BoostDisableBit, l); }},
     {"Label15", "edtBattNum", {"电池节数", "Battery Number"}, G::Battery,
      [](const R& d, uint8_t) { return Num(d.BattNumber); }},
     {"Label19", "edtBattGroup", {"电池组数", "Battery Group"}, G::Battery,

@@ -4,6 +4,7 @@
 #include "control/ParamQueue.h"
 #include "control/ParamValidation.h"
 #include "protocol/uKModbus.h"
+#include "ui/DialogKeys.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,6 +24,7 @@ constexpr TTextPair TxtValue{"数值", "Value"};
 constexpr TTextPair TxtBuzzer{"蜂鸣器", "Buzzer"};
 constexpr TTextPair TxtBoost{"均充", "Boost Charge"};
 constexpr TTextPair TxtSet{"设置", "Set"};
+constexpr TTextPair TxtSwitch[2] = {{SwitchTexts[0].Zh, "Enable"}, {SwitchTexts[1].Zh, "Disable"}};
 constexpr TTextPair MsgPortOff{"串口已关闭", "Serial Port Off"};
 constexpr int ValueGroupHeight = 110;
 constexpr int SwitchGroupHeight = 240;
@@ -32,14 +34,16 @@ const TUpsInfoRec& RecordOf(uint8_t address) {
     return UpsTable[address < UpsTableSize ? address : 0];
 }
 
-// A radio group with "Enable" and "Disable" side by side.
+// A radio group with "Enable" and "Disable" side by side; the captions come
+// with the dialog's other texts.
 QGroupBox* SwitchGroup(QWidget* parent, const char* name, QRadioButton* (&items)[2]) {
     auto* group = new QGroupBox(parent);
     group->setObjectName(name);
     auto* row = new QHBoxLayout(group);
-    const char* texts[] = {"Enable", "Disable"};
+    const char* suffixes[] = {"Enable", "Disable"};
     for (int i = 0; i < 2; ++i) {
-        items[i] = new QRadioButton(QString::fromLatin1(texts[i]), group);
+        items[i] = new QRadioButton(group);
+        items[i]->setObjectName(QLatin1String(name) + QLatin1String(suffixes[i]));
         row->addWidget(items[i]);
     }
     return group;
@@ -102,6 +106,10 @@ TFrmDataSet::TFrmDataSet(TControlContext context, QWidget* parent)
     layout->addWidget(column);
     resize(560, 440);
     setFixedSize(size());
+    Label1->setBuddy(ListBox1);
+    SetDialogKeys(
+        this, {ListBox1, Edit1, ComboBox1, FBuzzer[0], FBuzzer[1], FBoost[0], FBoost[1], btnSetTo},
+        btnSetTo);
 
     // Creation: no value until an item is chosen; the list for the model named.
     ShowEditor(TEditorKind::None);
@@ -123,6 +131,15 @@ void TFrmDataSet::SetCaptions() {
     RadioGroup4->setTitle(CurrentText(TxtBuzzer));
     RadioGroup5->setTitle(CurrentText(TxtBoost));
     btnSetTo->setText(CurrentText(TxtSet));
+    for (int i = 0; i < 2; ++i) {
+        FBuzzer[i]->setText(CurrentText(TxtSwitch[i]));
+        FBoost[i]->setText(CurrentText(TxtSwitch[i]));
+    }
+    // The item list and the value controls are heard by their labels; entry
+    // and list share one.
+    ListBox1->setAccessibleName(Label1->text());
+    Edit1->setAccessibleName(lb_Value->text());
+    ComboBox1->setAccessibleName(lb_Value->text());
     for (int i = 0; i < ListBox1->count(); ++i)
         ListBox1->item(i)->setText(CurrentText(ParamItemAt(i).Name));
 }

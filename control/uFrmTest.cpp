@@ -2,6 +2,7 @@
 
 #include "config/UUserParaIni.h"
 #include "control/ControlCommand.h"
+#include "ui/DialogKeys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,6 +54,8 @@ TFrmTest::TFrmTest(TControlContext context, QWidget* parent)
     layout->addLayout(entry);
     layout->addLayout(buttons);
     setMinimumWidth(300);
+    Label1->setBuddy(Edit1);
+    SetDialogKeys(this, {Edit1, Button1, Button2}, Button1);
 }
 
 void TFrmTest::showEvent(QShowEvent* event) {

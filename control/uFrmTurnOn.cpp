@@ -2,6 +2,7 @@
 
 #include "control/ControlCommand.h"
 #include "control/ControlPrompt.h"
+#include "ui/DialogKeys.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -39,7 +40,9 @@ TfrmTrunOn::TfrmTrunOn(TControlContext context, QWidget* parent)
     rg1 = new QGroupBox(this);
     rg1->setObjectName("rg1");
     FOn = new QRadioButton(rg1);
+    FOn->setObjectName("rbOn");
     FOff = new QRadioButton(rg1);
+    FOff->setObjectName("rbOff");
     FItems = new QButtonGroup(this);
     FItems->addButton(FOn, 0);
     FItems->addButton(FOff, 1);
@@ -57,6 +60,7 @@ TfrmTrunOn::TfrmTrunOn(TControlContext context, QWidget* parent)
     layout->addWidget(rg1);
     layout->addWidget(btnSure, 0, Qt::AlignHCenter);
     setMinimumWidth(280);
+    SetDialogKeys(this, {FOn, FOff, btnSure}, btnSure);
     FormActivate(); // the captions are there before the first activation
     adjustSize();
     if (const QScreen* desktop = screen())

@@ -7,6 +7,7 @@
 #include "control/uFrmDataSet.h"
 #include "control/uPassWord.h"
 #include "protocol/uKModbus.h"
+#include "ui/DialogKeys.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -56,6 +57,7 @@ TFrmUserSet::TFrmUserSet(TControlContext context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
     layout->addLayout(buttons);
+    SetDialogKeys(this, {btnSet}, btnSet);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -89,6 +91,7 @@ QGroupBox* TFrmUserSet::BuildGroup(const char* name, int group) {
         edit->setReadOnly(true);
         edit->setFixedWidth(90);
         form->addRow(label, edit);
+        label->setBuddy(edit);
         FFields[i] = {label, edit};
     }
     return box;
@@ -118,7 +121,8 @@ void TFrmUserSet::changeEvent(QEvent* event) {
 
 void TFrmUserSet::FormActivate() {
     Timer1->start();
-    SetCaptions();
+    // "Set" is offered at once, not a second after the window became active.
+    Timer1Timer();
 }
 
 void TFrmUserSet::closeEvent(QCloseEvent* event) {

@@ -1,11 +1,11 @@
 #include "control/uPassWord.h"
 
-#include <QCoreApplication>
+#include "ui/DialogKeys.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,16 +15,14 @@ constexpr int MaxEntryLength = 10;
 constexpr TTextPair TxtCaption{"输入密码", "Input Password"};
 constexpr TTextPair TxtCancel{"取消", "Cancle"};
 constexpr TTextPair MsgInvalid{"密码无效", "Password is invalid."};
+constexpr TTextPair TxtEntry{"密码", "Password"};
 } // namespace
 
 TfrmPSW::TfrmPSW(QWidget* parent) : QDialog(parent) {
     setObjectName("frmPSW");
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setFixedSize(GateSize);
-    Tell = [](QWidget* owner, const QString& text) {
-        QMessageBox::question(owner, QCoreApplication::applicationName(), text,
-                              QMessageBox::StandardButtons(QMessageBox::Yes));
-    };
+    Tell = MessageBoxTell();
     edtPSW = new QLineEdit(this);
     edtPSW->setObjectName("edtPSW");
     edtPSW->setMaxLength(MaxEntryLength);
@@ -48,13 +46,15 @@ TfrmPSW::TfrmPSW(QWidget* parent) : QDialog(parent) {
     layout->addWidget(edtPSW);
     layout->addStretch(1);
     layout->addLayout(buttons);
+    SetDialogKeys(this, {edtPSW, btnOK, btnCancle}, btnOK);
 }
 
 void TfrmPSW::showEvent(QShowEvent* event) {
     setWindowTitle(Unit != 0 ? TitleForUnit(TxtCaption, Unit) : CurrentText(TxtCaption));
     btnOK->setText(CurrentText(OkButtonText));
     btnCancle->setText(CurrentText(TxtCancel));
-    edtPSW->setFocus();
+    // The entry has no label of its own to be heard by.
+    edtPSW->setAccessibleName(CurrentText(TxtEntry));
     QDialog::showEvent(event);
 }
 

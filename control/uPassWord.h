@@ -17,7 +17,7 @@ class TfrmPSW : public QDialog {
 public:
     explicit TfrmPSW(QWidget* parent = nullptr);
 
-    // The refusal message; a box with one "Yes" button unless a test puts its own.
+    // The refusal message; a warning with OK unless a test puts its own.
     TTellUser Tell;
     // The unit the function behind the gate acts on, named in the title.
     uint8_t Unit = 0;

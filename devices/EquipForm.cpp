@@ -1,6 +1,7 @@
 #include "devices/EquipForm.h"
 
 #include "config/CurrentText.h"
+#include "ui/DialogKeys.h"
 
 #include <QDialog>
 #include <QGridLayout>
@@ -42,7 +43,6 @@ TEquipForm::TEquipForm(QDialog* dialog, QWidget* address) : Address(address) {
     lblAddress = new QLabel(dialog);
     btnOK = new QPushButton(dialog);
     btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
     btnCancel = new QPushButton(dialog);
     btnCancel->setObjectName("btnCancel");
     QObject::connect(btnCancel, &QPushButton::clicked, dialog, &QDialog::reject);
@@ -62,6 +62,9 @@ TEquipForm::TEquipForm(QDialog* dialog, QWidget* address) : Address(address) {
     layout->addLayout(buttons, 3, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     dialog->resize(340, dialog->sizeHint().height());
+    lblName->setBuddy(edtName);
+    lblAddress->setBuddy(address);
+    SetDialogKeys(dialog, {edtName, address, btnOK, btnCancel}, btnOK);
 }
 
 void TEquipForm::ApplyLanguage(const TTextPair& ok) {

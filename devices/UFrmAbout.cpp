@@ -14,6 +14,7 @@
 namespace {
 const TTextPair CaptionText = {"关于", "About"};
 const TTextPair ProductText = {"PC监控软件", "PC Monitor Software"};
+const TTextPair VersionText = {"版本", "Version"};
 } // namespace
 
 TFrmAbout::TFrmAbout(TTraceDoor trace, QWidget* parent)
@@ -52,7 +53,7 @@ TFrmAbout::TFrmAbout(TTraceDoor trace, QWidget* parent)
 }
 
 QString TFrmAbout::ProductLine() {
-    return CurrentText(ProductText) + QStringLiteral(" Version ") +
+    return CurrentText(ProductText) + ' ' + CurrentText(VersionText) + ' ' +
            QString::fromStdString(GetVersionString("FileVersion"));
 }
 

@@ -5,6 +5,7 @@
 #include "config/CurrentText.h"
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
+#include "ui/DialogKeys.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -151,6 +152,14 @@ TFrmEquipSearch::TFrmEquipSearch(std::function<void()> rebuildTree, QWidget* par
     layout->addWidget(gbSearch);
     layout->addLayout(lists, 1);
     resize(600, 430);
+    lblFrom->setBuddy(seFrom);
+    lblTo->setBuddy(seTo);
+    // Tab leaves the grid for the buttons; the arrows move between its cells.
+    sgAppend->setTabKeyNavigation(false);
+    SetDialogKeys(this,
+                  {seFrom, seTo, btnSearch, lbSearched, btnSelOne, btnSelAll, sgAppend, btnClear,
+                   btnAppend, lbExisted},
+                  btnSearch);
 
     seTo->setRange(TEquipSearch::FirstAddress, TEquipSearch::LastAddress);
     seTo->setValue(FSearch.To);
@@ -199,6 +208,10 @@ void TFrmEquipSearch::ApplyLanguage() {
     btnAppend->setText(CurrentText(AppendText));
     btnSelOne->setToolTip(CurrentText(SelOneHint));
     btnSelAll->setToolTip(CurrentText(SelAllHint));
+    // The lists and the grid are heard by the captions above them.
+    lbSearched->setAccessibleName(gbSearched->title());
+    sgAppend->setAccessibleName(lblNameEdit->text());
+    lbExisted->setAccessibleName(gbExisted->title());
     UpdateControls();
 }
 

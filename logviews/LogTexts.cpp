@@ -83,6 +83,7 @@ const TTextPair DelHintLine1 = {"从下表中选择要删除的月数据记录,�
                                 "click deleting button,"};
 const TTextPair DelHintLine2 = {"列表项解析: 如DataLog2008_12表示的是2008年12月的月记录!",
                                 "data section of every item express time of this log."};
+const TTextPair DelMonthsName = {"数据记录月份", "Data log months"};
 const TTextPair DelButtonText = {"删除该月记录", "Delete Record Of This Month"};
 const TTextPair DelButtonHint = {"删除所选项对应的月记录", ""};
 const TTextPair DelQuestionText = {"你确定要删除该月数据日志? ",

@@ -64,6 +64,7 @@ extern const TTextPair SecondsText;
 extern const TTextPair DelDataRecCaption;
 extern const TTextPair DelHintLine1;
 extern const TTextPair DelHintLine2;
+extern const TTextPair DelMonthsName; // what a screen reader calls the list of months
 extern const TTextPair DelButtonText;
 extern const TTextPair DelButtonHint;
 extern const TTextPair DelQuestionText;

@@ -52,6 +52,7 @@ TFrmDataLogSet::TFrmDataLogSet(std::function<void()> restartSampling, QWidget* p
     seInterval->setRange(MinIntervalSeconds, MaxIntervalSeconds);
     seInterval->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     lblUnit = new QLabel(gbInterval);
+    lblInterval->setBuddy(seInterval); // the box is heard by its caption
     btnOK = new QPushButton(this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);

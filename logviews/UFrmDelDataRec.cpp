@@ -47,6 +47,7 @@ void TFrmDelDataRec::ApplyLanguage() {
     setWindowTitle(CurrentText(DelDataRecCaption));
     lblHint1->setText(CurrentText(DelHintLine1));
     lblHint2->setText(CurrentText(DelHintLine2));
+    lbMonths->setAccessibleName(CurrentText(DelMonthsName));
     btnDelete->setText(CurrentText(DelButtonText));
     btnDelete->setToolTip(CurrentText(DelButtonHint));
 }

@@ -64,7 +64,14 @@ void TFlowPipe::UpdateTimer() {
 }
 
 void TFlowPipe::showEvent(QShowEvent*) {
+    WatchExposure(*this);
     UpdateTimer();
+}
+
+bool TFlowPipe::eventFilter(QObject* watched, QEvent* event) {
+    if (IsExposeEvent(event))
+        UpdateTimer();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFlowPipe::hideEvent(QHideEvent*) {
@@ -72,7 +79,11 @@ void TFlowPipe::hideEvent(QHideEvent*) {
 }
 
 void TFlowPipe::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == FTimer.timerId())
+    if (event->timerId() != FTimer.timerId())
+        return;
+    if (!IsOnScreen(*this))
+        FTimer.stop(); // the window's next exposure starts it again
+    else
         Step();
 }
 

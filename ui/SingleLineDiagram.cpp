@@ -333,8 +333,19 @@ void TSingleLineDiagram::Step() {
 }
 
 void TSingleLineDiagram::showEvent(QShowEvent*) {
+    WatchExposure(*this);
+    StartIfOnScreen();
+}
+
+void TSingleLineDiagram::StartIfOnScreen() {
     if (FrameCount() > 1 && !FTimer.isActive() && IsOnScreen(*this))
         FTimer.start(FMode == TDiagramMode::Fault ? FaultFrameMs : FlowFrameMs, this);
+}
+
+bool TSingleLineDiagram::eventFilter(QObject* watched, QEvent* event) {
+    if (IsExposeEvent(event))
+        StartIfOnScreen();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TSingleLineDiagram::hideEvent(QHideEvent*) {
@@ -342,6 +353,12 @@ void TSingleLineDiagram::hideEvent(QHideEvent*) {
 }
 
 void TSingleLineDiagram::timerEvent(QTimerEvent* event) {
+    // Off the screen nothing is drawn and nothing wakes the program up; the
+    // window's next exposure starts the marks again.
+    if (event->timerId() == FTimer.timerId() && !IsOnScreen(*this)) {
+        FTimer.stop();
+        return;
+    }
     if (event->timerId() == FTimer.timerId())
         Step();
 }

@@ -46,11 +46,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void StartIfOnScreen();
     void BuildBase();
     void DrawMarks(QPainter& painter) const;
     void DrawFaultMark(QPainter& painter) const;

@@ -5,6 +5,6 @@
 
 TTellUser MessageBoxTell() {
     return [](QWidget* parent, const QString& text) {
-        QMessageBox::information(parent, QCoreApplication::applicationName(), text);
+        QMessageBox::warning(parent, QCoreApplication::applicationName(), text);
     };
 }

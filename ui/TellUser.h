@@ -1,7 +1,7 @@
 #pragma once
-// How a window tells the user something: a plain message box with an OK
-// button (in the program's language, from the toolkit's own texts), titled
-// with the application's name. Windows hold one as a member so that tests
+// How a window tells the user that an entry or a step was refused: a warning
+// box with an OK button (in the program's language, from the toolkit's own
+// texts), titled with the application's name. Windows hold one as a member so that tests
 // can put a recorder in its place.
 
 #include <QString>

@@ -218,11 +218,11 @@ private slots:
         FTree->RefreshNode(1);
         const QString caption = Node(1)->text(0);
         QVERIFY(caption.endsWith(QStringLiteral("(Online)")));
-        QCOMPARE(Node(1)->toolTip(0), caption + QStringLiteral("\nAddress 7\n"
-                                                               "Requests 12, Good replies 10\n"
-                                                               "Rejected 2 (C 1, other 1)\n"
-                                                               "Reply time 85 ms, mean 90 ms\n"
-                                                               "Since last good reply none"));
+        QCOMPARE(FTree->NodeTip(Node(1)), caption + QStringLiteral("\nAddress 7\n"
+                                                                   "Requests 12, Good replies 10\n"
+                                                                   "Rejected 2 (C 1, other 1)\n"
+                                                                   "Reply time 85 ms, mean 90 ms\n"
+                                                                   "Since last good reply none"));
         BusHealth.Reset();
         QTRY_VERIFY(FView->header()->sectionSize(0) >
                     FView->fontMetrics().horizontalAdvance(caption));
@@ -322,6 +322,38 @@ private slots:
         QVERIFY(HasPicture(Node(2), TNodePicture(picture)));
         QCOMPARE(FCleared, cleared ? std::vector<int>{7} : std::vector<int>{});
         QCOMPARE(Node(1)->text(0), QString("UPS3")); // other nodes untouched
+    }
+
+    // A refresh that finds nothing new changes no row, so nothing is
+    // repainted, even while a unit's figures on the bus move on; a new state
+    // changes that unit's row only.
+    void refreshChangesOnlyTheRowsThatChanged() {
+        Start({3, 7});
+        BusHealth.Reset();
+        for (const uint8_t address : {uint8_t(3), uint8_t(7)}) {
+            UpsTable[address].CommState = CommCommunicating;
+            UpsTable[address].UpsState = 4;
+        }
+        const auto refreshAll = [this] {
+            for (int pos = 1; pos <= EquipList.Count; ++pos)
+                FTree->RefreshNode(pos);
+        };
+        refreshAll();
+        QSignalSpy changed(FView->model(), &QAbstractItemModel::dataChanged);
+        for (int refresh = 0; refresh < 3; ++refresh) {
+            ++BusHealth.Units[7].Requests;
+            ++BusHealth.Units[7].GoodReplies;
+            BusHealth.Units[7].LastReplyMs = 80 + refresh;
+            refreshAll();
+        }
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(FTree->NodeTip(Node(2)).contains("Requests 3, Good replies 3"));
+        UpsTable[7].AlarmCount = 1;
+        refreshAll();
+        QCOMPARE(changed.count(), 1); // the lamp of unit 7
+        QCOMPARE(changed.first().first().value<QModelIndex>().row(), 1);
+        QVERIFY(FTree->NodeTip(Node(2, 1)).isEmpty());
+        BusHealth.Reset();
     }
 
     // A silent unit's lamp has no colour at all: never taken for a healthy one.

@@ -14,6 +14,7 @@
 #include "overview/OverviewView.h"
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
+#include "status/StatusCodes.h"
 #include "ui/Lamp.h"
 #include "ui/LineGraph.h"
 
@@ -75,6 +76,11 @@ void WriteFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The Yes button of a confirmation box, which Qt labels itself.
@@ -372,6 +378,27 @@ private slots:
         QCOMPARE(closed.count(), 0);
     }
 
+    // Delete names the unit and asks; No keeps it in the list and the file.
+    void deleteAsksNamingTheUnit() {
+        WriteDevice(FFolder, 5, "UPS-A");
+        PrepareFolder();
+        TFrmMain& w = Create();
+        auto* tree = Child<QTreeWidget>("TreeView1");
+        tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+        const QByteArray file = ReadFile(FFolder + "Record/TreeNode.dat");
+        FAnswer = false;
+        Child<QPushButton>("btnDelete")->click();
+        QCOMPARE(FAsked, QStringList{"Remove UPS-A (address 5) from the device list? It will no "
+                                     "longer be polled."});
+        QCOMPARE(EquipList.Count, 1);
+        QCOMPARE(ReadFile(FFolder + "Record/TreeNode.dat"), file);
+        FAnswer = true;
+        Child<QPushButton>("btnDelete")->click();
+        QCOMPARE(EquipList.Count, 0);
+        QCOMPARE(tree->topLevelItemCount(), 0);
+        (void)w;
+    }
+
     void exitAnsweredYesSavesClosesPortAndCloses() {
         PrepareFolder();
         TFrmMain& w = Create();
@@ -545,16 +572,17 @@ private slots:
         FPort.Open = true;
         UpsTable[5].CommState = CommCommunicating;
         UpsTable[5].InputVoltA = 220.04;
+        UpsTable[5].UpsState = StateOnline;
         Tick(66);
         for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {
             Child<QAction>(language == 1 ? "mni401" : "mni402")->trigger();
             Tick(66);
             QStringList unnamed;
             for (QWidget* widget : w.findChildren<QWidget*>()) {
-                const bool control = widget->focusPolicy() != Qt::NoFocus ||
-                                     qobject_cast<QLabel*>(widget) ||
-                                     widget->inherits("TAngularGauge") ||
-                                     widget->inherits("TLedBar") || widget->inherits("TLamp");
+                const bool control =
+                    widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(widget) ||
+                    widget->inherits("TAngularGauge") || widget->inherits("TLedBar") ||
+                    widget->inherits("TLamp") || widget->inherits("TSingleLineDiagram");
                 if (!control || !widget->isVisibleTo(&w) || qobject_cast<QMenu*>(widget) ||
                     qobject_cast<QScrollBar*>(widget))
                     continue;
@@ -574,6 +602,15 @@ private slots:
         Child<QAction>("mni402")->trigger();
         QCOMPARE(name("gagInputA"), QString("Input A Phase V 220.0 V"));
         QCOMPARE(name("TreeView1"), QString("Device tree"));
+        // The state picture shown is heard as the state text beside it.
+        int pictures = 0;
+        for (QWidget* picture : w.findChildren<QWidget*>()) {
+            if (!picture->inherits("TSingleLineDiagram") || picture->isHidden())
+                continue;
+            ++pictures;
+            QCOMPARE(picture->accessibleName(), Child<QLabel>("stComStatus")->text().trimmed());
+        }
+        QCOMPARE(pictures, 1);
         auto* bar = Child<QToolBar>("ToolBar1");
         QCOMPARE(QAccessible::queryAccessibleInterface(
                      bar->widgetForAction(Child<QAction>("ToolButton4")))

@@ -823,6 +823,7 @@ private slots:
         pipe.SetFlowing(true);
         QVERIFY(!pipe.IsTimerRunning()); // never shown
         pipe.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pipe)); // runs once on the screen
         QVERIFY(pipe.IsTimerRunning());
         QCOMPARE(pipe.Interval(), 60);
     }

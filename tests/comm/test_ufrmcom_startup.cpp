@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 class TestFrmComStartup : public QObject {
@@ -78,8 +80,9 @@ private slots:
         int layouts = 0;
         TFrmCom frm(*FEvents, *FData, nullptr, [&layouts] { ++layouts; });
         QVERIFY(modals.AllHandled());
-        QCOMPARE(FSeen, (QStringList{QString::fromStdString(LangText.PortError),
-                                     QString::fromStdString(FTemp->Path() + "no-such-port")}));
+        QCOMPARE(FSeen.size(), 2);
+        QVERIFY(FSeen[0].endsWith(QString::fromStdString(LangText.PortError)));
+        QCOMPARE(FSeen[1], QString::fromStdString(FTemp->Path() + "no-such-port"));
         QVERIFY(frm.IsCommOpen());
         QCOMPARE(layouts, 1);
         const std::string ini = ReadBytes(UserParaPath());
@@ -102,29 +105,58 @@ private slots:
         QVERIFY(!FileExists(UserParaPath()));
     }
 
-    // An agent (or another monitor) holds the line: the box says so in the
-    // language chosen, instead of the general port error.
-    void aPortHeldByAnotherProgramIsNamedAsSuch() {
-        for (uint8_t language : {uint8_t(0), uint8_t(1)}) {
-            FillLangText(language);
-            FSeen.clear();
-            UserPara.PortInfo.ComName = FPty->SlavePath();
-            TQueueSink sink;
-            TComm holder(sink); // the other program's port
-            holder.SetCommName(FPty->SlavePath());
+    // The box names the port and why it could not be opened, in the system's
+    // words (and in Chinese for the usual reasons); an agent or another
+    // monitor holding the line is named as such.
+    void thePortErrorNamesThePortAndTheReason_data() {
+        QTest::addColumn<int>("situation");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("lines");
+        const QString missing = QString::fromLocal8Bit(std::strerror(ENOENT));
+        const QString noTerminal = QString::fromLocal8Bit(std::strerror(ENOTTY));
+        QTest::newRow("no such device") << 0 << 0 << QStringList{"Reason: " + missing};
+        QTest::newRow("no such device, Chinese")
+            << 0 << 1 << QStringList{"原因:没有这个设备 (" + missing + ")"};
+        QTest::newRow("not a terminal") << 1 << 0 << QStringList{"Reason: " + noTerminal};
+        QTest::newRow("not a terminal, Chinese")
+            << 1 << 1 << QStringList{"原因:不是串口设备 (" + noTerminal + ")"};
+        QTest::newRow("held") << 2 << 0 << QStringList{};
+        QTest::newRow("held, Chinese") << 2 << 1 << QStringList{};
+    }
+
+    void thePortErrorNamesThePortAndTheReason() {
+        QFETCH(int, situation);
+        QFETCH(int, language);
+        QFETCH(QStringList, lines);
+        UserPara.Language = uint8_t(language);
+        FillLangText(uint8_t(language));
+        const std::string port = situation == 0   ? FTemp->Path() + "no-such-port"
+                                 : situation == 1 ? FTemp->Path() + "plain-file"
+                                                  : FPty->SlavePath();
+        WriteBytes(FTemp->Path() + "plain-file", "");
+        UserPara.PortInfo.ComName = port;
+        TQueueSink sink;
+        TComm holder(sink); // the other program's port
+        if (situation == 2) {
+            holder.SetCommName(port);
             holder.OpenPort();
-            TModalDriver modals;
-            modals.Then(ConfirmPortError());
-            modals.Then([](QWidget* modal) {
-                QVERIFY(qobject_cast<TFrmSoftwarePara*>(modal));
-                modal->findChild<QPushButton*>("Button4")->click();
-            });
-            TFrmCom frm(*FEvents, *FData, nullptr, {});
-            QVERIFY(modals.AllHandled());
-            QVERIFY(!frm.IsCommOpen());
-            QCOMPARE(FSeen, QStringList{QString::fromStdString(LangText.PortBusy)});
-            QVERIFY(LangText.PortBusy != LangText.PortError);
         }
+        TModalDriver modals;
+        modals.Then(ConfirmPortError());
+        modals.Then([](QWidget* modal) {
+            QVERIFY(qobject_cast<TFrmSoftwarePara*>(modal));
+            modal->findChild<QPushButton*>("Button4")->click();
+        });
+        TFrmCom frm(*FEvents, *FData, nullptr, {});
+        QVERIFY(modals.AllHandled());
+        QVERIFY(!frm.IsCommOpen());
+        const QString advice =
+            QString::fromStdString(situation == 2 ? LangText.PortBusy : LangText.PortError);
+        QStringList expected{(language == 1 ? "串口:" : "Serial port: ") +
+                             QString::fromStdString(port)};
+        expected << lines << advice;
+        QCOMPARE(FSeen, QStringList{expected.join('\n')});
+        QVERIFY(LangText.PortBusy != LangText.PortError);
     }
 };
 

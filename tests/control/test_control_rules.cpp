@@ -171,6 +171,8 @@ TEST_F(ControlRulesTest, ValuesOfferedByModelAndDevice) {
     EXPECT_EQ(boost.back().Value, 240);
     EXPECT_EQ(Texts(ValueChoices(19, "VEX610RT", {}, 1)),
               (std::vector<std::string>{"普通模式", "变频模式"}));
+    EXPECT_EQ(Texts(ValueChoices(0, "VEX610", {}, 1)),
+              (std::vector<std::string>{"普通", "ECO", "并机"}));
 }
 
 // --- Parameter items: which offered value the device's value stands for
@@ -453,7 +455,9 @@ TEST_F(ControlRulesTest, UserSetFieldsShowTheParameters) {
     EXPECT_EQ(Shown("edtOptVolt", d), "Sleep");
     EXPECT_EQ(Shown("edtOptVolt", d, 1), "休眠模式");
     EXPECT_EQ(Shown("edtBuzzer", d), "disable");
-    EXPECT_EQ(Shown("edtBoostChg", d, 1), "enable");
+    EXPECT_EQ(Shown("edtBoostChg", d, 1), "启用");
+    EXPECT_EQ(Shown("edtBuzzer", d, 1), "禁用");
+    EXPECT_EQ(Shown("edtSetMode", d, 1), "从机");
     d.StatusControl = 0x3000;
     d.WorkMode = 7;
     d.OperationMode = 9;

@@ -363,7 +363,7 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("product");
         QTest::newRow("English") << 0 << "PC Monitor Software Version " PELMORA_VERSION;
-        QTest::newRow("Chinese") << 1 << U("PC监控软件 Version " PELMORA_VERSION);
+        QTest::newRow("Chinese") << 1 << U("PC监控软件 版本 " PELMORA_VERSION);
     }
 
     // The product line with the version; the code typed at once opens the
