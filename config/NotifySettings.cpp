@@ -1,0 +1,55 @@
+#include "config/NotifySettings.h"
+
+#include "config/IniFile.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+using TFlag = bool TNotifySettings::*;
+// One row per switch, in the order the file lists them.
+constexpr std::array<std::pair<const char*, TFlag>, 9> Flags = {{
+    {"Desktop", &TNotifySettings::Desktop},
+    {"OnBattery", &TNotifySettings::OnBattery},
+    {"BatteryLow", &TNotifySettings::BatteryLow},
+    {"Fault", &TNotifySettings::Fault},
+    {"Overload", &TNotifySettings::Overload},
+    {"Bypass", &TNotifySettings::Bypass},
+    {"CommLost", &TNotifySettings::CommLost},
+    {"PortLost", &TNotifySettings::PortLost},
+    {"CloseToTray", &TNotifySettings::CloseToTray},
+}};
+
+int32_t ReadBounded(const TIniFile& ini, const char* key, int32_t def, int32_t low, int32_t high) {
+    const int32_t value = ini.ReadInteger(NotifySection, key, def);
+    return value < low || value > high ? def : value;
+}
+} // namespace
+
+TNotifySettings ReadNotifySettings(const TIniFile& ini) {
+    TNotifySettings settings;
+    for (const auto& [key, flag] : Flags) {
+        const int32_t value = ini.ReadInteger(NotifySection, key, settings.*flag ? 1 : 0);
+        settings.*flag = value != 0;
+    }
+    settings.GatherSeconds =
+        ReadBounded(ini, "GatherSeconds", settings.GatherSeconds, 0, MaxGatherSeconds);
+    settings.CommandTimeLimit =
+        ReadBounded(ini, "CommandTimeLimit", settings.CommandTimeLimit, 1, MaxCommandTimeLimit);
+    settings.Command = ini.ReadString(NotifySection, "Command", "");
+    return settings;
+}
+
+TNotifySettings ReadNotifySettings(const std::string& iniPath) {
+    TIniFile ini;
+    ini.Load(iniPath);
+    return ReadNotifySettings(ini);
+}
+
+void StoreNotifySettings(const TNotifySettings& settings, TIniFile& ini) {
+    for (const auto& [key, flag] : Flags)
+        ini.WriteInteger(NotifySection, key, settings.*flag ? 1 : 0);
+    ini.WriteInteger(NotifySection, "GatherSeconds", settings.GatherSeconds);
+    ini.WriteString(NotifySection, "Command", settings.Command);
+    ini.WriteInteger(NotifySection, "CommandTimeLimit", settings.CommandTimeLimit);
+}

@@ -1,0 +1,112 @@
+#include "notify/NotifyWorker.h"
+
+#include "notify/CommandEnvironment.h"
+
+#include <chrono>
+
+namespace {
+int64_t SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// How often the worker looks at running commands when no event comes.
+constexpr std::chrono::milliseconds PollInterval{100};
+} // namespace
+
+TNotifyWorker::TNotifyWorker(TDeskFeed& feed, std::string model, const std::string& commandLogPath)
+    : FFeed(feed), FModel(std::move(model)), FEvents(feed.Events.Subscribe(NotifyQueueCapacity)),
+      FCommandLog(commandLogPath) {
+    Clock = SteadyNowMs;
+    Apply(FSettings, 0);
+}
+
+TNotifyWorker::~TNotifyWorker() {
+    FStop = true;
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TNotifyWorker::Start() {
+    FThread = std::thread([this] { Run(); });
+}
+
+void TNotifyWorker::Apply(const TNotifySettings& settings, uint8_t language) {
+    const std::lock_guard lock(FLock);
+    FSettings = settings;
+    FLanguage = language;
+    TGatherOptions gather;
+    gather.GatherMs = int64_t{settings.GatherSeconds} * 1000;
+    gather.Shown = {settings.OnBattery, settings.BatteryLow, settings.Fault,   settings.Overload,
+                    settings.Bypass,    settings.CommLost,   settings.PortLost};
+    gather.Language = language;
+    FGatherer.Configure(gather);
+    TCommandOptions command;
+    command.Program = settings.Command;
+    command.TimeLimitMs = int64_t{settings.CommandTimeLimit} * 1000;
+    FCommand.Configure(command);
+}
+
+void TNotifyWorker::MuteForAnHour() {
+    const std::lock_guard lock(FLock);
+    FGatherer.MuteUntil(Clock() + MuteMs);
+}
+
+void TNotifyWorker::Unmute() {
+    const std::lock_guard lock(FLock);
+    FGatherer.MuteUntil(0);
+}
+
+bool TNotifyWorker::Muted() const {
+    const std::lock_guard lock(FLock);
+    return FGatherer.Muted(Clock());
+}
+
+std::string TNotifyWorker::CommandFailure() const {
+    const std::lock_guard lock(FLock);
+    return FCommand.LastFailure();
+}
+
+void TNotifyWorker::Run() {
+    while (!FStop) {
+        (void)FEvents->WaitFor(PollInterval);
+        const std::vector<TStreamedEvent> events = FEvents->Take();
+        const std::lock_guard lock(FLock);
+        const int64_t now = Clock();
+        for (const TStreamedEvent& streamed : events)
+            Handle(streamed.Event, now);
+        const uint64_t dropped = FEvents->Dropped();
+        if (dropped != FDroppedSeen) {
+            FCommandLog.Write(std::to_string(dropped - FDroppedSeen) +
+                              " events came faster than they could be handled and were let go");
+            FDroppedSeen = dropped;
+        }
+        FCommand.Poll(now);
+    }
+}
+
+void TNotifyWorker::Handle(const TEventRec& event, int64_t nowMs) {
+    TAlertUnit unit{event.Address, {}};
+    if (event.Address != 0) {
+        const std::shared_ptr<const TRecordSnapshot> snapshot = FFeed.Snapshots.Current();
+        for (const TUnitSnapshot& u : snapshot->Units)
+            if (u.Address == event.Address)
+                unit.Name = u.Name;
+        if (unit.Name.empty()) // gone from the device list since
+            unit.Name = "UPS " + std::to_string(event.Address);
+    }
+    TCommandRun run;
+    run.Environment = ParentEnvironment();
+    for (std::string& var : EventVariables(event, {unit.Name, FModel}))
+        run.Environment.push_back(std::move(var));
+    run.Label = "event " + std::to_string(event.Code) + " (kind " + std::to_string(event.Kind) +
+                ") at address " + std::to_string(event.Address);
+    FCommand.Enqueue(std::move(run), nowMs);
+    // The gatherer follows every event, so that turning the notifications on
+    // finds each unit's conditions as they are.
+    const std::vector<TDesktopNote> notes = FGatherer.Take(event, unit, nowMs);
+    if (FSettings.Desktop && ShowNote)
+        for (const TDesktopNote& note : notes)
+            ShowNote(note);
+}
