@@ -1,4 +1,5 @@
 #include "app/AppIcon.h"
+#include "app/DeskAlerts.h"
 #include "app/DeviceCommands.h"
 #include "app/FolderChoice.h"
 #include "app/SessionEnd.h"
@@ -7,9 +8,11 @@
 #include "app/UFrmMainText.h"
 #include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
+#include "config/NotifySettings.h"
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
+#include "notify/CommandLog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -82,16 +85,25 @@ int main(int argc, char** argv) {
     // Gone before the engine: the endpoint first, then the feed's hooks.
     TDeskFeed feed(pollEngine->Engine(), frmMain.EventLog());
     const std::unique_ptr<TMetricsServer> metrics = ServeMetrics(feed);
+    // Alarms to the tray, the desktop and the event command; gone before the feed.
+    NotifyPara = ReadNotifySettings(UserParaPath());
+    TDeskAlerts alerts(feed, frmMain, frmMain.EventLog().FolderPath() + CommandLogFileName);
+    // The window may hide in the tray: dialogs closing while it is hidden must
+    // not end the program; it ends with the main window (below).
+    QApplication::setQuitOnLastWindowClosed(false);
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
                      &TFrmMain::BringToFront);
+    // First let the close through the tray, then end.
+    QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &alerts, &TDeskAlerts::AllowClose);
     QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &frmMain, &TFrmMain::EndSession);
     // The program ends with the main window, whatever other windows are open.
     QObject::connect(&frmMain, &TFrmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (sessionEnd.EndWasRequested())
+    if (sessionEnd.EndWasRequested()) {
+        alerts.AllowClose();
         frmMain.EndSession();
-    else
+    } else
         frmMain.show();
     return QApplication::exec();
 }

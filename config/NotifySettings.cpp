@@ -2,8 +2,15 @@
 
 #include "config/IniFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <utility>
+
+TNotifySettings NotifyPara;
 
 namespace {
 using TFlag = bool TNotifySettings::*;
@@ -52,4 +59,17 @@ void StoreNotifySettings(const TNotifySettings& settings, TIniFile& ini) {
     ini.WriteInteger(NotifySection, "GatherSeconds", settings.GatherSeconds);
     ini.WriteString(NotifySection, "Command", settings.Command);
     ini.WriteInteger(NotifySection, "CommandTimeLimit", settings.CommandTimeLimit);
+}
+
+std::string CommandProblem(const std::string& program) {
+    struct stat info {};
+    if (::stat(program.c_str(), &info) != 0)
+        return errno == ENOENT ? "does not exist" : std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "is a folder";
+    if (!S_ISREG(info.st_mode))
+        return "is not a file";
+    if (::access(program.c_str(), X_OK) != 0)
+        return "is not executable";
+    return {};
 }

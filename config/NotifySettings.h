@@ -34,6 +34,14 @@ struct TNotifySettings {
 inline constexpr int32_t MaxGatherSeconds = 60;
 inline constexpr int32_t MaxCommandTimeLimit = 3600;
 
+// The settings in use while the program runs; the program entry reads them,
+// the software parameter dialog changes and stores them.
+extern TNotifySettings NotifyPara;
+
+// Why `program` cannot be run as the event command ("does not exist", "is a
+// folder", "is not executable", ...); empty when it can.
+[[nodiscard]] std::string CommandProblem(const std::string& program);
+
 // Missing keys and values out of range read as their defaults.
 [[nodiscard]] TNotifySettings ReadNotifySettings(const TIniFile& ini);
 // The settings file at `iniPath`; defaults when it is missing or unreadable.

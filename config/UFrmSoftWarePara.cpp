@@ -1,6 +1,8 @@
 #include "config/UFrmSoftWarePara.h"
 
 #include "config/CurrentText.h"
+#include "config/IniFile.h"
+#include "config/NotifySettingsPage.h"
 #include "config/SoftwareParaChoices.h"
 #include "config/UUserParaIni.h"
 
@@ -24,14 +26,6 @@ constexpr TTextPair TxtProtocol{"通讯协议:", "Protocol:"};
 constexpr TTextPair TxtAutoStart{"开机自启动", "Automatic Run Program At Windows Startup"};
 constexpr TTextPair TxtFastPoll{"快速轮询", "Fast poll"};
 constexpr TTextPair TxtSave{"保存设置", "Save Setting"};
-
-// Entry index = Protocol value.
-constexpr TTextPair ProtocolTexts[ProtocolCount] = {
-    {"多模块UPS", "Multimode UPS"},
-    {"三相工频UPS", "Industrial Frequency UPS"},
-    {"Modbus", "Modbus "},
-    {"VEX", "VEX"},
-};
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -75,6 +69,7 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     crbAutoStartup->setObjectName("crbAutoStartup");
     crbFastPoll = new QCheckBox(this);
     crbFastPoll->setObjectName("crbFastPoll");
+    FNotifyPage = new TNotifySettingsPage(this);
 
     SaveSetBtn = new QPushButton(this);
     SaveSetBtn->setObjectName("SaveSetBtn");
@@ -93,6 +88,7 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     layout->addSpacing(6);
     layout->addWidget(crbAutoStartup);
     layout->addWidget(crbFastPoll);
+    layout->addWidget(FNotifyPage);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setMinimumWidth(380);
@@ -115,6 +111,7 @@ void TFrmSoftwarePara::SetCaptions() {
     crbFastPoll->setText(CurrentText(TxtFastPoll));
     SaveSetBtn->setText(CurrentText(TxtSave));
     Button4->setText(CurrentText(CancelButtonText));
+    FNotifyPage->SetCaptions();
 }
 
 // The port list is made afresh at each showing, so that an adapter plugged in
@@ -132,6 +129,7 @@ void TFrmSoftwarePara::ShowSettings() {
     // The box shows the setting; Save makes the desktop's entry agree with it.
     crbAutoStartup->setChecked(info.AutoStart);
     crbFastPoll->setChecked(info.FastPoll);
+    FNotifyPage->Show(NotifyPara);
 }
 
 TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
@@ -140,6 +138,11 @@ TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
 }
 
 void TFrmSoftwarePara::SaveSetBtnClick() {
+    // Told before anything changes, so the path can be put right at once.
+    if (const QString error = FNotifyPage->CommandError(); !error.isEmpty()) {
+        ShowError(this, error);
+        return;
+    }
     TPortInfo& info = UserPara.PortInfo;
     TakeChoices(info, cbxComName->currentText().toStdString(),
                 cbxBaudRate->currentText().toStdString(), cbxcurProtocol->currentIndex(),
@@ -161,8 +164,9 @@ void TFrmSoftwarePara::SaveSetBtnClick() {
     }
     if (FHooks.ApplyProtocolLayout)
         FHooks.ApplyProtocolLayout();
+    NotifyPara = FNotifyPage->Taken(NotifyPara);
     try {
-        SaveUserPara();
+        SaveUserPara([](TIniFile& ini) { StoreNotifySettings(NotifyPara, ini); });
     } catch (const std::exception& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;

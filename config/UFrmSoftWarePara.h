@@ -17,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class TNotifySettingsPage;
 
 struct TSoftwareParaHooks {
     // Reopens the port from the settings; throws std::exception whose what()
@@ -59,6 +60,7 @@ private:
     QComboBox* cbxcurProtocol = nullptr;
     QCheckBox* crbAutoStartup = nullptr;
     QCheckBox* crbFastPoll = nullptr;
+    TNotifySettingsPage* FNotifyPage = nullptr;
     QPushButton* SaveSetBtn = nullptr;
     QPushButton* Button4 = nullptr;
 };

@@ -1,9 +1,10 @@
 #include "notify/EventCommand.h"
 
+#include "config/NotifySettings.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,19 +71,6 @@ std::vector<std::string> ParentEnvironment() {
     return vars;
 }
 
-std::string TEventCommand::ProgramProblem(const std::string& program) {
-    struct stat info {};
-    if (::stat(program.c_str(), &info) != 0)
-        return errno == ENOENT ? "does not exist" : std::strerror(errno);
-    if (S_ISDIR(info.st_mode))
-        return "is a folder";
-    if (!S_ISREG(info.st_mode))
-        return "is not a file";
-    if (::access(program.c_str(), X_OK) != 0)
-        return "is not executable";
-    return {};
-}
-
 TEventCommand::~TEventCommand() {
     for (TRunning& run : FRunning) {
         ::kill(-run.Pid, SIGKILL);
@@ -109,7 +97,7 @@ void TEventCommand::Enqueue(TCommandRun run, int64_t nowMs) {
 
 void TEventCommand::Start(TCommandRun run, int64_t nowMs) {
     const std::string& program = FOptions.Program;
-    std::string problem = ProgramProblem(program);
+    std::string problem = CommandProblem(program);
     int pipeEnds[2] = {-1, -1};
     if (problem.empty() && ::pipe2(pipeEnds, O_CLOEXEC) != 0)
         problem = std::strerror(errno);

@@ -55,9 +55,6 @@ public:
     // dropped); empty when it succeeded or none ran.
     [[nodiscard]] const std::string& LastFailure() const { return FLastFailure; }
 
-    // Why `program` cannot be run ("does not exist", ...); empty when it can.
-    [[nodiscard]] static std::string ProgramProblem(const std::string& program);
-
 private:
     struct TRunning {
         pid_t Pid = -1;

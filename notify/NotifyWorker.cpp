@@ -2,6 +2,7 @@
 
 #include "notify/CommandEnvironment.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -61,6 +62,11 @@ void TNotifyWorker::Unmute() {
 bool TNotifyWorker::Muted() const {
     const std::lock_guard lock(FLock);
     return FGatherer.Muted(Clock());
+}
+
+int64_t TNotifyWorker::MutedForMs() const {
+    const std::lock_guard lock(FLock);
+    return std::max<int64_t>(0, FGatherer.MutedUntil() - Clock());
 }
 
 std::string TNotifyWorker::CommandFailure() const {

@@ -42,6 +42,8 @@ public:
     void MuteForAnHour();
     void Unmute();
     [[nodiscard]] bool Muted() const;
+    // How long the mute still lasts; 0 when not muted.
+    [[nodiscard]] int64_t MutedForMs() const;
     // The last failure of the event command; empty when it last succeeded.
     [[nodiscard]] std::string CommandFailure() const;
 
