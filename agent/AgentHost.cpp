@@ -1,6 +1,8 @@
 #include "agent/AgentHost.h"
 
 #include "base/VersionInfo.h"
+#include "config/UUserParaIni.h"
+#include "notify/CommandLog.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -50,6 +52,15 @@ uint16_t TAgentHost::ServeMetrics(const TListenAddress& at) {
     return FMetrics->Port();
 }
 
+void TAgentHost::RunEventCommand(const TNotifySettings& settings) {
+    FNotify = std::make_unique<TNotifyWorker>(*FFeed, ProtocolModelName(UserPara.PortInfo.Protocol),
+                                              FEventLog.FolderPath() + CommandLogFileName);
+    TNotifySettings commandOnly = settings;
+    commandOnly.Desktop = false;
+    FNotify->Apply(commandOnly, UserPara.Language);
+    FNotify->Start();
+}
+
 void TAgentHost::Stop() {
     // The endpoint goes first: no scrape runs while the engine winds down.
     FMetrics.reset();
@@ -58,4 +69,5 @@ void TAgentHost::Stop() {
     if (FStarted)
         FEngine.Finish();
     FStarted = false;
+    FNotify.reset();
 }

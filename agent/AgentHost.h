@@ -2,13 +2,14 @@
 // The agent's engine host, the windowless counterpart of the monitor's poll
 // engine window: it owns the serial port, the protocols and the engine, runs
 // the 100 ms tick and the fast-poll step on the event loop, hands the port's
-// notices from its threads to that loop, and keeps the readers' feed and the
-// metrics endpoint.
+// notices from its threads to that loop, and keeps the readers' feed, the
+// metrics endpoint and the event command.
 
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
+#include "notify/NotifyWorker.h"
 #include "protocol/uKModbus.h"
 #include "protocol/uNordelProtocol.h"
 #include "protocol/uYDTV31.h"
@@ -34,6 +35,9 @@ public:
     // Serves /metrics at `at`; the port it listens on. Throws
     // std::runtime_error when it cannot listen.
     uint16_t ServeMetrics(const TListenAddress& at);
+    // Runs the event command of `settings` for every logged event (no
+    // desktop here); its log goes beside the event log.
+    void RunEventCommand(const TNotifySettings& settings);
     // The clean exit: ticks stopped, the end logged (event 21), the port closed.
     void Stop();
 
@@ -59,6 +63,7 @@ private:
     TEventLog& FEventLog;
     std::unique_ptr<TDeskFeed> FFeed;
     std::unique_ptr<TMetricsServer> FMetrics;
+    std::unique_ptr<TNotifyWorker> FNotify;
     QTimer* FTick = nullptr;
     QTimer* FStepTimer = nullptr;
     bool FStarted = false;

@@ -6,6 +6,7 @@
 #include "agent/AgentOptions.h"
 #include "agent/AgentSignals.h"
 #include "base/ProgramFolder.h"
+#include "config/NotifySettings.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
@@ -99,6 +100,13 @@ int main(int argc, char** argv) {
             return AgentExitMetricsPort;
         }
         Say("metrics on http://" + ListenText(serving) + "/metrics");
+    }
+    const TNotifySettings notify = ReadNotifySettings(UserParaPath());
+    if (!notify.Command.empty()) {
+        // Said, not fatal: the line is polled and logged all the same.
+        if (const std::string problem = CommandProblem(notify.Command); !problem.empty())
+            Say("event command " + notify.Command + " " + problem);
+        host.RunEventCommand(notify);
     }
     QObject::connect(&stopSignals, &TAgentSignals::StopRequested, &app, [&](int signal) {
         Say(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));

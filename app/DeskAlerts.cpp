@@ -2,7 +2,7 @@
 
 #include "app/TrayPicture.h"
 #include "config/CurrentText.h"
-#include "config/SoftwareParaChoices.h"
+#include "config/UUserParaIni.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,15 +20,11 @@ constexpr TTextPair TxtExit{"退出", "Exit"};
 constexpr TTextPair TxtMutedUntil{"通知已静音至 ", "Notifications muted until "};
 constexpr TTextPair TxtCommandFailed{"事件命令: ", "Event command: "};
 constexpr int RefreshMs = 1000;
-
-std::string ModelOfProtocol(uint8_t protocol) {
-    return ProtocolTexts[protocol < ProtocolCount ? protocol : 0].En;
-}
 } // namespace
 
 TDeskAlerts::TDeskAlerts(TDeskFeed& feed, QMainWindow& window, const std::string& commandLogPath)
     : FFeed(feed), FWindow(window), FNotifier(std::make_unique<TDesktopNotifier>()),
-      FWorker(std::make_unique<TNotifyWorker>(feed, ModelOfProtocol(UserPara.PortInfo.Protocol),
+      FWorker(std::make_unique<TNotifyWorker>(feed, ProtocolModelName(UserPara.PortInfo.Protocol),
                                               commandLogPath)) {
     TDesktopNotifier* notifier = FNotifier.get();
     FWorker->ShowNote = [notifier](const TDesktopNote& note) { notifier->Post(note); };

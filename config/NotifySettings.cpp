@@ -1,6 +1,7 @@
 #include "config/NotifySettings.h"
 
 #include "config/IniFile.h"
+#include "config/SoftwareParaChoices.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,4 +73,8 @@ std::string CommandProblem(const std::string& program) {
     if (::access(program.c_str(), X_OK) != 0)
         return "is not executable";
     return {};
+}
+
+std::string ProtocolModelName(uint8_t protocol) {
+    return ProtocolTexts[protocol < ProtocolCount ? protocol : 0].En;
 }
