@@ -7,7 +7,13 @@ TDeskFeed::TDeskFeed(TPollEngine& engine, TEventLog& eventLog)
     : FEngine(engine), FEventLog(eventLog) {
     Snapshots.Publish(TakeRecordSnapshot(engine));
     FEngine.RecordsChanged = [this] { Snapshots.Publish(TakeRecordSnapshot(FEngine)); };
-    FEventLog.Appended = [this](const TEventRec& event) { Events.Publish(event); };
+    FEventLog.Appended = [this](const TEventRec& event) {
+        Events.Publish(event);
+        // The port opened or closed (also by the user, with no reply to
+        // follow): readers see the port's state with the event.
+        if (event.Kind == EventKindProgram && event.Address == 0)
+            Snapshots.Publish(TakeRecordSnapshot(FEngine));
+    };
 }
 
 TDeskFeed::~TDeskFeed() {

@@ -12,7 +12,8 @@ constexpr std::array<TTextPair, BusStateCount> StateWords = {{
     {"通讯中断", "not communicating"},
     {"", ""},
 }};
-constexpr TTextPair PortClosedText = {"串口已关闭。", "Port closed. "};
+constexpr TTextPair PortClosedText = {"串口已关闭：", "Port closed: "};
+constexpr TTextPair NotPolledText = {" 台 UPS 未轮询", " units not polled"};
 constexpr TTextPair NoUnitsText = {"设备列表为空", "No units in the device list"};
 
 TBusState UnitState(const TUnitSnapshot& unit) {
@@ -42,11 +43,13 @@ TBusSummary SummarizeBus(const TRecordSnapshot& snapshot) {
 
 std::string BusSummaryText(const TBusSummary& summary, uint8_t language) {
     const bool zh = language == 1;
-    std::string text =
-        summary.Worst == TBusState::PortClosed ? PickText(PortClosedText, language) : "";
     if (summary.Units == 0)
-        return text + PickText(NoUnitsText, language);
-    text += std::to_string(summary.Units) + (zh ? " 台 UPS：" : " units: ");
+        return PickText(NoUnitsText, language);
+    // With the port closed what the units last said is history.
+    if (summary.Worst == TBusState::PortClosed)
+        return PickText(PortClosedText, language) + std::to_string(summary.Units) +
+               PickText(NotPolledText, language);
+    std::string text = std::to_string(summary.Units) + (zh ? " 台 UPS：" : " units: ");
     bool first = true;
     for (int i = 0; i < BusStateCount; ++i) {
         const int count = summary.Counts[static_cast<std::size_t>(i)];

@@ -23,6 +23,7 @@ struct TBusSummary {
 // port is worst of all, whatever the units last said.
 [[nodiscard]] TBusSummary SummarizeBus(const TRecordSnapshot& snapshot);
 
-// "16 units: 14 normal, 1 on battery, 1 not communicating" / Chinese, with
-// "Port closed. " in front when it is; states without units are left out.
+// "16 units: 14 normal, 1 on battery, 1 not communicating" / Chinese; states
+// without units are left out. With the port closed: "Port closed: 16 units
+// not polled".
 [[nodiscard]] std::string BusSummaryText(const TBusSummary& summary, uint8_t language);

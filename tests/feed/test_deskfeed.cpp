@@ -47,6 +47,18 @@ TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
     EXPECT_TRUE(reader->Take().empty());
 }
 
+TEST_F(DeskFeedTest, ClosingThePortIsSeenWithoutAReplyToFollow) {
+    AddDevice(3);
+    TDeskFeed feed(Engine, Events);
+    ASSERT_TRUE(Engine.Start());
+    TickUntilSent(1);
+    Answer(3);
+    ASSERT_TRUE(feed.Snapshots.Current()->PortOpen);
+    Engine.CloseComm();
+    Engine.Timer1Timer(); // the tick that finds the port closed logs it
+    EXPECT_FALSE(feed.Snapshots.Current()->PortOpen);
+}
+
 TEST(EventStream, ASlowReaderLosesItsOldestEventsAndCountsThem) {
     TEventStream stream;
     const auto slow = stream.Subscribe(2);
