@@ -12,8 +12,10 @@ int64_t SteadyNowMs() {
         .count();
 }
 
-// How often the worker looks at running commands when no event comes.
-constexpr std::chrono::milliseconds PollInterval{100};
+// How often the worker looks at running commands when no event comes: with
+// none running, only for the events themselves.
+constexpr std::chrono::milliseconds IdleInterval{100};
+constexpr std::chrono::milliseconds BusyInterval{5};
 } // namespace
 
 TNotifyWorker::TNotifyWorker(TDeskFeed& feed, std::string model, const std::string& commandLogPath)
@@ -75,8 +77,9 @@ std::string TNotifyWorker::CommandFailure() const {
 }
 
 void TNotifyWorker::Run() {
+    std::chrono::milliseconds wait = IdleInterval;
     while (!FStop) {
-        (void)FEvents->WaitFor(PollInterval);
+        (void)FEvents->WaitFor(wait);
         const std::vector<TStreamedEvent> events = FEvents->Take();
         const std::lock_guard lock(FLock);
         const int64_t now = Clock();
@@ -89,6 +92,9 @@ void TNotifyWorker::Run() {
             FDroppedSeen = dropped;
         }
         FCommand.Poll(now);
+        // While commands run, their ends are looked for often, so that a
+        // queue of them moves on at once.
+        wait = FCommand.Running() + FCommand.Queued() > 0 ? BusyInterval : IdleInterval;
     }
 }
 
