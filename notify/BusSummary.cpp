@@ -14,6 +14,7 @@ constexpr std::array<TTextPair, BusStateCount> StateWords = {{
 }};
 constexpr TTextPair PortClosedText = {"串口已关闭：", "Port closed: "};
 constexpr TTextPair NotPolledText = {" 台 UPS 未轮询", " units not polled"};
+constexpr TTextPair OneNotPolledText = {" 台 UPS 未轮询", " unit not polled"};
 constexpr TTextPair NoUnitsText = {"设备列表为空", "No units in the device list"};
 
 TBusState UnitState(const TUnitSnapshot& unit) {
@@ -48,8 +49,10 @@ std::string BusSummaryText(const TBusSummary& summary, uint8_t language) {
     // With the port closed what the units last said is history.
     if (summary.Worst == TBusState::PortClosed)
         return PickText(PortClosedText, language) + std::to_string(summary.Units) +
-               PickText(NotPolledText, language);
-    std::string text = std::to_string(summary.Units) + (zh ? " 台 UPS：" : " units: ");
+               PickText(summary.Units == 1 ? OneNotPolledText : NotPolledText, language);
+    std::string text = std::to_string(summary.Units) + (zh                   ? " 台 UPS："
+                                                        : summary.Units == 1 ? " unit: "
+                                                                             : " units: ");
     bool first = true;
     for (int i = 0; i < BusStateCount; ++i) {
         const int count = summary.Counts[static_cast<std::size_t>(i)];
