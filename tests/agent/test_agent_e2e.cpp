@@ -62,6 +62,12 @@ protected:
         ASSERT_EQ(ini.Load(UserParaPath()), TIniFile::TLoadResult::Read);
         ini.WriteInteger("CommMast", "FastPoll", 1);
         ini.WriteString("Metrics", "Listen", "127.0.0.1:0");
+        // The event command notes each event it is run for.
+        WriteBytes(Path("event.sh"), "#!/bin/sh\necho \"$PELMORA_EVENT_KIND/$PELMORA_EVENT_CODE@"
+                                     "$PELMORA_ADDRESS $PELMORA_SEVERITY\" >> '" +
+                                         Path("events.txt") + "'\n");
+        fs::permissions(Path("event.sh"), fs::perms::owner_exec, fs::perm_options::add);
+        ini.WriteString("Notify", "Command", Path("event.sh"));
         WriteBytes(UserParaPath(), ini.Text());
         Sim = std::make_unique<TChildProcess>(TChildProcess::TOptions{
             .Program = PELMORA_SIM_PATH,
@@ -149,6 +155,9 @@ TEST_F(AgentE2e, PollsLogsServesMetricsAndEndsCleanly) {
         return e.Kind == EventKindState && e.Address == 3 && e.Code == StateBattery;
     });
     EXPECT_TRUE(stateLogged) << "the state change is logged as the monitor logs it";
+    EXPECT_NE(ReadBytes(Path("events.txt")).find("1/5@3 critical\n"), std::string::npos)
+        << "the event command ran for it:\n"
+        << ReadBytes(Path("events.txt")) << ReadBytes(Path("Record/EventCommand.log"));
     EXPECT_NE(ReadBytes(Path("agent.log")).find("stopping on SIGTERM"), std::string::npos);
 }
 
