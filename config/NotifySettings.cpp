@@ -16,17 +16,14 @@ TNotifySettings NotifyPara;
 namespace {
 using TFlag = bool TNotifySettings::*;
 // One row per switch, in the order the file lists them.
-constexpr std::array<std::pair<const char*, TFlag>, 9> Flags = {{
-    {"Desktop", &TNotifySettings::Desktop},
-    {"OnBattery", &TNotifySettings::OnBattery},
-    {"BatteryLow", &TNotifySettings::BatteryLow},
-    {"Fault", &TNotifySettings::Fault},
-    {"Overload", &TNotifySettings::Overload},
-    {"Bypass", &TNotifySettings::Bypass},
-    {"CommLost", &TNotifySettings::CommLost},
-    {"PortLost", &TNotifySettings::PortLost},
-    {"CloseToTray", &TNotifySettings::CloseToTray},
-}};
+constexpr std::array<std::pair<const char*, TFlag>, 9> Flags = [] {
+    std::array<std::pair<const char*, TFlag>, 9> flags{};
+    flags.front() = {"Desktop", &TNotifySettings::Desktop};
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i)
+        flags[i + 1] = {NotifyEventChoices[i].Key, NotifyEventChoices[i].Flag};
+    flags.back() = {"CloseToTray", &TNotifySettings::CloseToTray};
+    return flags;
+}();
 
 int32_t ReadBounded(const TIniFile& ini, const char* key, int32_t def, int32_t low, int32_t high) {
     const int32_t value = ini.ReadInteger(NotifySection, key, def);

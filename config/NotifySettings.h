@@ -4,6 +4,9 @@
 // event are shown, the event command and its time limit, and whether closing
 // the main window leaves it in the tray.
 
+#include "base/LangText.h"
+
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +31,24 @@ struct TNotifySettings {
 
     bool operator==(const TNotifySettings&) const = default;
 };
+
+// The kinds of event a user can show or hide on the desktop: the key of
+// [Notify] that switches each, and its caption. The alarms read the captions
+// as the titles of their notifications, in this order.
+struct TNotifyEventChoice {
+    const char* Key;
+    bool TNotifySettings::*Flag;
+    TTextPair Caption;
+};
+inline constexpr std::array<TNotifyEventChoice, 7> NotifyEventChoices = {{
+    {"OnBattery", &TNotifySettings::OnBattery, {"电池供电", "On battery"}},
+    {"BatteryLow", &TNotifySettings::BatteryLow, {"电池电压低", "Battery low"}},
+    {"Fault", &TNotifySettings::Fault, {"故障", "Fault"}},
+    {"Overload", &TNotifySettings::Overload, {"过载", "Overload"}},
+    {"Bypass", &TNotifySettings::Bypass, {"旁路", "Bypass"}},
+    {"CommLost", &TNotifySettings::CommLost, {"通讯中断", "Communication lost"}},
+    {"PortLost", &TNotifySettings::PortLost, {"串口断开", "Port lost"}},
+}};
 
 // Limits that keep a hand-edited file from turning the rules off or into a
 // storm: GatherSeconds 0..60, CommandTimeLimit 1..3600.

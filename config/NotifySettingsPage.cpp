@@ -18,21 +18,6 @@ constexpr TTextPair TxtTimeLimit{"时限 (秒):", "Time limit (s):"};
 constexpr TTextPair TxtCloseToTray{"关闭或最小化时隐藏到托盘", "Close or minimise to the tray"};
 constexpr TTextPair TxtCommandError{"事件命令无法运行: ", "The event command cannot be run: "};
 
-using TFlag = bool TNotifySettings::*;
-struct TEventBox {
-    TTextPair Text;
-    TFlag Flag;
-    const char* Name;
-};
-constexpr std::array<TEventBox, 7> EventBoxes = {{
-    {{"电池供电", "On battery"}, &TNotifySettings::OnBattery, "crbOnBattery"},
-    {{"电池电压低", "Battery low"}, &TNotifySettings::BatteryLow, "crbBatteryLow"},
-    {{"故障", "Fault"}, &TNotifySettings::Fault, "crbFault"},
-    {{"过载", "Overload"}, &TNotifySettings::Overload, "crbOverload"},
-    {{"旁路", "Bypass"}, &TNotifySettings::Bypass, "crbBypass"},
-    {{"通讯中断", "Communication lost"}, &TNotifySettings::CommLost, "crbCommLost"},
-    {{"串口断开", "Port lost"}, &TNotifySettings::PortLost, "crbPortLost"},
-}};
 } // namespace
 
 TNotifySettingsPage::TNotifySettingsPage(QWidget* parent) : QGroupBox(parent) {
@@ -45,9 +30,9 @@ TNotifySettingsPage::TNotifySettingsPage(QWidget* parent) : QGroupBox(parent) {
     edtGather->setRange(0, MaxGatherSeconds);
     lblGather->setBuddy(edtGather);
     auto* events = new QGridLayout;
-    for (std::size_t i = 0; i < EventBoxes.size(); ++i) {
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i) {
         FEventBoxes[i] = new QCheckBox(this);
-        FEventBoxes[i]->setObjectName(EventBoxes[i].Name);
+        FEventBoxes[i]->setObjectName(QStringLiteral("crb") + NotifyEventChoices[i].Key);
         events->addWidget(FEventBoxes[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
     }
     connect(crbDesktop, &QCheckBox::toggled, this, [this](bool on) {
@@ -89,8 +74,8 @@ void TNotifySettingsPage::SetCaptions() {
     setTitle(CurrentText(TxtGroup));
     crbDesktop->setText(CurrentText(TxtDesktop));
     lblGather->setText(CurrentText(TxtGather));
-    for (std::size_t i = 0; i < EventBoxes.size(); ++i)
-        FEventBoxes[i]->setText(CurrentText(EventBoxes[i].Text));
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i)
+        FEventBoxes[i]->setText(CurrentText(NotifyEventChoices[i].Caption));
     lblCommand->setText(CurrentText(TxtCommand));
     lblTimeLimit->setText(CurrentText(TxtTimeLimit));
     crbCloseToTray->setText(CurrentText(TxtCloseToTray));
@@ -99,8 +84,8 @@ void TNotifySettingsPage::SetCaptions() {
 void TNotifySettingsPage::Show(const TNotifySettings& settings) {
     crbDesktop->setChecked(settings.Desktop);
     edtGather->setValue(settings.GatherSeconds);
-    for (std::size_t i = 0; i < EventBoxes.size(); ++i)
-        FEventBoxes[i]->setChecked(settings.*EventBoxes[i].Flag);
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i)
+        FEventBoxes[i]->setChecked(settings.*NotifyEventChoices[i].Flag);
     edtCommand->setText(QString::fromStdString(settings.Command));
     edtTimeLimit->setValue(settings.CommandTimeLimit);
     crbCloseToTray->setChecked(settings.CloseToTray);
@@ -110,8 +95,8 @@ TNotifySettings TNotifySettingsPage::Taken(const TNotifySettings& base) const {
     TNotifySettings settings = base;
     settings.Desktop = crbDesktop->isChecked();
     settings.GatherSeconds = edtGather->value();
-    for (std::size_t i = 0; i < EventBoxes.size(); ++i)
-        settings.*EventBoxes[i].Flag = FEventBoxes[i]->isChecked();
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i)
+        settings.*NotifyEventChoices[i].Flag = FEventBoxes[i]->isChecked();
     settings.Command = edtCommand->text().trimmed().toStdString();
     settings.CommandTimeLimit = edtTimeLimit->value();
     settings.CloseToTray = crbCloseToTray->isChecked();

@@ -32,7 +32,7 @@ private:
     QCheckBox* crbDesktop = nullptr;
     QLabel* lblGather = nullptr;
     QSpinBox* edtGather = nullptr;
-    std::array<QCheckBox*, 7> FEventBoxes{};
+    std::array<QCheckBox*, NotifyEventChoices.size()> FEventBoxes{};
     QLabel* lblCommand = nullptr;
     QLineEdit* edtCommand = nullptr;
     QLabel* lblTimeLimit = nullptr;

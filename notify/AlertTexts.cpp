@@ -1,23 +1,23 @@
 #include "notify/AlertTexts.h"
 
 #include "base/LangText.h"
+#include "config/NotifySettings.h"
 
 #include <array>
 
 namespace {
-struct TConditionWords {
-    TTextPair Title;
-    TTextPair Phrase; // after "12 units" / "12 台 UPS"
-};
-// Indexed by TAlertCondition.
-constexpr std::array<TConditionWords, AlertConditionCount> Words = {{
-    {{"电池供电", "On battery"}, {"电池供电", "on battery"}},
-    {{"电池电压低", "Battery low"}, {"电池电压低", "with battery low"}},
-    {{"故障", "Fault"}, {"故障", "with a fault"}},
-    {{"过载", "Overload"}, {"过载", "overloaded"}},
-    {{"旁路", "Bypass"}, {"旁路供电", "on bypass"}},
-    {{"通讯中断", "Communication lost"}, {"通讯中断", "not communicating"}},
-    {{"串口断开", "Port lost"}, {"串口断开", "without a port"}},
+// The title of a condition is the caption of its [Notify] choice; this is
+// what follows a count: "12 units on battery" / "12 台 UPS 电池供电".
+// Indexed by TAlertCondition, as the choices are.
+static_assert(NotifyEventChoices.size() == AlertConditionCount);
+constexpr std::array<TTextPair, AlertConditionCount> Phrases = {{
+    {"电池供电", "on battery"},
+    {"电池电压低", "with battery low"},
+    {"故障", "with a fault"},
+    {"过载", "overloaded"},
+    {"旁路供电", "on bypass"},
+    {"通讯中断", "not communicating"},
+    {"串口断开", "without a port"},
 }};
 constexpr TTextPair RecoveredText = {"已恢复：", "Recovered: "};
 constexpr TTextPair RecoveredFromText = {"已恢复", "recovered from"};
@@ -29,8 +29,8 @@ constexpr TTextPair ListColon = {"：", ": "};
 constexpr TTextPair MoreText = {" 等 ", " and "};
 constexpr TTextPair MoreTail = {" 台", " more"};
 
-const TConditionWords& WordsOf(TAlertCondition condition) {
-    return Words[static_cast<std::size_t>(condition)];
+const TTextPair& PhraseOf(TAlertCondition condition) {
+    return Phrases[static_cast<std::size_t>(condition)];
 }
 
 std::string Counted(std::size_t count, uint8_t language) {
@@ -52,7 +52,7 @@ std::string NameList(const std::vector<TAlertUnit>& units, uint8_t language) {
 } // namespace
 
 std::string ConditionTitle(TAlertCondition condition, uint8_t language) {
-    return PickText(WordsOf(condition).Title, language);
+    return PickText(NotifyEventChoices[static_cast<std::size_t>(condition)].Caption, language);
 }
 
 std::string RecoveryTitle(TAlertCondition condition, uint8_t language) {
@@ -70,7 +70,7 @@ std::string UnitLabel(const TAlertUnit& unit, uint8_t language) {
 }
 
 std::string CountTitle(TAlertCondition condition, std::size_t count, uint8_t language) {
-    return Counted(count, language) + PickText(WordsOf(condition).Phrase, language);
+    return Counted(count, language) + PickText(PhraseOf(condition), language);
 }
 
 std::string SummaryText(TAlertCondition condition, const std::vector<TAlertUnit>& units,
@@ -82,6 +82,6 @@ std::string SummaryText(TAlertCondition condition, const std::vector<TAlertUnit>
 std::string RecoverySummaryText(TAlertCondition condition, const std::vector<TAlertUnit>& units,
                                 uint8_t language) {
     return Counted(units.size(), language) + PickText(RecoveredFromText, language) + " " +
-           PickText(WordsOf(condition).Phrase, language) + PickText(ListColon, language) +
+           PickText(PhraseOf(condition), language) + PickText(ListColon, language) +
            NameList(units, language);
 }

@@ -41,8 +41,8 @@ void TNotifyWorker::Apply(const TNotifySettings& settings, uint8_t language) {
     FLanguage = language;
     TGatherOptions gather;
     gather.GatherMs = int64_t{settings.GatherSeconds} * 1000;
-    gather.Shown = {settings.OnBattery, settings.BatteryLow, settings.Fault,   settings.Overload,
-                    settings.Bypass,    settings.CommLost,   settings.PortLost};
+    for (std::size_t i = 0; i < NotifyEventChoices.size(); ++i)
+        gather.Shown[i] = settings.*NotifyEventChoices[i].Flag;
     gather.Language = language;
     FGatherer.Configure(gather);
     TCommandOptions command;
