@@ -70,8 +70,10 @@ std::optional<TAlertCondition> AlarmCondition(int32_t alarmCode) {
     return TAlertCondition::Fault;
 }
 
-TEventMeaning ReadEvent(const TEventRec& event) {
+TEventMeaning ReadEvent(const TEventRec& event, bool closedByUser) {
     TEventMeaning meaning;
+    if (closedByUser)
+        return meaning;
     switch (event.Kind) {
     case EventKindProgram:
         if (event.Code == EventCommLost || event.Code == EventCommEstablished ||

@@ -37,10 +37,11 @@ enum class TSeverity : uint8_t { Info, Warning, Critical };
 
 // A logged event read as the start or the end of a condition. A state event
 // says only what the unit is in now; whether it ends an earlier condition is
-// known to whoever remembers the unit's last state (TAlertGatherer).
+// known to whoever remembers the unit's last state (TAlertGatherer). The port
+// closed by the user (`closedByUser`) is no condition and no more than info.
 struct TEventMeaning {
     std::optional<TAlertCondition> Condition;
     bool Recovery = false;
     TSeverity Severity = TSeverity::Info; // of the event itself, for the command
 };
-[[nodiscard]] TEventMeaning ReadEvent(const TEventRec& event);
+[[nodiscard]] TEventMeaning ReadEvent(const TEventRec& event, bool closedByUser = false);

@@ -29,8 +29,9 @@ std::string IsoTime(double stamp) {
     return text;
 }
 
-std::vector<std::string> EventVariables(const TEventRec& event, const TEventUnit& unit) {
-    const TEventMeaning meaning = ReadEvent(event);
+std::vector<std::string> EventVariables(const TEventRec& event, const TEventUnit& unit,
+                                        bool closedByUser) {
+    const TEventMeaning meaning = ReadEvent(event, closedByUser);
     const std::string raised =
         event.Kind == EventKindAlarm ? std::to_string(event.AlarmFlag == 0 ? 0 : 1) : "";
     return {

@@ -15,8 +15,9 @@ struct TEventUnit {
     std::string Model; // the unit family the line is polled as
 };
 
-// "NAME=value" for each variable, values exactly as they are.
-[[nodiscard]] std::vector<std::string> EventVariables(const TEventRec& event,
-                                                      const TEventUnit& unit);
+// "NAME=value" for each variable, values exactly as they are. The port closed
+// by the user (`closedByUser`) has the severity info.
+[[nodiscard]] std::vector<std::string>
+EventVariables(const TEventRec& event, const TEventUnit& unit, bool closedByUser = false);
 // "2026-03-04T05:06:07+08:00" of a log time stamp (local time).
 [[nodiscard]] std::string IsoTime(double stamp);

@@ -84,7 +84,7 @@ void TNotifyWorker::Run() {
         const std::lock_guard lock(FLock);
         const int64_t now = Clock();
         for (const TStreamedEvent& streamed : events)
-            Handle(streamed.Event, now);
+            Handle(streamed, now);
         const uint64_t dropped = FEvents->Dropped();
         if (dropped != FDroppedSeen) {
             FCommandLog.Write(std::to_string(dropped - FDroppedSeen) +
@@ -98,7 +98,8 @@ void TNotifyWorker::Run() {
     }
 }
 
-void TNotifyWorker::Handle(const TEventRec& event, int64_t nowMs) {
+void TNotifyWorker::Handle(const TStreamedEvent& streamed, int64_t nowMs) {
+    const TEventRec& event = streamed.Event;
     TAlertUnit unit{event.Address, {}};
     if (event.Address != 0) {
         const std::shared_ptr<const TRecordSnapshot> snapshot = FFeed.Snapshots.Current();
@@ -110,11 +111,15 @@ void TNotifyWorker::Handle(const TEventRec& event, int64_t nowMs) {
     }
     TCommandRun run;
     run.Environment = ParentEnvironment();
-    for (std::string& var : EventVariables(event, {unit.Name, FModel}))
+    for (std::string& var : EventVariables(event, {unit.Name, FModel}, streamed.ClosedByUser))
         run.Environment.push_back(std::move(var));
     run.Label = "event " + std::to_string(event.Code) + " (kind " + std::to_string(event.Kind) +
                 ") at address " + std::to_string(event.Address);
     FCommand.Enqueue(std::move(run), nowMs);
+    // The user's own closing of the port is no alarm: nothing to show, and
+    // the port opened again later finds no lost port to recover.
+    if (streamed.ClosedByUser)
+        return;
     // The gatherer follows every event, so that turning the notifications on
     // finds each unit's conditions as they are.
     const std::vector<TDesktopNote> notes = FGatherer.Take(event, unit, nowMs);

@@ -49,7 +49,7 @@ public:
 
 private:
     void Run();
-    void Handle(const TEventRec& event, int64_t nowMs);
+    void Handle(const TStreamedEvent& streamed, int64_t nowMs);
 
     TDeskFeed& FFeed;
     std::string FModel;

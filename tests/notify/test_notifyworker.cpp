@@ -1,7 +1,8 @@
 // The notification worker on the real feed of a real engine and event log:
 // a burst of 252 events is logged while the worker is held up, and the
 // logging never waits for it; the worker then runs the command once per
-// event and gathers the desktop notes into one notification.
+// event and gathers the desktop notes into one notification. The port closed
+// by the user's hand is told apart from a port that went away.
 
 #include "feed/DeskFeed.h"
 #include "notify/NotifyWorker.h"
@@ -109,5 +110,69 @@ TEST_F(NotifyWorkerTest, ABurstOf252EventsNeverWaitsForTheWorker) {
     EXPECT_EQ(keys.size(), 1U);
     EXPECT_EQ(notes.back().Title, "252 units with battery low");
 }
+
+// Reads the command's output file until `line` is in it: the command runs as
+// a process of its own, so the test waits for its end, bounded.
+bool CommandWrote(const std::string& path, const std::string& line) {
+    for (int i = 0; i < 3000; ++i) {
+        if (ReadBytes(path).find(line + "\n") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+struct TPortEnd {
+    const char* Name;
+    void (*End)(TPollEngine& engine);
+    const char* Severity; // told to the event command
+    bool Notified;        // a desktop notification shows
+};
+const TPortEnd PortEnds[] = {
+    {"closed by the user", [](TPollEngine& engine) { engine.CloseComm(); }, "info", false},
+    {"lost (device unplugged)", [](TPollEngine& engine) { engine.PortHungUp(); }, "critical", true},
+};
+
+class PortEndTest : public NotifyWorkerTest, public ::testing::WithParamInterface<TPortEnd> {};
+
+TEST_P(PortEndTest, ThePortClosedByTheUserIsNoAlarmButALostPortIs) {
+    const TPortEnd& end = GetParam();
+    const std::string output = Folder.Path() + end.Name;
+    const std::string script = Folder.Path() + "port.sh";
+    WriteBytes(script,
+               "#!/bin/sh\necho \"$PELMORA_EVENT_CODE $PELMORA_SEVERITY\" >> '" + output + "'\n");
+    ::chmod(script.c_str(), 0755);
+    TDeskFeed feed(Engine, Events);
+    TNotifyWorker worker(feed, "Multimode UPS", Folder.Path() + CommandLogFileName);
+    std::mutex notesLock;
+    std::vector<TDesktopNote> notes;
+    worker.ShowNote = [&](const TDesktopNote& note) {
+        const std::lock_guard lock(notesLock);
+        notes.push_back(note);
+    };
+    TNotifySettings settings;
+    settings.Command = script;
+    worker.Apply(settings, 0);
+    worker.Start();
+
+    ASSERT_TRUE(Engine.Start());
+    Engine.Timer1Timer(); // the port found open: 23
+    end.End(Engine);
+    Engine.Timer1Timer(); // the port found closed: 18
+    // The command's run of the port event is the last thing the worker does.
+    ASSERT_TRUE(CommandWrote(output, std::string("18 ") + end.Severity));
+    const std::lock_guard lock(notesLock);
+    if (end.Notified) {
+        ASSERT_EQ(notes.size(), 1U);
+        EXPECT_EQ(notes[0].Title, "Port lost");
+        EXPECT_EQ(notes[0].Urgency, TSeverity::Critical);
+    } else {
+        EXPECT_TRUE(notes.empty());
+    }
+}
+INSTANTIATE_TEST_SUITE_P(PortEnds, PortEndTest, ::testing::ValuesIn(PortEnds),
+                         [](const auto& info) {
+                             return std::string(info.param.Notified ? "Lost" : "ClosedByUser");
+                         });
 
 } // namespace
