@@ -69,5 +69,8 @@ void TAgentHost::Stop() {
     if (FStarted)
         FEngine.Finish();
     FStarted = false;
+    // The end event just logged still runs the event command, in a short grace.
+    if (FNotify)
+        FNotify->Finish();
     FNotify.reset();
 }

@@ -46,6 +46,12 @@ TDeskAlerts::~TDeskAlerts() {
     FWorker.reset();
 }
 
+void TDeskAlerts::Finish() {
+    FRefresh->stop();
+    FTray->hide();
+    FWorker->Finish();
+}
+
 void TDeskAlerts::BuildMenu() {
     FMenu = std::make_unique<QMenu>();
     FShowAction = FMenu->addAction(QString(), this, &TDeskAlerts::ToggleWindow);

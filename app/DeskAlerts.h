@@ -32,6 +32,9 @@ public:
     // The session is ending or the tray's Exit was chosen: the window's close
     // goes through to its exit sequence from now on.
     Q_SLOT void AllowClose() { FClosing = true; }
+    // The program's end, its end event logged: the tray goes, and the event
+    // command has its short grace (TNotifyWorker::Finish) with nothing shown.
+    void Finish();
     // Reads the settings, the language and the line's state now.
     void Refresh();
 

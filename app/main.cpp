@@ -105,5 +105,10 @@ int main(int argc, char** argv) {
         frmMain.EndSession();
     } else
         frmMain.show();
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    // The end is logged while the alerts still listen, so that the event
+    // command hears of it; the window is gone, so their grace freezes nothing.
+    pollEngine->Engine().Finish();
+    alerts.Finish();
+    return exitCode;
 }

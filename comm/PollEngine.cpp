@@ -13,6 +13,7 @@
 #include "status/StatusChangeLog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -100,7 +101,8 @@ void TPollEngine::StopForExit() noexcept {
 void TPollEngine::Finish() noexcept {
     FStopped = true;
     try {
-        FEventLog.LogSystemEvent(SysEvtClosed);
+        if (!std::exchange(FFinished, true))
+            FEventLog.LogSystemEvent(SysEvtClosed);
     } catch (...) {
     }
     try {

@@ -161,6 +161,19 @@ void TEventCommand::Finish(TRunning& run, const std::string& how, bool failed) {
     FLog.Write(run.Label + ": " + how, run.Lines);
 }
 
+void TEventCommand::EndAll() {
+    for (TRunning& run : FRunning) {
+        ::kill(-run.Pid, SIGKILL);
+        ::waitpid(run.Pid, nullptr, 0);
+        Finish(run, "killed at the program's end", true);
+    }
+    FRunning.clear();
+    if (!FQueue.empty())
+        FLog.Write(std::to_string(FQueue.size()) +
+                   " runs waiting at the program's end were not started");
+    FQueue.clear();
+}
+
 void TEventCommand::Poll(int64_t nowMs) {
     std::erase_if(FRunning, [&](TRunning& run) {
         ReadOutput(run);

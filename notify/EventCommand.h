@@ -47,6 +47,9 @@ public:
     // it does nothing.
     void Enqueue(TCommandRun run, int64_t nowMs);
     void Poll(int64_t nowMs);
+    // The program ends: the runs still going are killed and the waiting ones
+    // let go, each said in the log.
+    void EndAll();
 
     [[nodiscard]] std::size_t Running() const { return FRunning.size(); }
     [[nodiscard]] std::size_t Queued() const { return FQueue.size(); }

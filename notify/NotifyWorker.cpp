@@ -76,25 +76,62 @@ std::string TNotifyWorker::CommandFailure() const {
     return FCommand.LastFailure();
 }
 
+void TNotifyWorker::Finish() {
+    FFinishing = true;
+    FStop = true;
+    if (FThread.joinable())
+        FThread.join();
+}
+
 void TNotifyWorker::Run() {
     std::chrono::milliseconds wait = IdleInterval;
     while (!FStop) {
         (void)FEvents->WaitFor(wait);
-        const std::vector<TStreamedEvent> events = FEvents->Take();
+        TakeEvents();
         const std::lock_guard lock(FLock);
-        const int64_t now = Clock();
-        for (const TStreamedEvent& streamed : events)
-            Handle(streamed, now);
-        const uint64_t dropped = FEvents->Dropped();
-        if (dropped != FDroppedSeen) {
-            FCommandLog.Write(std::to_string(dropped - FDroppedSeen) +
-                              " events came faster than they could be handled and were let go");
-            FDroppedSeen = dropped;
-        }
-        FCommand.Poll(now);
+        FCommand.Poll(Clock());
         // While commands run, their ends are looked for often, so that a
         // queue of them moves on at once.
         wait = FCommand.Running() + FCommand.Queued() > 0 ? BusyInterval : IdleInterval;
+    }
+    if (FFinishing)
+        LetCommandsEnd();
+}
+
+// The end event was logged before Finish, so it is among the events taken
+// here; the grace is counted from then.
+void TNotifyWorker::LetCommandsEnd() {
+    TakeEvents();
+    int64_t until = 0;
+    {
+        const std::lock_guard lock(FLock);
+        until = Clock() + std::min(NotifyExitGraceMs, int64_t{FSettings.CommandTimeLimit} * 1000);
+    }
+    for (;;) {
+        {
+            const std::lock_guard lock(FLock);
+            const int64_t now = Clock();
+            FCommand.Poll(now);
+            if (FCommand.Running() + FCommand.Queued() == 0 || now >= until) {
+                FCommand.EndAll();
+                return;
+            }
+        }
+        std::this_thread::sleep_for(BusyInterval);
+    }
+}
+
+void TNotifyWorker::TakeEvents() {
+    const std::vector<TStreamedEvent> events = FEvents->Take();
+    const std::lock_guard lock(FLock);
+    const int64_t now = Clock();
+    for (const TStreamedEvent& streamed : events)
+        Handle(streamed, now);
+    const uint64_t dropped = FEvents->Dropped();
+    if (dropped != FDroppedSeen) {
+        FCommandLog.Write(std::to_string(dropped - FDroppedSeen) +
+                          " events came faster than they could be handled and were let go");
+        FDroppedSeen = dropped;
     }
 }
 

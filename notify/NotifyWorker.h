@@ -20,13 +20,16 @@
 
 // How many events may wait for the worker before the oldest are dropped.
 inline constexpr std::size_t NotifyQueueCapacity = 4096;
+// The longest the program's end waits for event commands (within their time
+// limit): long enough for a mail to go, short enough not to hold the exit.
+inline constexpr int64_t NotifyExitGraceMs = 5000;
 
 class TNotifyWorker {
 public:
     // `model` names the unit family for PELMORA_MODEL. The command log goes
     // to `commandLogPath`. The feed must outlive the worker.
     TNotifyWorker(TDeskFeed& feed, std::string model, const std::string& commandLogPath);
-    // Stops the thread; running commands are killed.
+    // Stops the thread; running commands are killed (see Finish).
     ~TNotifyWorker();
     TNotifyWorker(const TNotifyWorker&) = delete;
     TNotifyWorker& operator=(const TNotifyWorker&) = delete;
@@ -46,9 +49,16 @@ public:
     [[nodiscard]] int64_t MutedForMs() const;
     // The last failure of the event command; empty when it last succeeded.
     [[nodiscard]] std::string CommandFailure() const;
+    // The program's end, after its end event is logged: the events logged so
+    // far still run the command, and the runs get until the command's time
+    // limit, at most NotifyExitGraceMs, to end; those still going then are
+    // killed, and the log says so. Returns when the thread has ended.
+    void Finish();
 
 private:
     void Run();
+    void TakeEvents();
+    void LetCommandsEnd();
     void Handle(const TStreamedEvent& streamed, int64_t nowMs);
 
     TDeskFeed& FFeed;
@@ -64,5 +74,6 @@ private:
     uint64_t FDroppedSeen = 0;
 
     std::atomic<bool> FStop{false};
+    std::atomic<bool> FFinishing{false};
     std::thread FThread;
 };

@@ -2,7 +2,8 @@
 // a burst of 252 events is logged while the worker is held up, and the
 // logging never waits for it; the worker then runs the command once per
 // event and gathers the desktop notes into one notification. The port closed
-// by the user's hand is told apart from a port that went away.
+// by the user's hand is told apart from a port that went away. At the
+// program's end its end event still runs the command, in a bounded grace.
 
 #include "feed/DeskFeed.h"
 #include "notify/NotifyWorker.h"
@@ -10,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -174,5 +176,58 @@ INSTANTIATE_TEST_SUITE_P(PortEnds, PortEndTest, ::testing::ValuesIn(PortEnds),
                          [](const auto& info) {
                              return std::string(info.param.Notified ? "Lost" : "ClosedByUser");
                          });
+
+void WriteScript(const std::string& path, const std::string& body) {
+    WriteBytes(path, "#!/bin/sh\n" + body);
+    ::chmod(path.c_str(), 0755);
+}
+
+TEST_F(NotifyWorkerTest, TheEndEventRunsTheCommandBeforeTheProgramEnds) {
+    const std::string output = Folder.Path() + "codes";
+    const std::string script = Folder.Path() + "end.sh";
+    // Slow enough to be running still when the end comes.
+    WriteScript(script, "sleep 0.2\necho \"$PELMORA_EVENT_CODE\" >> '" + output + "'\n");
+    TDeskFeed feed(Engine, Events);
+    TNotifyWorker worker(feed, "Multimode UPS", Folder.Path() + CommandLogFileName);
+    TNotifySettings settings;
+    settings.Command = script;
+    worker.Apply(settings, 0);
+    worker.Start();
+    ASSERT_TRUE(Engine.Start()); // 20
+
+    Engine.Finish(); // 21
+    worker.Finish();
+    EXPECT_EQ(ReadBytes(output), "20\n21\n");
+    EXPECT_EQ(worker.CommandFailure(), "");
+}
+
+TEST_F(NotifyWorkerTest, ACommandStillRunningPastTheGraceIsKilledAndLogged) {
+    const std::string script = Folder.Path() + "hang.sh";
+    WriteScript(script, "exec sleep 60\n");
+    TDeskFeed feed(Engine, Events);
+    const std::string logPath = Folder.Path() + CommandLogFileName;
+    TNotifyWorker worker(feed, "Multimode UPS", logPath);
+    std::atomic<int64_t> now{0};
+    worker.Clock = [&] { return now.load(); };
+    TNotifySettings settings;
+    settings.Command = script;
+    settings.CommandTimeLimit = 600;
+    worker.Apply(settings, 0);
+    worker.Start();
+    Events.LogSystemEvent(SysEvtClosed);
+
+    auto finish = std::async(std::launch::async, [&] { worker.Finish(); });
+    // The grace is counted on the worker's clock, driven here.
+    for (int step = 0; finish.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready;
+         ++step) {
+        ASSERT_LT(step, 1000) << "the end waits past its grace";
+        now += 250;
+    }
+    EXPECT_GE(now.load(), NotifyExitGraceMs) << "killed before the grace was over";
+    EXPECT_NE(
+        ReadBytes(logPath).find("event 21 (kind 0) at address 0: killed at the program's end"),
+        std::string::npos)
+        << ReadBytes(logPath);
+}
 
 } // namespace
