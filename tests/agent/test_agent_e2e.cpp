@@ -1,6 +1,6 @@
 // pelmora-agent against pelmora-sim: it polls and logs as the monitor does,
 // shows a unit switched to battery on /metrics, refuses to share its port,
-// and ends on SIGTERM with event 21.
+// and ends on SIGTERM with event 21, which its event command still hears.
 
 #include "base/ProgramFolder.h"
 #include "comm/SPComm.h"
@@ -158,6 +158,9 @@ TEST_F(AgentE2e, PollsLogsServesMetricsAndEndsCleanly) {
     EXPECT_NE(ReadBytes(Path("events.txt")).find("1/5@3 critical\n"), std::string::npos)
         << "the event command ran for it:\n"
         << ReadBytes(Path("events.txt")) << ReadBytes(Path("Record/EventCommand.log"));
+    // The end is the last event the command ran for, before the agent ended.
+    const std::string commandRuns = ReadBytes(Path("events.txt"));
+    EXPECT_TRUE(commandRuns.ends_with("0/21@0 info\n")) << commandRuns;
     EXPECT_NE(ReadBytes(Path("agent.log")).find("stopping on SIGTERM"), std::string::npos);
 }
 
