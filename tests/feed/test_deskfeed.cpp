@@ -54,9 +54,14 @@ TEST_F(DeskFeedTest, ClosingThePortIsSeenWithoutAReplyToFollow) {
     TickUntilSent(1);
     Answer(3);
     ASSERT_TRUE(feed.Snapshots.Current()->PortOpen);
+    const auto reader = feed.Events.Subscribe(16);
     Engine.CloseComm();
     Engine.Timer1Timer(); // the tick that finds the port closed logs it
     EXPECT_FALSE(feed.Snapshots.Current()->PortOpen);
+    const std::vector<TStreamedEvent> events = reader->Take();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].Event.Code, 18);
+    EXPECT_TRUE(events[0].ClosedByUser) << "the user's own closing is told apart from a loss";
 }
 
 TEST(EventStream, ASlowReaderLosesItsOldestEventsAndCountsThem) {
