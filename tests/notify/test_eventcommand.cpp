@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -34,19 +35,20 @@ std::string ReadAll(const std::string& path) {
 
 // The NUL-separated environments a script wrote with `env -0`, one per run,
 // each ended by a line "--".
-std::vector<std::map<std::string, std::string>> Environments(const std::string& path) {
+// The environment of each run, from the files "<prefix>.<pid>" that each run
+// writes on its own: runs side by side never mix their writes.
+std::vector<std::map<std::string, std::string>> Environments(const std::string& prefix) {
     std::vector<std::map<std::string, std::string>> runs;
-    std::istringstream in(ReadAll(path));
-    std::map<std::string, std::string> run;
-    std::string entry;
-    while (std::getline(in, entry, '\0')) {
-        if (entry == "--\n") {
-            runs.push_back(run);
-            run.clear();
+    const std::filesystem::path stem(prefix);
+    for (const auto& file : std::filesystem::directory_iterator(stem.parent_path())) {
+        if (!file.path().filename().string().starts_with(stem.filename().string() + "."))
             continue;
+        std::istringstream in(ReadAll(file.path().string()));
+        std::map<std::string, std::string>& run = runs.emplace_back();
+        for (std::string entry; std::getline(in, entry, '\0');) {
+            const auto eq = entry.find('=');
+            run[entry.substr(0, eq)] = entry.substr(eq + 1);
         }
-        const auto eq = entry.find('=');
-        run[entry.substr(0, eq)] = entry.substr(eq + 1);
     }
     return runs;
 }
@@ -86,8 +88,7 @@ protected:
 
 TEST_F(EventCommandTest, EachEventReachesTheProgramInItsEnvironmentUnchanged) {
     const std::string out = Folder.Path() + "env.out";
-    Configure(Script(Folder.Path() + "record.sh",
-                     "env -0 >> '" + out + "'; printf -- '--\\n\\0' >> '" + out + "'"));
+    Configure(Script(Folder.Path() + "record.sh", "env -0 > '" + out + ".'$$"));
     TEventRec alarm;
     alarm.Address = 7;
     alarm.Kind = EventKindAlarm;
