@@ -2,6 +2,7 @@
 
 #include "base/VersionInfo.h"
 #include "config/UUserParaIni.h"
+#include "notify/CommandLog.h"
 
 #include <QMetaObject>
 #include <QTimer>
@@ -56,6 +57,15 @@ void TAgentHost::PublishMqtt(const TMqttSettings& settings, TMqttLog log) {
                                              FFeed->Snapshots, FFeed->Events, std::move(log));
 }
 
+void TAgentHost::RunEventCommand(const TNotifySettings& settings) {
+    FNotify = std::make_unique<TNotifyWorker>(*FFeed, ProtocolModelName(UserPara.PortInfo.Protocol),
+                                              FEventLog.FolderPath() + CommandLogFileName);
+    TNotifySettings commandOnly = settings;
+    commandOnly.Desktop = false;
+    FNotify->Apply(commandOnly, UserPara.Language);
+    FNotify->Start();
+}
+
 void TAgentHost::Stop() {
     // The endpoint goes first: no scrape runs while the engine winds down.
     FMetrics.reset();
@@ -64,6 +74,11 @@ void TAgentHost::Stop() {
     if (FStarted)
         FEngine.Finish();
     FStarted = false;
-    // Last, so the end of the program (event 21) reaches the broker too.
+    // After the engine, so the end of the program (event 21) reaches the
+    // broker and the event command too; the command last, as it may take a
+    // short grace.
     FMqtt.reset();
+    if (FNotify)
+        FNotify->Finish();
+    FNotify.reset();
 }

@@ -3,13 +3,14 @@
 // engine window: it owns the serial port, the protocols and the engine, runs
 // the 100 ms tick and the fast-poll step on the event loop, hands the port's
 // notices from its threads to that loop, and keeps the readers' feed, the
-// metrics endpoint and the MQTT publisher.
+// metrics endpoint, the MQTT publisher and the event command.
 
 #include "comm/PollEngine.h"
 #include "comm/SPComm.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
 #include "mqtt/MqttPublisher.h"
+#include "notify/NotifyWorker.h"
 #include "protocol/uKModbus.h"
 #include "protocol/uNordelProtocol.h"
 #include "protocol/uYDTV31.h"
@@ -38,6 +39,9 @@ public:
     // Publishes to the broker of `settings` (Host set) from now on; its
     // connection lines go to `log`, from the publisher's thread.
     void PublishMqtt(const TMqttSettings& settings, TMqttLog log);
+    // Runs the event command of `settings` for every logged event (no
+    // desktop here); its log goes beside the event log.
+    void RunEventCommand(const TNotifySettings& settings);
     // The clean exit: ticks stopped, the end logged (event 21), the port closed.
     void Stop();
 
@@ -64,6 +68,7 @@ private:
     std::unique_ptr<TDeskFeed> FFeed;
     std::unique_ptr<TMetricsServer> FMetrics;
     std::unique_ptr<TMqttPublisher> FMqtt;
+    std::unique_ptr<TNotifyWorker> FNotify;
     QTimer* FTick = nullptr;
     QTimer* FStepTimer = nullptr;
     bool FStarted = false;

@@ -7,6 +7,7 @@
 #include "agent/AgentSignals.h"
 #include "base/ProgramFolder.h"
 #include "config/MqttSettings.h"
+#include "config/NotifySettings.h"
 #include "config/UUserParaIni.h"
 #include "logging/UDataLogClass.h"
 #include "logging/uEventLogClass.h"
@@ -108,6 +109,13 @@ int main(int argc, char** argv) {
         host.PublishMqtt(mqtt, [](const std::string& line) {
             std::cerr << ("pelmora-agent: " + line + "\n") << std::flush;
         });
+    }
+    const TNotifySettings notify = ReadNotifySettings(UserParaPath());
+    if (!notify.Command.empty()) {
+        // Said, not fatal: the line is polled and logged all the same.
+        if (const std::string problem = CommandProblem(notify.Command); !problem.empty())
+            Say("event command " + notify.Command + " " + problem);
+        host.RunEventCommand(notify);
     }
     QObject::connect(&stopSignals, &TAgentSignals::StopRequested, &app, [&](int signal) {
         Say(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM"));

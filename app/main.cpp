@@ -1,4 +1,5 @@
 #include "app/AppIcon.h"
+#include "app/DeskAlerts.h"
 #include "app/DeviceCommands.h"
 #include "app/FolderChoice.h"
 #include "app/SessionEnd.h"
@@ -8,11 +9,13 @@
 #include "base/ProgramFolder.h"
 #include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
+#include "config/NotifySettings.h"
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
 #include "mqtt/MqttLogFile.h"
 #include "mqtt/MqttPublisher.h"
+#include "notify/CommandLog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -111,21 +114,33 @@ int main(int argc, char** argv) {
     std::unique_ptr<TMqttPublisher> mqtt = PublishMqtt(feed);
     frmMain.TestMqtt = [](const TMqttSettings& settings) { return TestMqttConnection(settings); };
     frmMain.MqttChanged = [&] { mqtt = PublishMqtt(feed, std::move(mqtt)); };
+    // Alarms to the tray, the desktop and the event command; gone before the feed.
+    NotifyPara = ReadNotifySettings(UserParaPath());
+    TDeskAlerts alerts(feed, frmMain, frmMain.EventLog().FolderPath() + CommandLogFileName);
+    // The window may hide in the tray: dialogs closing while it is hidden must
+    // not end the program; it ends with the main window (below).
+    QApplication::setQuitOnLastWindowClosed(false);
     sessionEnd.SetStarting(false);
 
     QObject::connect(&instance, &TSingleInstance::RaiseRequested, &frmMain,
                      &TFrmMain::BringToFront);
+    // First let the close through the tray, then end.
+    QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &alerts, &TDeskAlerts::AllowClose);
     QObject::connect(&sessionEnd, &TSessionEnd::EndRequested, &frmMain, &TFrmMain::EndSession);
     // The program ends with the main window, whatever other windows are open.
     QObject::connect(&frmMain, &TFrmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    if (sessionEnd.EndWasRequested())
+    if (sessionEnd.EndWasRequested()) {
+        alerts.AllowClose();
         frmMain.EndSession();
-    else
+    } else
         frmMain.show();
     const int status = QApplication::exec();
     // The end of the program (event 21) is logged while the feed still
-    // streams it, so the publisher sends it before it says "offline".
+    // streams it: the publisher sends it before it says "offline", and the
+    // event command hears of it; the window is gone, so the alerts' grace
+    // freezes nothing.
     pollEngine->Engine().Finish();
     mqtt.reset();
+    alerts.Finish();
     return status;
 }

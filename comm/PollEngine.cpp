@@ -13,6 +13,7 @@
 #include "status/StatusChangeLog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -90,13 +91,11 @@ void TPollEngine::StopForExit() noexcept {
 }
 
 void TPollEngine::Finish() noexcept {
-    // The program's end is logged once, whoever ends the engine first.
-    if (FFinished)
-        return;
-    FFinished = true;
     FStopped = true;
     try {
-        FEventLog.LogSystemEvent(SysEvtClosed);
+        // The program's end is logged once, whoever ends the engine first.
+        if (!std::exchange(FFinished, true))
+            FEventLog.LogSystemEvent(SysEvtClosed);
     } catch (...) {
     }
     try {

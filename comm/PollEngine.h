@@ -90,7 +90,7 @@ public:
     // closing for a lost port and log it. Never throws.
     void StopForExit() noexcept;
     // Exit: "Monitor software is closed", then the port is closed. Stops the
-    // ticks as StopForExit does. Never throws.
+    // ticks as StopForExit does. Only the first call logs. Never throws.
     void Finish() noexcept;
 
     // (Re)opens the port from the settings. Throws the port's ECommsError. A
@@ -176,7 +176,7 @@ private:
     TEventLog& FEventLog;
     TDataLog& FDataLog;
     bool FStopped = false;   // the program is ending: ticks do nothing
-    bool FFinished = false;  // the end of the program is logged
+    bool FFinished = false;  // the end is logged once, however often Finish runs
     std::string FStartError; // the port's message when Start could not open it
     int FStartSystemError = 0;
 

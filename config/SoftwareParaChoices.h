@@ -3,6 +3,7 @@
 // Save takes back into the settings: the port, the baud rate, the protocol
 // and the autostart wish.
 
+#include "base/LangText.h"
 #include "config/UUserParaIni.h"
 
 #include <cstdint>
@@ -12,6 +13,13 @@
 // The baud list, in the order shown.
 inline constexpr const char* BaudRateTexts[] = {"2400", "4800", "9600"};
 constexpr int ProtocolCount = 4; // 0 modular, 1 three-phase, 2 Modbus, 3 VEX
+// The names of the protocols' unit families; entry index = Protocol value.
+inline constexpr TTextPair ProtocolTexts[ProtocolCount] = {
+    {"多模块UPS", "Multimode UPS"},
+    {"三相工频UPS", "Industrial Frequency UPS"},
+    {"Modbus", "Modbus "},
+    {"VEX", "VEX"},
+};
 
 struct TSoftwareParaChoices {
     int PortIndex = 0; // into the port list

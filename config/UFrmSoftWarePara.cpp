@@ -1,6 +1,8 @@
 #include "config/UFrmSoftWarePara.h"
 
 #include "config/CurrentText.h"
+#include "config/IniFile.h"
+#include "config/NotifySettingsPage.h"
 #include "config/SoftwareParaChoices.h"
 #include "config/UUserParaIni.h"
 #include "ui/DialogKeys.h"
@@ -25,14 +27,6 @@ constexpr TTextPair TxtProtocol{"通讯协议:", "Protocol:"};
 constexpr TTextPair TxtAutoStart{"开机自启动", "Automatic Run Program At Windows Startup"};
 constexpr TTextPair TxtFastPoll{"快速轮询", "Fast poll"};
 constexpr TTextPair TxtSave{"保存设置", "Save Setting"};
-
-// Entry index = Protocol value.
-constexpr TTextPair ProtocolTexts[ProtocolCount] = {
-    {"多模块UPS", "Multimode UPS"},
-    {"三相工频UPS", "Industrial Frequency UPS"},
-    {"Modbus", "Modbus "},
-    {"VEX", "VEX"},
-};
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -76,6 +70,7 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     crbAutoStartup->setObjectName("crbAutoStartup");
     crbFastPoll = new QCheckBox(this);
     crbFastPoll->setObjectName("crbFastPoll");
+    FNotifyPage = new TNotifySettingsPage(this);
 
     SaveSetBtn = new QPushButton(this);
     SaveSetBtn->setObjectName("SaveSetBtn");
@@ -95,16 +90,22 @@ TFrmSoftwarePara::TFrmSoftwarePara(TSoftwareParaHooks hooks, QWidget* parent,
     layout->addWidget(crbFastPoll);
     FMqttPage = new TMqttSettingsPage(FHooks.TestMqtt, this);
     layout->addWidget(FMqttPage);
+    layout->addWidget(FNotifyPage);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     setMinimumWidth(380);
     lblComName->setBuddy(cbxComName);
     lblBaudRate->setBuddy(cbxBaudRate);
     lblProtocol->setBuddy(cbxcurProtocol);
-    SetDialogKeys(
-        this,
-        {cbxComName, cbxBaudRate, cbxcurProtocol, crbAutoStartup, crbFastPoll, SaveSetBtn, Button4},
-        SaveSetBtn);
+    std::vector<QWidget*> order{cbxComName, cbxBaudRate, cbxcurProtocol, crbAutoStartup,
+                                crbFastPoll};
+    for (const QWidget* part :
+         {static_cast<QWidget*>(FMqttPage), static_cast<QWidget*>(FNotifyPage)})
+        for (QWidget* control : TabControlsOf(part))
+            order.push_back(control);
+    order.push_back(SaveSetBtn);
+    order.push_back(Button4);
+    SetDialogKeys(this, order, SaveSetBtn);
 }
 
 void TFrmSoftwarePara::showEvent(QShowEvent* event) {
@@ -125,6 +126,7 @@ void TFrmSoftwarePara::SetCaptions() {
     SaveSetBtn->setText(CurrentText(TxtSave));
     Button4->setText(CurrentText(CancelButtonText));
     FMqttPage->SetCaptions();
+    FNotifyPage->SetCaptions();
 }
 
 // The port list is made afresh at each showing, so that an adapter plugged in
@@ -143,6 +145,7 @@ void TFrmSoftwarePara::ShowSettings() {
     crbAutoStartup->setChecked(info.AutoStart);
     crbFastPoll->setChecked(info.FastPoll);
     FMqttPage->Show(ReadMqttSettings(UserParaPath()));
+    FNotifyPage->Show(NotifyPara);
 }
 
 TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
@@ -151,6 +154,11 @@ TAutoStartEntry TFrmSoftwarePara::AutoStartEntry() const {
 }
 
 void TFrmSoftwarePara::SaveSetBtnClick() {
+    // Told before anything changes, so the path can be put right at once.
+    if (const QString error = FNotifyPage->CommandError(); !error.isEmpty()) {
+        ShowError(this, error);
+        return;
+    }
     TPortInfo& info = UserPara.PortInfo;
     TakeChoices(info, cbxComName->currentText().toStdString(),
                 cbxBaudRate->currentText().toStdString(), cbxcurProtocol->currentIndex(),
@@ -174,13 +182,15 @@ void TFrmSoftwarePara::SaveSetBtnClick() {
         FHooks.ApplyProtocolLayout();
     const TMqttSettings mqtt = FMqttPage->Settings();
     const bool mqttChanged = mqtt != ReadMqttSettings(UserParaPath());
+    NotifyPara = FNotifyPage->Taken(NotifyPara);
     try {
-        // The section is written only when changed: a file of a user who
-        // never set up MQTT stays as it was.
-        if (mqttChanged)
-            SaveUserPara([&](TIniFile& ini) { StoreMqttSettings(ini, mqtt); });
-        else
-            SaveUserPara();
+        SaveUserPara([&](TIniFile& ini) {
+            StoreNotifySettings(NotifyPara, ini);
+            // The MQTT section is written only when changed: a file of a
+            // user who never set up MQTT stays as it was.
+            if (mqttChanged)
+                StoreMqttSettings(ini, mqtt);
+        });
     } catch (const std::exception& e) {
         ShowError(this, QString::fromUtf8(e.what()));
         return;

@@ -18,6 +18,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class TNotifySettingsPage;
 
 struct TSoftwareParaHooks {
     // Reopens the port from the settings; throws std::exception whose what()
@@ -64,6 +65,7 @@ private:
     QComboBox* cbxcurProtocol = nullptr;
     QCheckBox* crbAutoStartup = nullptr;
     QCheckBox* crbFastPoll = nullptr;
+    TNotifySettingsPage* FNotifyPage = nullptr;
     QPushButton* SaveSetBtn = nullptr;
     QPushButton* Button4 = nullptr;
     TMqttSettingsPage* FMqttPage = nullptr;

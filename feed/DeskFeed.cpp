@@ -2,12 +2,23 @@
 
 #include "comm/PollEngine.h"
 #include "logging/uEventLogClass.h"
+#include "status/StatusCodes.h"
 
 TDeskFeed::TDeskFeed(TPollEngine& engine, TEventLog& eventLog)
     : FEngine(engine), FEventLog(eventLog) {
     Snapshots.Publish(TakeRecordSnapshot(engine));
     FEngine.RecordsChanged = [this] { Snapshots.Publish(TakeRecordSnapshot(FEngine)); };
-    FEventLog.Appended = [this](const TEventRec& event) { Events.Publish(event); };
+    FEventLog.Appended = [this](const TEventRec& event) {
+        // A lost port is tried again until it opens; one the user closed is
+        // not, so the engine's retry countdown tells the two apart.
+        const bool portEvent = event.Kind == EventKindProgram && event.Address == 0;
+        Events.Publish(event,
+                       portEvent && event.Code == EventCommLost && FEngine.ReopenCountdown == 0);
+        // The port opened or closed (also by the user, with no reply to
+        // follow): readers see the port's state with the event.
+        if (portEvent)
+            Snapshots.Publish(TakeRecordSnapshot(FEngine));
+    };
 }
 
 TDeskFeed::~TDeskFeed() {

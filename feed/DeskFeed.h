@@ -1,7 +1,8 @@
 #pragma once
 // Hooks the readers' snapshots and event stream to an engine and its event
-// log: a snapshot after each reply and each ended request, every logged event
-// into the stream. The engine's host owns one for as long as the engine runs.
+// log: a snapshot after each reply and each ended request and with each event
+// of the program or the port, every logged event into the stream. The engine's host owns one for as
+// long as the engine runs.
 
 #include "feed/EventStream.h"
 #include "feed/SnapshotHub.h"

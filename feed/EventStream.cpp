@@ -41,9 +41,9 @@ std::shared_ptr<TEventSubscription> TEventStream::Subscribe(std::size_t capacity
     return reader;
 }
 
-void TEventStream::Publish(const TEventRec& event) {
+void TEventStream::Publish(const TEventRec& event, bool closedByUser) {
     const std::lock_guard lock(FLock);
-    const TStreamedEvent streamed{++FSequence, event};
+    const TStreamedEvent streamed{++FSequence, event, closedByUser};
     std::erase_if(FReaders, [&](const std::weak_ptr<TEventSubscription>& weak) {
         const std::shared_ptr<TEventSubscription> reader = weak.lock();
         if (reader)

@@ -18,6 +18,10 @@
 struct TStreamedEvent {
     uint64_t Sequence = 0; // 1 for the first event published, then counting up
     TEventRec Event;
+    // The port's "communication lost" (Code 18 at address 0) came from the
+    // user closing the port, not from the port going away. The event log
+    // stores both alike; an operator's own action is no alarm.
+    bool ClosedByUser = false;
 };
 
 class TEventSubscription {
@@ -46,7 +50,7 @@ public:
     // A reader's queue of `capacity` events (at least 1). Events published
     // from now on are queued; dropping the pointer ends the subscription.
     [[nodiscard]] std::shared_ptr<TEventSubscription> Subscribe(std::size_t capacity);
-    void Publish(const TEventRec& event);
+    void Publish(const TEventRec& event, bool closedByUser = false);
 
 private:
     std::mutex FLock;

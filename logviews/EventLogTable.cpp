@@ -24,23 +24,6 @@ bool EventPassesFilter(const TEventRec& rec, const TEventFilter& f) {
     return date.Year == f.Year;
 }
 
-std::string EventRowText(const TEventRec& rec, uint8_t language) {
-    switch (rec.Kind) {
-    case EventKindProgram:
-        return EventText(rec.Code, language);
-    case EventKindState:
-        return StateText(rec.Code, language);
-    case EventKindAlarm: {
-        std::string text = AlarmText(rec.Code, language);
-        if (rec.AlarmFlag == 1 || text.empty())
-            return text;
-        return PickText(RecoverFromText, language) + text;
-    }
-    default:
-        return {};
-    }
-}
-
 void TEventLogTable::Reset(uint8_t language) {
     FRows.clear();
     FLanguage = language;

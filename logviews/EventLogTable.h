@@ -3,6 +3,7 @@
 // time and address filter, numbered newest = 1, as four text columns (index,
 // time, address, event text) formatted on demand.
 
+#include "logging/EventRowText.h"
 #include "logging/uEventLogClass.h"
 #include "logviews/GridSource.h"
 #include "logviews/LogTexts.h"
@@ -20,9 +21,6 @@ struct TEventFilter {
 
 [[nodiscard]] bool EventPassesFilter(const TEventRec& rec, const TEventFilter& filter);
 
-// The event column's text; empty when the record gives no row (an unknown
-// kind, a code without a text, a cleared alarm whose code has no text).
-[[nodiscard]] std::string EventRowText(const TEventRec& rec, uint8_t language);
 
 class TEventLogTable : public TGridSource {
 public:

@@ -25,7 +25,6 @@ const TTextPair DataColumnTexts[DataColumnCount] = {
     {"电池后备时间(分)", "BattSuppTime(min)"},
 };
 
-const TTextPair RecoverFromText = {"恢复于: ", "Recover from: "};
 
 const TTextPair EventLogCaption = {"事件日志", "Event Log"};
 const TTextPair EventSearchTypeText = {"查询时间范围", "Search Type"};

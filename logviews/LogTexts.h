@@ -9,8 +9,6 @@ inline constexpr int DataColumnCount = 15;
 extern const TTextPair EventColumnTexts[EventColumnCount];
 extern const TTextPair DataColumnTexts[DataColumnCount];
 
-// Event text of a cleared alarm: this prefix, then the alarm's text.
-extern const TTextPair RecoverFromText;
 
 // Event viewer.
 extern const TTextPair EventLogCaption;

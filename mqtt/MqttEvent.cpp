@@ -1,5 +1,6 @@
 #include "mqtt/MqttEvent.h"
 
+#include "logging/EventRowText.h"
 #include "logging/TimeStamp.h"
 #include "mqtt/MqttJson.h"
 #include "status/StatusTexts.h"
@@ -8,17 +9,6 @@ namespace {
 
 constexpr uint8_t English = 0;
 constexpr uint8_t Chinese = 1;
-
-std::string TextOf(const TEventRec& e, uint8_t language) {
-    switch (e.Kind) {
-    case EventKindState:
-        return StateText(e.Code, language);
-    case EventKindAlarm:
-        return AlarmText(e.Code, language);
-    default:
-        return EventText(e.Code, language);
-    }
-}
 
 const char* KindName(uint8_t kind) {
     switch (kind) {
@@ -48,9 +38,9 @@ std::string EventJson(const TStreamedEvent& event, std::string_view name) {
         AppendJsonString(out, name);
     }
     out += ",\"text\":";
-    AppendJsonString(out, TextOf(e, English));
+    AppendJsonString(out, EventRowText(e, English));
     out += ",\"text_zh\":";
-    AppendJsonString(out, TextOf(e, Chinese));
+    AppendJsonString(out, EventRowText(e, Chinese));
     out += '}';
     return out;
 }

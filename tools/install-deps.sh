@@ -19,6 +19,8 @@ packages=(
     dpkg-dev file binutils desktop-file-utils appstream groff-base
     # the autostart entry's launch by a desktop's launcher (gio)
     libglib2.0-bin
+    # the desktop notifications' tests (a session bus of their own), the tray looked at under Xvfb
+    dbus-daemon trayer
 )
 
 missing=()

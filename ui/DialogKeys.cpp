@@ -47,9 +47,8 @@ private:
 
 } // namespace
 
-void SetDialogKeys(QDialog* dialog, std::initializer_list<QWidget*> order,
+void SetDialogKeys(QDialog* dialog, const std::vector<QWidget*>& controls,
                    QPushButton* defaultButton) {
-    const std::vector<QWidget*> controls(order);
     for (std::size_t i = 1; i < controls.size(); ++i)
         QWidget::setTabOrder(controls[i - 1], controls[i]);
     // Only the chosen button answers Enter from an input; the others press
@@ -57,4 +56,12 @@ void SetDialogKeys(QDialog* dialog, std::initializer_list<QWidget*> order,
     for (QPushButton* button : dialog->findChildren<QPushButton*>())
         button->setDefault(button == defaultButton);
     new TFirstFocus(dialog, controls);
+}
+
+std::vector<QWidget*> TabControlsOf(const QWidget* part) {
+    std::vector<QWidget*> controls;
+    for (QWidget* child : part->findChildren<QWidget*>())
+        if (child->focusPolicy() & Qt::TabFocus)
+            controls.push_back(child);
+    return controls;
 }

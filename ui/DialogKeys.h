@@ -5,7 +5,7 @@
 // Enter presses the dialog's default button, and Escape closes it with
 // nothing done (QDialog's own reject, which the dialogs leave alone).
 
-#include <initializer_list>
+#include <vector>
 
 class QDialog;
 class QPushButton;
@@ -14,5 +14,8 @@ class QWidget;
 // `order` lists the dialog's controls in visual order; disabled or hidden
 // ones are passed over when the first focus is placed. `defaultButton` is
 // what Enter presses while the focus is not on another button.
-void SetDialogKeys(QDialog* dialog, std::initializer_list<QWidget*> order,
-                   QPushButton* defaultButton);
+void SetDialogKeys(QDialog* dialog, const std::vector<QWidget*>& order, QPushButton* defaultButton);
+
+// The controls of a part of a dialog that take the focus by Tab, in the
+// order they were made (which the parts keep as their visual order).
+[[nodiscard]] std::vector<QWidget*> TabControlsOf(const QWidget* part);

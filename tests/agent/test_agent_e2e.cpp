@@ -1,7 +1,7 @@
 // pelmora-agent against pelmora-sim: it polls and logs as the monitor does,
 // shows a unit switched to battery on /metrics and on MQTT, refuses to share
-// its port, ends on SIGTERM with event 21, and its broker says "offline"
-// when it is killed.
+// its port, ends on SIGTERM with event 21, which its event command still
+// hears, and its broker says "offline" when it is killed.
 
 #include "base/ProgramFolder.h"
 #include "comm/SPComm.h"
@@ -64,6 +64,12 @@ protected:
         ASSERT_EQ(ini.Load(UserParaPath()), TIniFile::TLoadResult::Read);
         ini.WriteInteger("CommMast", "FastPoll", 1);
         ini.WriteString("Metrics", "Listen", "127.0.0.1:0");
+        // The event command notes each event it is run for.
+        WriteBytes(Path("event.sh"), "#!/bin/sh\necho \"$PELMORA_EVENT_KIND/$PELMORA_EVENT_CODE@"
+                                     "$PELMORA_ADDRESS $PELMORA_SEVERITY\" >> '" +
+                                         Path("events.txt") + "'\n");
+        fs::permissions(Path("event.sh"), fs::perms::owner_exec, fs::perm_options::add);
+        ini.WriteString("Notify", "Command", Path("event.sh"));
         WriteBytes(UserParaPath(), ini.Text());
         Sim = std::make_unique<TChildProcess>(TChildProcess::TOptions{
             .Program = PELMORA_SIM_PATH,
@@ -151,6 +157,12 @@ TEST_F(AgentE2e, PollsLogsServesMetricsAndEndsCleanly) {
         return e.Kind == EventKindState && e.Address == 3 && e.Code == StateBattery;
     });
     EXPECT_TRUE(stateLogged) << "the state change is logged as the monitor logs it";
+    EXPECT_NE(ReadBytes(Path("events.txt")).find("1/5@3 critical\n"), std::string::npos)
+        << "the event command ran for it:\n"
+        << ReadBytes(Path("events.txt")) << ReadBytes(Path("Record/EventCommand.log"));
+    // The end is the last event the command ran for, before the agent ended.
+    const std::string commandRuns = ReadBytes(Path("events.txt"));
+    EXPECT_TRUE(commandRuns.ends_with("0/21@0 info\n")) << commandRuns;
     EXPECT_NE(ReadBytes(Path("agent.log")).find("stopping on SIGTERM"), std::string::npos);
 }
 

@@ -105,6 +105,12 @@ const std::vector<TDialogCase>& Dialogs() {
                  TSerialRoots{folder + "dev/", folder + "sys/"});
          },
          {"cbxComName", "cbxBaudRate", "cbxcurProtocol", "crbAutoStartup", "crbFastPoll",
+          // The MQTT part (the CA file and the test wait for TLS and a host),
+          "edtMqttHost", "spnMqttPort", "edtMqttClientId", "edtMqttUser", "edtMqttPasswordFile",
+          "edtMqttTopicPrefix", "chkMqttTls", "spnMqttInterval",
+          // then the notifications part.
+          "crbDesktop", "edtGather", "crbOnBattery", "crbBatteryLow", "crbFault", "crbOverload",
+          "crbBypass", "crbCommLost", "crbPortLost", "edtCommand", "edtTimeLimit", "crbCloseToTray",
           "SaveSetBtn", "Button4"}},
         {"data log setting",
          [](TEffects& e, const std::string&) {

@@ -3,13 +3,16 @@
 // the path where the port cannot be opened.
 
 #include "base/ProgramFolder.h"
+#include "config/NotifySettings.h"
 #include "config/UFrmSoftWarePara.h"
 #include "config/UUserParaIni.h"
 #include "tests/support/TempFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <memory>
@@ -67,6 +70,7 @@ private slots:
         UserPara.PortInfo.BaudRate = 19200;
         UserPara.PortInfo.Protocol = 9;
         UserPara.PortInfo.StopBits = 2;
+        NotifyPara = {};
     }
 
     void showsTheSettingsAndMendsTheProtocolAtOnce() {
@@ -187,6 +191,8 @@ private slots:
     }
 
     // A port given as a device path stays the selected entry.
+    void notificationsAreSavedWithTheRestAndABadCommandIsRefused();
+
     void aDevicePathPortIsKept() {
         UserPara.PortInfo.ComName = "/dev/serial/by-id/usb-gone";
         auto dialog = MakeDialog();
@@ -197,6 +203,41 @@ private slots:
         QCOMPARE(UserPara.PortInfo.ComName, std::string("/dev/serial/by-id/usb-gone"));
     }
 };
+
+// The notifications part: shown from the settings in use, written as
+// [Notify] in the same save, other keys of the section kept; a command that
+// cannot run is named and nothing changes.
+void TestFrmSoftwarePara::notificationsAreSavedWithTheRestAndABadCommandIsRefused() {
+    WriteBytes(UserParaPath(), "[Notify]\nSound=bell.wav\n");
+    NotifyPara.GatherSeconds = 7;
+    auto dialog = MakeDialog();
+    dialog->show();
+    QCOMPARE(Child<QSpinBox>(*dialog, "edtGather")->value(), 7);
+    QVERIFY(Child<QCheckBox>(*dialog, "crbDesktop")->isChecked());
+    QVERIFY(!Child<QCheckBox>(*dialog, "crbCloseToTray")->isChecked());
+
+    const std::string script = FTemp->Path() + "notify.sh";
+    WriteBytes(script, "#!/bin/sh\n"); // not executable yet
+    Child<QLineEdit>(*dialog, "edtCommand")->setText(QString::fromStdString(script));
+    Child<QCheckBox>(*dialog, "crbBypass")->setChecked(false);
+    Child<QCheckBox>(*dialog, "crbCloseToTray")->setChecked(true);
+    Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+    QCOMPARE(FCalls, (std::vector<std::string>{"error The event command cannot be run: " + script +
+                                               " is not executable"}));
+    QVERIFY(dialog->isVisible());
+    QVERIFY(NotifyPara.Command.empty());
+
+    std::filesystem::permissions(script, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    Child<QPushButton>(*dialog, "SaveSetBtn")->click();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(NotifyPara.Command, script);
+    QVERIFY(!NotifyPara.Bypass);
+    QVERIFY(NotifyPara.CloseToTray);
+    const TNotifySettings stored = ReadNotifySettings(UserParaPath());
+    QVERIFY(stored == NotifyPara);
+    QVERIFY(ReadBytes(UserParaPath()).find("Sound=bell.wav\n") != std::string::npos);
+}
 
 QTEST_MAIN(TestFrmSoftwarePara)
 #include "test_frmsoftwarepara.moc"

@@ -46,7 +46,7 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 TE2eRun::TE2eRun(const TE2eConfig& config) {
     WriteProgramFolder(config);
     StartSimulator(config.Protocol);
-    StartMonitor();
+    StartMonitor(config.SessionBus);
 }
 
 // The settings and device list the monitor finds at its start, written with
@@ -59,14 +59,14 @@ void TE2eRun::WriteProgramFolder(const TE2eConfig& config) {
     const bool devices = WriteDeviceListIfMissing(config.Devices);
     if (!settings || !devices)
         throw std::runtime_error("the fresh program folder already held files");
-    if (config.FastPoll || config.EditSettings) {
+    if (config.FastPoll || !config.Settings.empty()) {
         TIniFile ini;
         if (ini.Load(UserParaPath()) != TIniFile::TLoadResult::Read)
             throw std::runtime_error("the settings just written cannot be read");
         if (config.FastPoll)
             ini.WriteInteger("CommMast", "FastPoll", 1);
-        if (config.EditSettings)
-            config.EditSettings(ini);
+        for (const auto& [section, key, value] : config.Settings)
+            ini.WriteString(section, key, value);
         WriteBytes(UserParaPath(), ini.Text());
     }
     fs::copy_file(PELMORA_DESK_PATH, Path("pelmora-desk"));
@@ -92,13 +92,15 @@ void TE2eRun::StartSimulator(int protocol) {
 
 // Offscreen, with its own temporary folder so that its single-instance socket
 // meets no other monitor running on this machine.
-void TE2eRun::StartMonitor() {
+void TE2eRun::StartMonitor(const std::string& sessionBus) {
     FMonitor = std::make_unique<TChildProcess>(TChildProcess::TOptions{
         .Program = Path("pelmora-desk"),
         .WorkDir = FFolder.Path(),
         .Env = {{"QT_QPA_PLATFORM", "offscreen"},
                 {"TMPDIR", FFolder.Path()},
-                {"XDG_RUNTIME_DIR", Path("runtime")}},
+                {"XDG_RUNTIME_DIR", Path("runtime")},
+                {"DBUS_SESSION_BUS_ADDRESS",
+                 sessionBus.empty() ? "unix:path=" + Path("no-bus") : sessionBus}},
         .StdoutPath = Path("desk.out"),
         .StderrPath = Path("desk.log"),
     });

@@ -13,6 +13,7 @@
 #include "tests/e2e/SimTraffic.h"
 #include "tests/support/TempFolder.h"
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -25,8 +26,11 @@ struct TE2eConfig {
     std::vector<TEquipItem> Devices; // the device list, in poll order
     int32_t RecInterval = 50;        // data-log ticks
     bool FastPoll = false;           // a reply ends the wait
-    // Settings beyond the port's, written before the monitor starts.
-    std::function<void(TIniFile&)> EditSettings;
+    // More settings: section, key, value.
+    std::vector<std::array<std::string, 3>> Settings;
+    // The session bus the monitor reaches; empty: none (a dead address, so
+    // that no test ever shows anything on the desktop it runs on).
+    std::string SessionBus;
 };
 
 class TE2eRun {
@@ -59,7 +63,7 @@ private:
     void WriteProgramFolder(const TE2eConfig& config);
     void StartSimulator(int protocol);
     [[nodiscard]] std::string SimLogPath() const;
-    void StartMonitor();
+    void StartMonitor(const std::string& sessionBus);
 
     TTempFolder FFolder;
     int FSimRuns = 0;

@@ -19,11 +19,9 @@ TEST(E2eMqtt, TheMonitorsEndIsPublishedBeforeItSaysOffline) {
     TE2eConfig config;
     config.Scenario = "unit 1 model \"VEX610\" state online\n";
     config.Devices.push_back({0, 1, "UPS 1"});
-    config.EditSettings = [&](TIniFile& ini) {
-        ini.WriteString("Mqtt", "Host", "127.0.0.1");
-        ini.WriteInteger("Mqtt", "Port", broker.Port());
-        ini.WriteString("Mqtt", "TopicPrefix", "desk/line");
-    };
+    config.Settings = {{"Mqtt", "Host", "127.0.0.1"},
+                       {"Mqtt", "Port", std::to_string(broker.Port())},
+                       {"Mqtt", "TopicPrefix", "desk/line"}};
     TE2eRun run(config);
     ASSERT_TRUE(sub.WaitFor("desk/line/status", "online", 20s)) << run.MonitorLog();
 

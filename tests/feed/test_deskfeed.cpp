@@ -47,6 +47,23 @@ TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
     EXPECT_TRUE(reader->Take().empty());
 }
 
+TEST_F(DeskFeedTest, ClosingThePortIsSeenWithoutAReplyToFollow) {
+    AddDevice(3);
+    TDeskFeed feed(Engine, Events);
+    ASSERT_TRUE(Engine.Start());
+    TickUntilSent(1);
+    Answer(3);
+    ASSERT_TRUE(feed.Snapshots.Current()->PortOpen);
+    const auto reader = feed.Events.Subscribe(16);
+    Engine.CloseComm();
+    Engine.Timer1Timer(); // the tick that finds the port closed logs it
+    EXPECT_FALSE(feed.Snapshots.Current()->PortOpen);
+    const std::vector<TStreamedEvent> events = reader->Take();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].Event.Code, 18);
+    EXPECT_TRUE(events[0].ClosedByUser) << "the user's own closing is told apart from a loss";
+}
+
 TEST(EventStream, ASlowReaderLosesItsOldestEventsAndCountsThem) {
     TEventStream stream;
     const auto slow = stream.Subscribe(2);

@@ -136,10 +136,11 @@ TEST(MqttEvent, StateAlarmAndProgramEvents) {
          "Battery under voltage",
          "电池电压低",
          "raised"},
+        // A cleared alarm reads as the event log and the notifications say it.
         {{time, 3, EventKindAlarm, 21, 0},
          "alarm",
-         "Battery under voltage",
-         "电池电压低",
+         "Recover from: Battery under voltage",
+         "恢复于: 电池电压低",
          "cleared"},
         {{time, 0, EventKindProgram, EventCommLost},
          "program",
