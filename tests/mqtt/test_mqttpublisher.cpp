@@ -242,10 +242,16 @@ TEST_F(MqttPublisherTest, ANewPublisherDoesNotWaitForTheOldOneToEnd) {
 
     TMqttSettings next = SettingsFor(silent.Port());
     next.TopicPrefix = "test/other";
-    auto publisher = std::make_unique<TMqttPublisher>(
-        next, "VEX", Hub, Events, [this](const std::string& l) { Log.Add(l); }, std::move(old));
-    // Reached while the old one is held in its ending: nothing waited on it.
+    // Made on another thread, so a replacement that waited for the old one
+    // fails here instead of hanging the test: it must be made while the old
+    // one is held in its ending.
+    auto made = std::async(std::launch::async, [&] {
+        return std::make_unique<TMqttPublisher>(
+            next, "VEX", Hub, Events, [this](const std::string& l) { Log.Add(l); }, std::move(old));
+    });
+    EXPECT_EQ(made.wait_for(10s), std::future_status::ready) << "it waited on the old one";
     release.set_value();
+    auto publisher = made.get();
     EXPECT_NE(Log.WaitFor("stopped, not connected to 127.0.0.1").find("2 events not sent"),
               std::string::npos)
         << Log.All();
