@@ -29,10 +29,15 @@ QDate DateOf(const TTimeParts& t) {
     return QDate(t.Year, t.Month, t.Day);
 }
 
-QString ValueText(double value, int col) {
+// A number as the grid shows it: with the locale's decimal point.
+QString Shown(const std::string& text, const QLocale& locale) {
+    return QString::fromStdString(text).replace(QLatin1Char('.'), locale.decimalPoint().at(0));
+}
+
+QString ValueText(double value, int col, const QLocale& locale) {
     std::string text;
     AppendDataValue(text, value, col);
-    return QString::fromStdString(text);
+    return Shown(text, locale);
 }
 
 // A round step of values for about `count` lines between low and high.
@@ -131,7 +136,7 @@ QString TDataChart::PointerText(int x) const {
             !std::isnan(s.Value(best))) {
             std::string cell;
             AppendDataCell(s.Record(best), s.Col, cell);
-            text += QString::fromStdString(cell);
+            text += Shown(cell, locale());
         } else {
             text += "-";
         }
@@ -187,7 +192,7 @@ void TDataChart::Draw(QPainter& painter) {
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(pal.color(QPalette::Text));
         painter.drawText(QRectF(0, y - fm.height() / 2.0, LeftMargin - 6, fm.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, ValueText(v, col));
+                         Qt::AlignRight | Qt::AlignVCenter, ValueText(v, col, locale()));
         painter.setPen(QPen(grid, 0, Qt::DotLine));
     }
     const TTimeTicks ticks = TimeTicks(FStart, FEnd, width, MinTickPixels);
