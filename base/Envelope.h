@@ -45,55 +45,167 @@ template <class Series> std::size_t FirstSampleFrom(const Series& s, double t) {
     return lo;
 }
 
-// Fills out with frame.Width columns. Samples whose value is not a number
-// count as not logged.
-template <class Series>
-void BuildEnvelope(const Series& s, const TEnvelopeFrame& frame,
-                   std::vector<TEnvelopeColumn>& out) {
-    out.assign(std::size_t(std::max(frame.Width, 0)), TEnvelopeColumn{});
-    if (out.empty() || !(frame.End > frame.Start))
-        return;
-    const double perColumn = double(frame.Width) / (frame.End - frame.Start);
-    const std::size_t count = s.Size();
-    std::size_t i = FirstSampleFrom(s, frame.Start);
-    // The last sample before the frame decides whether the first one joins it.
-    double previous = std::numeric_limits<double>::quiet_NaN();
-    for (std::size_t j = i; j-- > 0;)
-        if (!std::isnan(s.Value(j))) {
-            previous = s.Time(j);
-            break;
+// The columns come from a tree of sample groups built once per series: a
+// group whose samples all fall in one pixel column is taken whole, so a
+// repaint reads a few groups per column, not every sample in view. Groups
+// of 2 samples, then 8 groups each, up to a handful at the top.
+class TEnvelopeTree {
+public:
+    template <class Series> explicit TEnvelopeTree(const Series& s);
+
+    // The step the series is logged at: the median distance of neighbouring
+    // samples (0 for fewer than two), so a few long pauses do not count.
+    [[nodiscard]] double Step() const { return FStep; }
+
+    // Fills out with frame.Width columns. Samples whose value is not a number
+    // count as not logged.
+    template <class Series>
+    void Build(const Series& s, const TEnvelopeFrame& frame,
+               std::vector<TEnvelopeColumn>& out) const;
+
+private:
+    // Small leaves: a repaint reads every sample of a leaf that crosses the
+    // edge of a pixel column, from the mapped file, where a read costs most.
+    static constexpr std::size_t Leaf = 2, Fan = 8;
+    struct TGroup {
+        double TFirst = 0, TLast = 0, VFirst = 0, VLast = 0;
+        double Min = std::numeric_limits<double>::quiet_NaN(), Max = Min; // NaN: no sample
+    };
+    struct TWalk;
+    template <class Series>
+    void Visit(const Series& s, TWalk& walk, std::size_t level, std::size_t k) const;
+
+    std::vector<std::vector<TGroup>> FLevels; // [0] groups of Leaf samples
+    double FStep = 0;
+};
+
+struct TEnvelopeTree::TWalk {
+    const TEnvelopeFrame& Frame;
+    std::vector<TEnvelopeColumn>& Out;
+    double PerColumn;
+    double Previous = std::numeric_limits<double>::quiet_NaN();
+    bool Done = false;
+
+    [[nodiscard]] int64_t Column(double t) const {
+        return std::min<int64_t>(int64_t((t - Frame.Start) * PerColumn), Frame.Width - 1);
+    }
+    // Samples from tFirst to tLast, all in one column and the frame.
+    void Merge(double tFirst, double tLast, double vFirst, double vLast, double min, double max) {
+        TEnvelopeColumn& c = Out[std::size_t(Column(tFirst))];
+        if (!c.Filled()) {
+            c.Min = min;
+            c.Max = max;
+            c.First = vFirst;
+            c.JoinsPrevious = !std::isnan(Previous) && tFirst - Previous <= Frame.MaxGap;
+        } else {
+            c.Min = std::min(c.Min, min);
+            c.Max = std::max(c.Max, max);
         }
-    for (; i < count; ++i) {
+        c.Last = vLast;
+        Previous = tLast;
+    }
+};
+
+template <class Series> TEnvelopeTree::TEnvelopeTree(const Series& s) {
+    const std::size_t count = s.Size();
+    std::vector<TGroup> groups((count + Leaf - 1) / Leaf);
+    std::vector<double> steps;
+    steps.reserve(count);
+    double previous = 0;
+    for (std::size_t i = 0; i < count; ++i) {
         const double t = s.Time(i);
-        if (!(t < frame.End))
-            break;
+        if (i > 0)
+            steps.push_back(t - previous);
+        previous = t;
         const double v = s.Value(i);
         if (std::isnan(v))
             continue;
-        const auto at = std::min<int64_t>(int64_t((t - frame.Start) * perColumn), frame.Width - 1);
-        TEnvelopeColumn& c = out[std::size_t(at)];
-        if (!c.Filled()) {
-            c.Min = c.Max = c.First = v;
-            c.JoinsPrevious = !std::isnan(previous) && t - previous <= frame.MaxGap;
-        } else {
-            c.Min = std::min(c.Min, v);
-            c.Max = std::max(c.Max, v);
+        TGroup& g = groups[i / Leaf];
+        if (std::isnan(g.Min)) {
+            g.TFirst = t;
+            g.VFirst = g.Min = g.Max = v;
         }
-        c.Last = v;
-        previous = t;
+        g.Min = std::min(g.Min, v);
+        g.Max = std::max(g.Max, v);
+        g.TLast = t;
+        g.VLast = v;
+    }
+    if (!steps.empty()) {
+        auto middle = steps.begin() + std::ptrdiff_t(steps.size() / 2);
+        std::nth_element(steps.begin(), middle, steps.end());
+        FStep = *middle;
+    }
+    FLevels.push_back(std::move(groups));
+    while (FLevels.back().size() > Fan) {
+        const std::vector<TGroup>& below = FLevels.back();
+        std::vector<TGroup> above((below.size() + Fan - 1) / Fan);
+        for (std::size_t k = 0; k < below.size(); ++k) {
+            const TGroup& b = below[k];
+            TGroup& a = above[k / Fan];
+            if (std::isnan(b.Min))
+                continue;
+            if (std::isnan(a.Min)) {
+                a = b;
+                continue;
+            }
+            a.Min = std::min(a.Min, b.Min);
+            a.Max = std::max(a.Max, b.Max);
+            a.TLast = b.TLast;
+            a.VLast = b.VLast;
+        }
+        FLevels.push_back(std::move(above));
     }
 }
 
-// The step the series is logged at: the median distance of neighbouring
-// samples (0 for fewer than two), so a few long pauses do not count.
-template <class Series> double TypicalStep(const Series& s) {
-    const std::size_t count = s.Size();
-    if (count < 2)
-        return 0;
-    std::vector<double> steps(count - 1);
-    for (std::size_t i = 1; i < count; ++i)
-        steps[i - 1] = s.Time(i) - s.Time(i - 1);
-    auto middle = steps.begin() + std::ptrdiff_t(steps.size() / 2);
-    std::nth_element(steps.begin(), middle, steps.end());
-    return *middle;
+template <class Series>
+void TEnvelopeTree::Build(const Series& s, const TEnvelopeFrame& frame,
+                          std::vector<TEnvelopeColumn>& out) const {
+    out.assign(std::size_t(std::max(frame.Width, 0)), TEnvelopeColumn{});
+    if (out.empty() || !(frame.End > frame.Start))
+        return;
+    TWalk walk{frame, out, double(frame.Width) / (frame.End - frame.Start)};
+    for (std::size_t k = 0; k < FLevels.back().size() && !walk.Done; ++k)
+        Visit(s, walk, FLevels.size() - 1, k);
+}
+
+template <class Series>
+void TEnvelopeTree::Visit(const Series& s, TWalk& walk, std::size_t level, std::size_t k) const {
+    const TGroup& g = FLevels[level][k];
+    if (std::isnan(g.Min))
+        return;
+    if (g.TLast < walk.Frame.Start) {
+        walk.Previous = g.TLast;
+        return;
+    }
+    if (!(g.TFirst < walk.Frame.End)) {
+        walk.Done = true;
+        return;
+    }
+    if (g.TFirst >= walk.Frame.Start && g.TLast < walk.Frame.End &&
+        walk.Column(g.TFirst) == walk.Column(g.TLast)) {
+        walk.Merge(g.TFirst, g.TLast, g.VFirst, g.VLast, g.Min, g.Max);
+        return;
+    }
+    if (level > 0) {
+        const std::size_t end = std::min((k + 1) * Fan, FLevels[level - 1].size());
+        for (std::size_t child = k * Fan; child < end && !walk.Done; ++child)
+            Visit(s, walk, level - 1, child);
+        return;
+    }
+    const std::size_t end = std::min((k + 1) * Leaf, s.Size());
+    for (std::size_t i = k * Leaf; i < end; ++i) {
+        const double v = s.Value(i);
+        if (std::isnan(v))
+            continue;
+        const double t = s.Time(i);
+        if (t < walk.Frame.Start) {
+            walk.Previous = t;
+            continue;
+        }
+        if (!(t < walk.Frame.End)) {
+            walk.Done = true;
+            return;
+        }
+        walk.Merge(t, t, v, v, v, v);
+    }
 }

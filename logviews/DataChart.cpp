@@ -81,9 +81,12 @@ void TDataChart::SetSeries(std::vector<TDataSeries> series, QStringList names, d
         series.resize(MaxSeries);
     FSeries = std::move(series);
     FNames = std::move(names);
+    FTrees.clear();
     FMaxGap.clear();
-    for (const TDataSeries& s : FSeries)
-        FMaxGap.push_back(GapSteps * TypicalStep(s));
+    for (const TDataSeries& s : FSeries) {
+        FTrees.emplace_back(s);
+        FMaxGap.push_back(GapSteps * FTrees.back().Step());
+    }
     FFirst = first;
     FLast = std::max(last, first + MinLength);
     ShowTimes(FStart, FEnd - FStart);
@@ -163,7 +166,7 @@ void TDataChart::Draw(QPainter& painter) {
     std::vector<std::vector<TEnvelopeColumn>> envelopes(FSeries.size());
     double low = INFINITY, high = -INFINITY;
     for (std::size_t k = 0; k < FSeries.size(); ++k) {
-        BuildEnvelope(FSeries[k], {FStart, FEnd, width, FMaxGap[k]}, envelopes[k]);
+        FTrees[k].Build(FSeries[k], {FStart, FEnd, width, FMaxGap[k]}, envelopes[k]);
         for (const TEnvelopeColumn& c : envelopes[k])
             if (c.Filled()) {
                 low = std::min(low, c.Min);
@@ -208,22 +211,26 @@ void TDataChart::Draw(QPainter& painter) {
     painter.setPen(pal.color(QPalette::Text));
     painter.drawRect(plot);
 
-    // Each pixel column its minimum to maximum; neighbours joined from the
-    // last sample of one to the first of the next unless a gap lies between.
+    // Each pixel column its minimum to maximum, filled as a one-pixel-wide
+    // rectangle (a plain fill, where a line is blended pixel by pixel);
+    // neighbours joined from the last sample of one to the first of the next
+    // unless a gap lies between.
     std::vector<QLineF> lines;
     painter.setClipRect(plot);
     for (std::size_t k = 0; k < envelopes.size(); ++k) {
         lines.clear();
-        double lastX = 0, lastY = 0;
+        bool any = false;
+        double lastY = 0;
         for (int x = 0; x < width; ++x) {
             const TEnvelopeColumn& c = envelopes[k][std::size_t(x)];
             if (!c.Filled())
                 continue;
-            const double px = plot.left() + x + 0.5;
-            if (c.JoinsPrevious && !lines.empty())
-                lines.emplace_back(lastX, lastY, px, yOf(c.First));
-            lines.emplace_back(px, yOf(c.Min), px, yOf(c.Max) - (c.Min == c.Max ? 0.5 : 0));
-            lastX = px;
+            const int px = plot.left() + x;
+            if (c.JoinsPrevious && any)
+                lines.emplace_back(px - 0.5, lastY, px + 0.5, yOf(c.First));
+            const int top = int(std::lround(yOf(c.Max))), bottom = int(std::lround(yOf(c.Min)));
+            painter.fillRect(px, top, 1, bottom - top + 1, SeriesColours[k]);
+            any = true;
             lastY = yOf(c.Last);
         }
         painter.setPen(QPen(SeriesColours[k], 1));

@@ -1,8 +1,8 @@
 #pragma once
 // A chart of one measured column for up to eight units over time, drawn with
 // QPainter from the envelope of each series (base/Envelope.h) at the width of
-// the plot: a repaint reads only the samples in view, in place in the mapped
-// month. The wheel zooms the time axis around the pointer, a drag pans it,
+// the plot: a repaint reads the envelope trees and, at the edges of pixel
+// columns, samples in place in the mapped month. The wheel zooms the time axis around the pointer, a drag pans it,
 // and the pointer shows the time and each unit's value under it. Keys do the
 // same: Left and Right pan, + and - zoom, Home shows everything.
 
@@ -60,10 +60,10 @@ private:
     void Draw(QPainter& painter);
 
     std::vector<TDataSeries> FSeries;
+    std::vector<TEnvelopeTree> FTrees; // one per series, built when the series change
     std::vector<double> FMaxGap;
     QStringList FNames;
     double FFirst = 0, FLast = 1, FStart = 0, FEnd = 1;
-    std::vector<TEnvelopeColumn> FColumns; // reused by every repaint
     int FPointerX = -1;
     int FDragX = -1;
     double FDragStart = 0;

@@ -3,6 +3,7 @@
 #include "base/LittleEndian.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 double TDataSeries::Time(std::size_t i) const {
@@ -15,6 +16,11 @@ TDataSeriesIndex IndexDataSeries(const TDataLogTable& table, TJobProgress& progr
     const uint8_t* data = table.FileData();
     progress.Set(0, int64_t(rows.size()));
     constexpr std::size_t OffAddress = 8, Slice = 1 << 16;
+    // The grid's rows usually come in file order, which is time order: then
+    // the sorts below are skipped.
+    bool fileOrder = true, timeOrder = true;
+    std::array<std::vector<uint32_t>*, 256> bucket{};
+    std::array<double, 256> lastTime{};
     for (std::size_t first = 0; first < rows.size(); first += Slice) {
         if (progress.Stopping())
             return {};
@@ -22,8 +28,19 @@ TDataSeriesIndex IndexDataSeries(const TDataLogTable& table, TJobProgress& progr
         for (std::size_t i = first; i < last; ++i) {
             const uint8_t* rec = data + std::size_t(rows[i]) * DataRecSize;
             // A damaged stamp has no place on a time axis (and would break the sort).
-            if (std::isfinite(le::GetF64(rec)))
-                index.ByAddress[rec[OffAddress]].push_back(rows[i]);
+            const double t = le::GetF64(rec);
+            if (!std::isfinite(t))
+                continue;
+            const uint8_t address = rec[OffAddress];
+            if (bucket[address] == nullptr) {
+                bucket[address] = &index.ByAddress[address];
+                lastTime[address] = t;
+            }
+            std::vector<uint32_t>& records = *bucket[address];
+            fileOrder = fileOrder && (records.empty() || records.back() < rows[i]);
+            timeOrder = timeOrder && lastTime[address] <= t;
+            lastTime[address] = t;
+            records.push_back(rows[i]);
         }
         progress.Position.store(int64_t(last), std::memory_order_relaxed);
     }
@@ -31,13 +48,16 @@ TDataSeriesIndex IndexDataSeries(const TDataLogTable& table, TJobProgress& progr
     for (auto& [address, records] : index.ByAddress) {
         if (progress.Stopping())
             return {};
-        // A sort of the grid may have put the rows in any order.
-        std::sort(records.begin(), records.end());
+        // A sort of the grid may have put the rows in any order, and a clock
+        // set back the times out of file order.
+        if (!fileOrder)
+            std::sort(records.begin(), records.end());
+        if (!(fileOrder && timeOrder))
+            std::stable_sort(records.begin(), records.end(), [data](uint32_t a, uint32_t b) {
+                return le::GetF64(data + std::size_t(a) * DataRecSize) <
+                       le::GetF64(data + std::size_t(b) * DataRecSize);
+            });
         const TDataSeries s{data, &records, FirstChartCol};
-        std::stable_sort(records.begin(), records.end(), [data](uint32_t a, uint32_t b) {
-            return le::GetF64(data + std::size_t(a) * DataRecSize) <
-                   le::GetF64(data + std::size_t(b) * DataRecSize);
-        });
         const double first = s.Time(0), last = s.Time(s.Size() - 1);
         index.First = any ? std::min(index.First, first) : first;
         index.Last = any ? std::max(index.Last, last) : last;

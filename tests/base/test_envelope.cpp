@@ -33,9 +33,52 @@ TSeries MonthWithSpike(std::size_t spikeAt) {
     return s;
 }
 
+// The envelope sample by sample, as the tree must give it.
+std::vector<TEnvelopeColumn> Reference(const TSeries& s, const TEnvelopeFrame& frame) {
+    std::vector<TEnvelopeColumn> out(std::size_t(frame.Width));
+    double previous = NAN;
+    for (std::size_t i = 0; i < s.Size(); ++i) {
+        const double t = s.Time(i), v = s.Value(i);
+        if (std::isnan(v))
+            continue;
+        if (t >= frame.Start && t < frame.End) {
+            auto& c = out[std::size_t(std::min<int64_t>(
+                int64_t((t - frame.Start) * (frame.Width / (frame.End - frame.Start))),
+                frame.Width - 1))];
+            if (!c.Filled()) {
+                c.Min = c.Max = c.First = v;
+                c.JoinsPrevious = !std::isnan(previous) && t - previous <= frame.MaxGap;
+            }
+            c.Min = std::min(c.Min, v);
+            c.Max = std::max(c.Max, v);
+            c.Last = v;
+        }
+        previous = t < frame.End ? t : previous;
+    }
+    return out;
+}
+
+void ExpectSame(const std::vector<TEnvelopeColumn>& a, const std::vector<TEnvelopeColumn>& b) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_EQ(a[i].Filled(), b[i].Filled()) << i;
+        if (!a[i].Filled())
+            continue;
+        EXPECT_EQ(a[i].Min, b[i].Min) << i;
+        EXPECT_EQ(a[i].Max, b[i].Max) << i;
+        EXPECT_EQ(a[i].First, b[i].First) << i;
+        EXPECT_EQ(a[i].Last, b[i].Last) << i;
+        EXPECT_EQ(a[i].JoinsPrevious, b[i].JoinsPrevious) << i;
+    }
+}
+
+// The tree's envelope, checked against the sample by sample one.
 std::vector<TEnvelopeColumn> Envelope(const TSeries& s, double start, double end, int width) {
+    const TEnvelopeTree tree(s);
+    const TEnvelopeFrame frame{start, end, width, 2.5 * tree.Step()};
     std::vector<TEnvelopeColumn> out;
-    BuildEnvelope(s, {start, end, width, 2.5 * TypicalStep(s)}, out);
+    tree.Build(s, frame, out);
+    ExpectSame(out, Reference(s, frame));
     return out;
 }
 
@@ -109,6 +152,7 @@ TEST(Envelope, APauseInTheLoggingStaysAGap) {
     const double pauseStart = March2026 + 1439 * Minute, pauseEnd = March2026 + 1.25;
     for (int width : {100, 1920, 20000}) {
         const auto columns = Envelope(s, March2026, March2026 + 2.25, width);
+        ASSERT_FALSE(HasFatalFailure());
         const double perColumn = 2.25 / width;
         bool joinedOverPause = false;
         int emptyInPause = 0;
@@ -127,6 +171,23 @@ TEST(Envelope, APauseInTheLoggingStaysAGap) {
             breaks += columns[i].Filled() && !columns[i].JoinsPrevious;
         EXPECT_EQ(breaks, 1) << width;
     }
+}
+
+TEST(Envelope, TheTreeGivesWhatEverySampleGives) {
+    // Uneven steps, pauses, values that are no number and a repeated hour
+    // (times that tie), over frames that cut groups anywhere.
+    TSeries s;
+    double t = March2026;
+    for (int i = 0; i < 5000; ++i) {
+        t += (i % 97 == 0 ? 45 : i % 13 == 0 ? 0 : 1 + i % 3) * Minute;
+        s.Times.push_back(t);
+        s.Values.push_back(i % 211 == 0 ? NAN : std::sin(i * 0.37) * 100 + (i % 50 == 0 ? 900 : 0));
+    }
+    const double span = t - March2026;
+    for (double from : {-1.0, 0.0, 0.001, 0.37, 0.9})
+        for (double length : {0.004, 0.05, 0.3, 1.0, 2.0})
+            for (int width : {1, 7, 333, 1920})
+                Envelope(s, March2026 + from * span, March2026 + (from + length) * span, width);
 }
 
 TEST(Envelope, AFrameBeyondTheSamplesIsEmpty) {
