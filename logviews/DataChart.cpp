@@ -177,8 +177,12 @@ void TDataChart::Draw(QPainter& painter) {
         low = 0;
         high = 1;
     }
-    const double valueStep =
-        ValueStep(low, high == low ? low + 1 : high, std::max(plot.height() / MinValuePixels, 2));
+    // A little room above and below: a flat line at the highest or lowest
+    // value is not hidden by the frame.
+    const double room = std::max((high - low) * 0.02, 0.5);
+    low -= room;
+    high += room;
+    const double valueStep = ValueStep(low, high, std::max(plot.height() / MinValuePixels, 2));
     low = std::floor(low / valueStep) * valueStep;
     high = std::max(std::ceil(high / valueStep) * valueStep, low + valueStep);
     const auto yOf = [&](double v) {

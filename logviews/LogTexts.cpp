@@ -89,7 +89,7 @@ const TTextPair DelQuestionText = {"你确定要删除该月数据日志? ",
                                    "Are you sure delete data log of this month ?"};
 const TTextPair DelQuestionCaption = {"请确认", "Confirm"};
 
-const TTextPair ChartButtonText = {"曲线图", "Chart"};
+const TTextPair ChartButtonText = {"曲线图(&C)", "&Chart"};
 const TTextPair ChartCaption = {"数据曲线图", "Data Chart"};
 const TTextPair ChartUnitsText = {"设备(&U)", "&Units"};
 const TTextPair ChartColumnText = {"数据项(&V)", "&Value"};
