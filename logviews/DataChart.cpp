@@ -40,9 +40,11 @@ QString ValueText(double value, int col, const QLocale& locale) {
     return Shown(text, locale);
 }
 
-// A round step of values for about `count` lines between low and high.
-double ValueStep(double low, double high, int count) {
-    const double raw = (high - low) / std::max(count, 1);
+// A round step of values for about `count` lines between low and high, no
+// finer than the column's decimals show: labels never repeat.
+double ValueStep(double low, double high, int count, int col) {
+    const double raw =
+        std::max((high - low) / std::max(count, 1), std::pow(10.0, -DataValueDecimals(col)));
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (double m : {1.0, 2.0, 5.0, 10.0})
         if (m * power >= raw)
@@ -177,12 +179,13 @@ void TDataChart::Draw(QPainter& painter) {
         low = 0;
         high = 1;
     }
+    const int col = FSeries.empty() ? FirstChartCol : FSeries.front().Col;
     // A little room above and below: a flat line at the highest or lowest
     // value is not hidden by the frame.
     const double room = std::max((high - low) * 0.02, 0.5);
     low -= room;
     high += room;
-    const double valueStep = ValueStep(low, high, std::max(plot.height() / MinValuePixels, 2));
+    const double valueStep = ValueStep(low, high, std::max(plot.height() / MinValuePixels, 2), col);
     low = std::floor(low / valueStep) * valueStep;
     high = std::max(std::ceil(high / valueStep) * valueStep, low + valueStep);
     const auto yOf = [&](double v) {
@@ -191,7 +194,6 @@ void TDataChart::Draw(QPainter& painter) {
     const QPalette& pal = palette();
     const QColor grid = pal.color(QPalette::Mid);
     const QFontMetrics fm = painter.fontMetrics();
-    const int col = FSeries.empty() ? FirstChartCol : FSeries.front().Col;
 
     painter.setPen(QPen(grid, 0, Qt::DotLine));
     for (double v = low; v <= high + valueStep / 2; v += valueStep) {
@@ -283,7 +285,6 @@ void TDataChart::mouseMoveEvent(QMouseEvent* event) {
         const double perPixel = (FEnd - FStart) / std::max(PlotRect().width(), 1);
         ShowTimes(FDragStart - (FPointerX - FDragX) * perPixel, FEnd - FStart);
     }
-    setToolTip(PointerText(FPointerX));
     update();
 }
 

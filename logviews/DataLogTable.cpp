@@ -94,9 +94,13 @@ double DataCellValue(const uint8_t* rec, int col) {
     return Empty;
 }
 
+int DataValueDecimals(int col) {
+    return col >= FirstValueCol && col <= LastValueCol && !IsLoadCol(col) ? 1 : 0;
+}
+
 void AppendDataValue(std::string& out, double value, int col) {
     if (col >= FirstValueCol && col <= LastValueCol)
-        AppendFixed(out, value, IsLoadCol(col) ? 4 : 5, IsLoadCol(col) ? 0 : 1);
+        AppendFixed(out, value, IsLoadCol(col) ? 4 : 5, DataValueDecimals(col));
     else
         AppendFixed(out, value, 15, 0);
 }

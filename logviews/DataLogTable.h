@@ -42,7 +42,8 @@ inline constexpr int FirstChartCol = 2, LastChartCol = 14;
 // The number a measured column's cell shows; not a number where the cell is
 // empty (capacity or backup time of 0).
 [[nodiscard]] double DataCellValue(const uint8_t* rec, int col);
-// A value of a measured column with the decimals its cells show.
+// The decimals a measured column's cells show, and a value shown so.
+[[nodiscard]] int DataValueDecimals(int col);
 void AppendDataValue(std::string& out, double value, int col);
 
 class TDataLogTable : public TGridSource {
