@@ -66,7 +66,7 @@ TFrmDataChart::TFrmDataChart(const TDataLogTable& table, const TDataSeriesIndex&
         if (lbUnits->item(i)->checkState() == Qt::Checked && ++ticked > TDataChart::MaxSeries)
             lbUnits->item(i)->setCheckState(Qt::Unchecked);
 
-    connect(lbUnits, &QListWidget::itemChanged, this, [this] { UnitTicked(); });
+    connect(lbUnits, &QListWidget::itemChanged, this, &TFrmDataChart::UnitTicked);
     connect(cbColumn, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(cbSpan, &QComboBox::activated, this, [this](int i) { ShowSpan(i); });
     connect(btnSavePng, &QPushButton::clicked, this, &TFrmDataChart::btnSavePngClick);
@@ -135,12 +135,12 @@ int TFrmDataChart::Column() const {
     return cbColumn->currentData().toInt();
 }
 
-void TFrmDataChart::UnitTicked() {
+void TFrmDataChart::UnitTicked(QListWidgetItem* item) {
     const std::vector<uint8_t> units = ChosenUnits();
     if (units.size() > TDataChart::MaxSeries) {
         // The ninth tick is taken back, and the user is told why.
         const QSignalBlocker block(lbUnits);
-        lbUnits->currentItem()->setCheckState(Qt::Unchecked);
+        item->setCheckState(Qt::Unchecked);
         lblNote->setText(CurrentText(ChartTooManyText).arg(TDataChart::MaxSeries));
         return;
     }

@@ -16,6 +16,7 @@
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class TDataChart;
 
@@ -40,7 +41,7 @@ public slots:
 
 private:
     void ApplyLanguage();
-    void UnitTicked();
+    void UnitTicked(QListWidgetItem* item);
     void Redraw();
 
     const TDataLogTable& FTable;

@@ -126,12 +126,13 @@ private slots:
     void atMostEightUnits() {
         WithChart(0, 2, [](TFrmDataChart& chart) {
             auto* list = chart.findChild<QListWidget*>("lbUnits");
-            for (int i = 1; i < Units; ++i) {
-                list->setCurrentRow(i);
+            // Ticked from the last up, the current row left on the first.
+            list->setCurrentRow(0);
+            for (int i = Units - 1; i > 0; --i)
                 list->item(i)->setCheckState(Qt::Checked);
-            }
             QCOMPARE(chart.ChosenUnits().size(), std::size_t(TDataChart::MaxSeries));
-            QCOMPARE(list->item(Units - 1)->checkState(), Qt::Unchecked);
+            QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+            QCOMPARE(list->item(0)->checkState(), Qt::Checked);
             QCOMPARE(chart.findChild<QLabel*>("lblNote")->text(), "At most 8 units at a time.");
         });
     }
