@@ -2,9 +2,9 @@
 // A chart of one measured column for up to eight units over time, drawn with
 // QPainter from the envelope of each series (base/Envelope.h) at the width of
 // the plot: a repaint reads the envelope trees and, at the edges of pixel
-// columns, samples in place in the mapped month. The wheel zooms the time axis around the pointer, a drag pans it,
-// and the pointer shows the time and each unit's value under it. Keys do the
-// same: Left and Right pan, + and - zoom, Home shows everything.
+// columns, samples in place in the mapped month. The wheel zooms the time axis around the pointer,
+// a drag pans it, and the pointer shows the time and each unit's value under it. Keys do the same:
+// Left and Right pan, + and - zoom, Home shows everything.
 
 #include "base/Envelope.h"
 #include "logviews/DataSeries.h"
@@ -35,6 +35,8 @@ public:
     void ShowTimes(double start, double length);
     [[nodiscard]] double ViewStart() const { return FStart; }
     [[nodiscard]] double ViewEnd() const { return FEnd; }
+    // The longest view: every loaded time.
+    [[nodiscard]] double FullLength() const { return FLast - FFirst; }
     void Zoom(double factor, double around);
     void Pan(double days);
     [[nodiscard]] QRect PlotRect() const;

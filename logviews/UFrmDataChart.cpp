@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 constexpr double SpanDays[] = {1, 7, 31};
 
@@ -69,6 +71,15 @@ TFrmDataChart::TFrmDataChart(const TDataLogTable& table, const TDataSeriesIndex&
     connect(lbUnits, &QListWidget::itemChanged, this, &TFrmDataChart::UnitTicked);
     connect(cbColumn, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(cbSpan, &QComboBox::activated, this, [this](int i) { ShowSpan(i); });
+    // After a zoom by wheel or key the box names no span, rather than a wrong one.
+    connect(FChart, &TDataChart::ViewChanged, this, [this] {
+        const double length = FChart->ViewEnd() - FChart->ViewStart();
+        int shown = -1;
+        for (int i = 0; i < 3; ++i)
+            if (std::fabs(length - std::min(SpanDays[i], FChart->FullLength())) < 1e-9)
+                shown = i;
+        cbSpan->setCurrentIndex(shown);
+    });
     connect(btnSavePng, &QPushButton::clicked, this, &TFrmDataChart::btnSavePngClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 

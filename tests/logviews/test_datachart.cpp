@@ -171,10 +171,13 @@ private slots:
             const double under = c.ViewStart() + (c.ViewEnd() - c.ViewStart()) *
                                                      (at.x() - c.PlotRect().left()) /
                                                      c.PlotRect().width();
+            auto* span = chart.findChild<QComboBox*>("cbSpan");
+            QCOMPARE(span->currentIndex(), 0);
             QWheelEvent wheel(at, c.mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton, {},
                               Qt::NoScrollPhase, false);
             QApplication::sendEvent(&c, &wheel);
             QVERIFY(std::fabs(c.ViewEnd() - c.ViewStart() - 0.8) < 1e-9);
+            QCOMPARE(span->currentIndex(), -1); // no longer a day
             const double share = (under - c.ViewStart()) / (c.ViewEnd() - c.ViewStart());
             QVERIFY(std::fabs(share - (at.x() - c.PlotRect().left()) /
                                           double(c.PlotRect().width())) < 1e-6);
@@ -192,6 +195,7 @@ private slots:
             QVERIFY(c.ViewEnd() - c.ViewStart() > 0.8);
             QTest::keyClick(&c, Qt::Key_Home);
             QCOMPARE(c.ViewEnd() - c.ViewStart(), month);
+            QCOMPARE(span->currentIndex(), 2);
             // Never past the month, however far it is panned.
             c.Pan(100);
             QCOMPARE(c.ViewEnd(), EncodeTimeStamp({2008, 12, 31, 23, 50, 0, 0}));
