@@ -6,6 +6,7 @@
 #include "logviews/CellText.h"
 
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -34,6 +35,10 @@ int64_t ShownDay(double stamp) {
     return ms >= 0 ? ms / MsPerDay : (ms - MsPerDay + 1) / MsPerDay;
 }
 
+bool IsLoadCol(int col) {
+    return col >= FirstLoadCol && col <= LastLoadCol;
+}
+
 // Inlined where the column is known, the export writes each line without a
 // choice per cell.
 [[gnu::always_inline]] inline char* WriteCell(const uint8_t* rec, int col, char* p) {
@@ -41,10 +46,8 @@ int64_t ShownDay(double stamp) {
         return WriteTimeStamp(p, le::GetF64(rec + OffTime));
     if (col == 1)
         return WriteDecimal(p, le::GetU8(rec + OffAddress));
-    if (col >= FirstValueCol && col <= LastValueCol) {
-        const bool load = col >= FirstLoadCol && col <= LastLoadCol;
-        return WriteFixed(p, ValueOf(rec, col), load ? 4 : 5, load ? 0 : 1);
-    }
+    if (col >= FirstValueCol && col <= LastValueCol)
+        return WriteFixed(p, ValueOf(rec, col), IsLoadCol(col) ? 4 : 5, IsLoadCol(col) ? 0 : 1);
     if (col == 13) {
         const int32_t capacity = le::GetI32(rec + OffCapacity);
         return capacity > 0 ? WriteDecimal(p, capacity) : p;
@@ -74,6 +77,32 @@ std::string DataLogMonthPath(const std::string& folder, int year, int month) {
 
 char* WriteDataCell(const uint8_t* rec, int col, char* p) {
     return WriteCell(rec, col, p);
+}
+
+double DataCellValue(const uint8_t* rec, int col) {
+    constexpr double Empty = std::numeric_limits<double>::quiet_NaN();
+    if (col >= FirstValueCol && col <= LastValueCol)
+        return ValueOf(rec, col);
+    if (col == 13) {
+        const int32_t capacity = le::GetI32(rec + OffCapacity);
+        return capacity > 0 ? capacity : Empty;
+    }
+    if (col == 14) {
+        const uint16_t support = le::GetU16(rec + OffSupport);
+        return support != 0 ? support : Empty;
+    }
+    return Empty;
+}
+
+int DataValueDecimals(int col) {
+    return col >= FirstValueCol && col <= LastValueCol && !IsLoadCol(col) ? 1 : 0;
+}
+
+void AppendDataValue(std::string& out, double value, int col) {
+    if (col >= FirstValueCol && col <= LastValueCol)
+        AppendFixed(out, value, IsLoadCol(col) ? 4 : 5, DataValueDecimals(col));
+    else
+        AppendFixed(out, value, 15, 0);
 }
 
 void AppendDataCell(const uint8_t* rec, int col, std::string& out) {

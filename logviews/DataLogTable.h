@@ -36,6 +36,16 @@ void AppendDataCell(const uint8_t* rec, int col, std::string& out);
 // The same into a buffer with MaxNumberChars free; returns the end.
 char* WriteDataCell(const uint8_t* rec, int col, char* p);
 
+// The measured columns a chart can draw: the eleven values, the battery
+// capacity and the backup time.
+inline constexpr int FirstChartCol = 2, LastChartCol = 14;
+// The number a measured column's cell shows; not a number where the cell is
+// empty (capacity or backup time of 0).
+[[nodiscard]] double DataCellValue(const uint8_t* rec, int col);
+// The decimals a measured column's cells show, and a value shown so.
+[[nodiscard]] int DataValueDecimals(int col);
+void AppendDataValue(std::string& out, double value, int col);
+
 class TDataLogTable : public TGridSource {
 public:
     static constexpr int64_t BlankRows = 19;
@@ -68,6 +78,10 @@ public:
     // zeros until the table is replaced). Safe from any thread.
     [[nodiscard]] bool FileChanged() const { return FFile.Changed(); }
     bool SourceChanged() const override { return FileChanged(); }
+    // The mapped month and the record numbers of the rows: what a chart
+    // reads in place, for as long as this table lives.
+    [[nodiscard]] const uint8_t* FileData() const { return FFile.Data(); }
+    [[nodiscard]] const std::vector<uint32_t>& RecordNumbers() const { return FRows; }
 
 private:
     [[nodiscard]] bool Scan(const TRecFilter& filter, TJobProgress& progress);

@@ -88,3 +88,21 @@ const TTextPair DelButtonHint = {"删除所选项对应的月记录", ""};
 const TTextPair DelQuestionText = {"你确定要删除该月数据日志? ",
                                    "Are you sure delete data log of this month ?"};
 const TTextPair DelQuestionCaption = {"请确认", "Confirm"};
+
+const TTextPair ChartButtonText = {"曲线图(&C)", "&Chart"};
+const TTextPair ChartCaption = {"数据曲线图", "Data Chart"};
+const TTextPair ChartUnitsText = {"设备(&U)", "&Units"};
+const TTextPair ChartColumnText = {"数据项(&V)", "&Value"};
+const TTextPair ChartSpanText = {"时间范围(&S)", "&Span"};
+const TTextPair ChartSpanTexts[3] = {{"一天", "A day"}, {"一周", "A week"}, {"整月", "The month"}};
+const TTextPair ChartUnitText = {"地址 %1", "Address %1"};
+const TTextPair ChartTooManyText = {"最多同时显示 %1 台设备。", "At most %1 units at a time."};
+const TTextPair ChartKeysText = {"滚轮或 +/- 缩放，拖动或 ←/→ 平移，Home 显示全部",
+                                 "Wheel or +/- zooms, a drag or Left/Right pans, Home shows all"};
+const TTextPair ChartNameText = {"数据曲线", "Data chart"};
+const TTextPair SavePngText = {"保存图片(&P)", "Save &PNG"};
+const TTextPair SavePngCaption = {"保存曲线图", "Save Chart"};
+const TTextPair PngFilterText = {"PNG 图片 (*.png)", "PNG image (*.png)"};
+const TTextPair SavePngFailedText = {"无法写入文件 %1。", "Cannot write the file %1."};
+const TTextPair ChartEmptyText = {"本月没有可绘制的数据。", "No samples to chart in this month."};
+const TTextPair ChartCloseText = {"关闭", "Close"};

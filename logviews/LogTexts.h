@@ -67,3 +67,21 @@ extern const TTextPair DelButtonText;
 extern const TTextPair DelButtonHint;
 extern const TTextPair DelQuestionText;
 extern const TTextPair DelQuestionCaption;
+
+// Chart window of the data viewer.
+extern const TTextPair ChartButtonText;
+extern const TTextPair ChartCaption;
+extern const TTextPair ChartUnitsText;
+extern const TTextPair ChartColumnText;
+extern const TTextPair ChartSpanText;
+extern const TTextPair ChartSpanTexts[3]; // a day, a week, the month
+extern const TTextPair ChartUnitText;     // %1 the address
+extern const TTextPair ChartTooManyText;  // %1 the most units
+extern const TTextPair ChartKeysText;
+extern const TTextPair ChartNameText; // accessible name of the plot
+extern const TTextPair SavePngText;
+extern const TTextPair SavePngCaption;
+extern const TTextPair PngFilterText;
+extern const TTextPair SavePngFailedText; // %1 the file
+extern const TTextPair ChartEmptyText;
+extern const TTextPair ChartCloseText;

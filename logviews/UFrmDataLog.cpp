@@ -5,10 +5,12 @@
 #include "config/CurrentText.h"
 #include "config/UUserParaIni.h"
 #include "logviews/BackgroundWork.h"
+#include "logviews/DataSeries.h"
 #include "logviews/GridExport.h"
 #include "logviews/LogGrid.h"
 #include "logviews/LogTexts.h"
 #include "logviews/SortDebugText.h"
+#include "logviews/UFrmDataChart.h"
 #include "logviews/UFrmDataLogSet.h"
 #include "logviews/UFrmDelDataRec.h"
 #include "logviews/UFrmProgress.h"
@@ -66,6 +68,7 @@ TFrmDataLog::TFrmDataLog(TfrmProgress& progress, std::function<void()> restartSa
         connect(&dialog, &TFrmDelDataRec::MonthDeleted, this, &TFrmDataLog::btnSearchClick);
         dialog.exec();
     };
+    RunChart = [](TFrmDataChart& chart) { chart.exec(); };
 }
 
 TFrmDataLog::~TFrmDataLog() {
@@ -81,11 +84,13 @@ void TFrmDataLog::BuildControls() {
     btnSet = Button(FControls, "btnSet");
     btnExport = Button(FControls, "btnExport");
     btnDel = Button(FControls, "btnDel");
+    btnChart = Button(FControls, "btnChart");
     connect(btnSearch, &QPushButton::clicked, this, &TFrmDataLog::btnSearchClick);
     connect(btnRefresh, &QPushButton::clicked, this, &TFrmDataLog::btnSearchClick);
     connect(btnSet, &QPushButton::clicked, this, &TFrmDataLog::btnSetClick);
     connect(btnExport, &QPushButton::clicked, this, &TFrmDataLog::btnExportClick);
     connect(btnDel, &QPushButton::clicked, this, &TFrmDataLog::btnDelClick);
+    connect(btnChart, &QPushButton::clicked, this, &TFrmDataLog::btnChartClick);
     lblSortDebug = new QLabel(FControls);
     lblSortDebug->setObjectName("lblSortDebug");
     lblSortDebug->hide();
@@ -106,7 +111,7 @@ void TFrmDataLog::BuildControls() {
     filters->addWidget(FFilter.Group);
     FFilter.AddDateRow(filters);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {btnSearch, btnRefresh, btnSet, btnExport, btnDel})
+    for (QPushButton* b : {btnSearch, btnRefresh, btnSet, btnExport, btnDel, btnChart})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(lblSortDebug);
@@ -133,6 +138,7 @@ void TFrmDataLog::ApplyLanguage() {
     btnSet->setText(CurrentText(LogSettingText));
     btnExport->setText(CurrentText(ExportButtonText));
     btnDel->setText(CurrentText(ClearMonthText));
+    btnChart->setText(CurrentText(ChartButtonText));
     btnCancelWork->setText(CurrentText(CancelButtonText));
 }
 
@@ -250,7 +256,7 @@ void TFrmDataLog::btnExportClick() {
 }
 
 void TFrmDataLog::CheckMonthFile(bool duringExport) {
-    if (FWork->Busy() || !FTable->FileChanged())
+    if (FWork->Busy() || FChartOpen || !FTable->FileChanged())
         return;
     // What is gone is not shown again: the grid empties before the question.
     FTable = std::make_unique<TDataLogTable>(UserPara.Language);
@@ -259,6 +265,35 @@ void TFrmDataLog::CheckMonthFile(bool duringExport) {
     if (Prompts.Ask(this, CurrentText(duringExport ? MonthChangedInExportText : MonthChangedText),
                     CurrentText(MonthChangedCaption)))
         Load();
+}
+
+void TFrmDataLog::btnChartClick() {
+    if (FWork->Busy())
+        return;
+    TDataSeriesIndex index;
+    SetBusy(true, LoadingText);
+    if (!FWork->Run([&](TJobProgress& p) { index = IndexDataSeries(*FTable, p); },
+                    [this](int64_t pos, int64_t max) { ShowWorkProgress(pos, max); }))
+        Prompts.Tell(this, QString::fromStdString(FWork->Error()));
+    SetBusy(false, LoadingText);
+    if (FCloseWhenIdle) {
+        CloseIfAsked();
+        return;
+    }
+    std::vector<uint8_t> units;
+    const TRecFilter filter = Filter();
+    if (filter.Addr != 0 && index.ByAddress.count(uint8_t(filter.Addr)) != 0)
+        units.push_back(uint8_t(filter.Addr));
+    for (auto it = index.ByAddress.begin(); units.empty() && it != index.ByAddress.end(); ++it)
+        units.push_back(it->first);
+    const int current = StringGrid1->currentIndex().column();
+    const int col = current >= FirstChartCol && current <= LastChartCol ? current : FirstChartCol;
+    TFrmDataChart chart(*FTable, index, units, col, this);
+    chart.Prompts = Prompts;
+    FChartOpen = true;
+    RunChart(chart);
+    FChartOpen = false;
+    CheckMonthFile();
 }
 
 void TFrmDataLog::btnSetClick() {

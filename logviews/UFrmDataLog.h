@@ -21,6 +21,7 @@ class QPushButton;
 class TBackgroundWork;
 class TLogGrid;
 class TfrmProgress;
+class TFrmDataChart;
 
 class TFrmDataLog : public QDialog {
     Q_OBJECT
@@ -41,12 +42,18 @@ public:
     // The two dialogs behind the buttons; tests put their own in.
     std::function<void(QWidget*)> RunLogSetting;
     std::function<void(QWidget*)> RunDeleteMonth;
+    // Shows the chart window built over the loaded month; tests look at it
+    // in place of the modal run.
+    std::function<void(TFrmDataChart&)> RunChart;
 
 public slots:
     void btnSearchClick(); // also the refresh button, and after a deletion
     void btnExportClick();
     void btnSetClick();
     void btnDelClick();
+    // Charts the loaded month: the address of the filter, or the first
+    // eight units, in the grid's current column when it is a measured one.
+    void btnChartClick();
     void SortByColumn(int col);
     // Drops a month that shrank under the grid and offers to read it again;
     // duringExport says the file just written is incomplete. Runs every
@@ -76,6 +83,7 @@ private:
     uint8_t FSortDir = 0;
     bool FCloseWhenIdle = false;
     bool FLoadPending = false; // the load that follows the show is still to come
+    bool FChartOpen = false;   // the chart reads the table: it is not replaced meanwhile
 
     QWidget* FControls;         // everything a running job must not be disturbed by
     TLogFilterControls FFilter; // search type (rgSearchType), date, address
@@ -84,6 +92,7 @@ private:
     QPushButton* btnSet;
     QPushButton* btnExport;
     QPushButton* btnDel;
+    QPushButton* btnChart;
     QLabel* lblSortDebug;
     TLogGrid* StringGrid1;
     QLabel* lblWork;
