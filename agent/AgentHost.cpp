@@ -1,6 +1,7 @@
 #include "agent/AgentHost.h"
 
 #include "base/VersionInfo.h"
+#include "config/ProtocolModel.h"
 #include "config/UUserParaIni.h"
 #include "notify/CommandLog.h"
 
@@ -53,7 +54,7 @@ uint16_t TAgentHost::ServeMetrics(const TListenAddress& at) {
 }
 
 void TAgentHost::PublishMqtt(const TMqttSettings& settings, TMqttLog log) {
-    FMqtt = std::make_unique<TMqttPublisher>(settings, MqttModelOf(UserPara.PortInfo.Protocol),
+    FMqtt = std::make_unique<TMqttPublisher>(settings, ProtocolModelName(UserPara.PortInfo.Protocol),
                                              FFeed->Snapshots, FFeed->Events, std::move(log));
 }
 

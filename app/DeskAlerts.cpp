@@ -2,6 +2,7 @@
 
 #include "app/TrayPicture.h"
 #include "config/CurrentText.h"
+#include "config/ProtocolModel.h"
 #include "config/UUserParaIni.h"
 
 #include <QApplication>

@@ -10,6 +10,7 @@
 #include "base/VersionInfo.h"
 #include "comm/UFrmCom.h"
 #include "config/NotifySettings.h"
+#include "config/ProtocolModel.h"
 #include "config/UUserParaIni.h"
 #include "feed/DeskFeed.h"
 #include "metrics/MetricsServer.h"
@@ -77,7 +78,7 @@ std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
     if (!settings.Enabled() && !previous)
         return nullptr;
     return std::make_unique<TMqttPublisher>(
-        settings, MqttModelOf(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
+        settings, ProtocolModelName(UserPara.PortInfo.Protocol), feed.Snapshots, feed.Events,
         [](const std::string& line) {
             std::cerr << ("pelmora-desk: " + line + "\n") << std::flush;
             // Outlives every publisher, including one still ending at exit.

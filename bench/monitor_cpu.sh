@@ -8,11 +8,14 @@
 #
 #   bash bench/monitor_cpu.sh [BUILD_FOLDER] [--settle SECONDS] [--sample SECONDS]
 #                             [--units N] [--fast] [--minimise]
+#                             [--page sketch|data|overview]
 #
 # --units N polls units 1 to N (16 to 252; those above 16 are online), --fast
 # turns fast poll on (FastPoll=1), --minimise iconifies the window for the
 # sample as a window manager does (WM_STATE Iconic, then unmapped), so the
-# figure is what the monitor costs while nobody sees it.
+# figure is what the monitor costs while nobody sees it. --page shows the
+# first unit's "Data" page or the overview of all units (tool button 9)
+# instead of the "Sketch Map".
 #
 # BUILD_FOLDER defaults to build/default; the three programs are built there
 # when needed. The monitor has no command line, so the page is chosen as a user
@@ -27,6 +30,7 @@ budget=2   # percent of one core
 units=16
 fast=0
 minimise=0
+page=sketch
 while (($#)); do
     case $1 in
     --settle) settle=$2; shift 2 ;;
@@ -34,9 +38,10 @@ while (($#)); do
     --units) units=$2; shift 2 ;;
     --fast) fast=1; shift ;;
     --minimise) minimise=1; shift ;;
+    --page) page=$2; shift 2 ;;
     -*)
         echo "usage: $0 [BUILD_FOLDER] [--settle SECONDS] [--sample SECONDS]" \
-            "[--units N] [--fast] [--minimise]" >&2
+            "[--units N] [--fast] [--minimise] [--page sketch|data|overview]" >&2
         exit 2
         ;;
     *) build=$1; shift ;;
@@ -46,6 +51,8 @@ shot=/tmp/bench-monitor.png
 
 [[ $units =~ ^[0-9]+$ ]] && ((units >= 16 && units <= 252)) ||
     { echo "--units: 16 to 252" >&2; exit 2; }
+[[ $page == sketch || $page == data || $page == overview ]] ||
+    { echo "--page: sketch, data or overview" >&2; exit 2; }
 for tool in Xvfb xdotool xprop import compare convert od; do
     if ! command -v "$tool" >/dev/null; then
         echo "$tool is missing: run tools/install-deps.sh as root" >&2
@@ -162,6 +169,7 @@ first_unit=(60 117)        # the first device node of the tree
 sketch_tab=(288 77)        # the "Sketch Map" tab of the real-time page
 data_tab=(200 77)          # the left end of the "Data" tab
 backdrop=(497 337)         # an empty spot of the animation area
+overview_button=(152 38)   # tool button 9, after the log buttons
 animation=420x220+197+157  # the animation area
 
 # True when the animation area's dark background is where it should be.
@@ -175,13 +183,20 @@ sketch_map_shown() {
 
 xdotool mousemove --window "$window" "${first_unit[@]}" click 1
 sleep 0.3
-xdotool mousemove --window "$window" "${sketch_tab[@]}" click 1
-if ! sketch_map_shown; then
-    # Other fonts, other tab widths: the wheel over the first tab turns to
-    # the next one whatever the widths.
-    xdotool mousemove --window "$window" "${data_tab[@]}" click 5
-    sketch_map_shown || fail "the Sketch Map page could not be shown"
-fi
+case $page in
+sketch)
+    xdotool mousemove --window "$window" "${sketch_tab[@]}" click 1
+    if ! sketch_map_shown; then
+        # Other fonts, other tab widths: the wheel over the first tab turns to
+        # the next one whatever the widths.
+        xdotool mousemove --window "$window" "${data_tab[@]}" click 5
+        sketch_map_shown || fail "the Sketch Map page could not be shown"
+    fi
+    ;;
+overview)
+    xdotool mousemove --window "$window" "${overview_button[@]}" click 1
+    ;;
+esac
 xdotool mousemove 0 0 # no hover highlight during the sample
 if ((minimise)); then
     # What a window manager does to iconify a window: the state the toolkit

@@ -1,7 +1,6 @@
 #include "config/NotifySettings.h"
 
 #include "config/IniFile.h"
-#include "config/SoftwareParaChoices.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +71,3 @@ std::string CommandProblem(const std::string& program) {
     return {};
 }
 
-std::string ProtocolModelName(uint8_t protocol) {
-    return ProtocolTexts[protocol < ProtocolCount ? protocol : 0].En;
-}

@@ -63,10 +63,6 @@ extern TNotifySettings NotifyPara;
 // folder", "is not executable", ...); empty when it can.
 [[nodiscard]] std::string CommandProblem(const std::string& program);
 
-// The unit family of a Protocol setting, in English, as the event command is
-// told it (PELMORA_MODEL): the line's units are known by their protocol only.
-[[nodiscard]] std::string ProtocolModelName(uint8_t protocol);
-
 // Missing keys and values out of range read as their defaults.
 [[nodiscard]] TNotifySettings ReadNotifySettings(const TIniFile& ini);
 // The settings file at `iniPath`; defaults when it is missing or unreadable.

@@ -351,12 +351,6 @@ uint64_t TMqttPublisher::EventsDropped() const {
     return FSession->Dropped();
 }
 
-std::string MqttModelOf(uint8_t protocol) {
-    constexpr const char* Models[] = {"Multimode UPS", "Industrial Frequency UPS", "Modbus UPS",
-                                      "VEX UPS"};
-    return protocol < std::size(Models) ? Models[protocol] : "UPS";
-}
-
 TMqttTestAnswer TestMqttConnection(const TMqttSettings& settings, int timeoutMs) {
     using TKind = TMqttTestAnswer::TKind;
     struct TAnswer {

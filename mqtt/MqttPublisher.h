@@ -53,10 +53,6 @@ private:
     std::thread FThread;
 };
 
-// The model every unit of a line shows in Home Assistant: the kind of UPS
-// its protocol speaks to (Protocol 0..3 of the settings).
-[[nodiscard]] std::string MqttModelOf(uint8_t protocol);
-
 // Connects once with these settings and says how it went: connected, or
 // what went wrong. Waits at most `timeoutMs`. For the settings dialog's
 // "Test connection", which words the answer.
