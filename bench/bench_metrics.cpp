@@ -17,23 +17,16 @@
 #include "tests/comm/PtyHarness.h"
 #include "tests/metrics/MetricsFixture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ProcessCpu.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -80,7 +73,7 @@ int main(int argc, char** argv) {
     TMetricsServer server{TListenAddress{INADDR_LOOPBACK, 0}, feed.Snapshots, "1.0"};
     std::vector<double> times;
     times.reserve(std::size_t(scrapes));
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds();
     for (int i = 0; i < scrapes; ++i) {
         const auto start = Clock::now();
         const std::string answer = Get(server.Port(), "/metrics");
@@ -90,7 +83,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const double cpuPerScrapeMs = (CpuSeconds() - cpuBefore) * 1000 / scrapes;
+    const double cpuPerScrapeMs = (ProcessCpuSeconds() - cpuBefore) * 1000 / scrapes;
     std::sort(times.begin(), times.end());
     const auto at = [&](double q) { return times[std::size_t(q * double(times.size() - 1))]; };
 

@@ -10,21 +10,14 @@
 #include "mqtt/MqttUnitState.h"
 #include "status/StatusCodes.h"
 #include "tests/mqtt/MosquittoBroker.h"
+#include "tests/support/ProcessCpu.h"
 
 #include <chrono>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 TRecordSnapshot Units() {
     TRecordSnapshot snapshot;
@@ -46,7 +39,7 @@ TRecordSnapshot Units() {
 // Feeds snapshots for `seconds` at the bus's pace; the CPU the process used.
 double Feed(TSnapshotHub& hub, int seconds) {
     TRecordSnapshot snapshot = Units();
-    const double cpu = CpuSeconds();
+    const double cpu = ProcessCpuSeconds();
     const auto end = Clock::now() + std::chrono::seconds(seconds);
     for (std::size_t reply = 0; Clock::now() < end; ++reply) {
         TUnitSnapshot& unit = snapshot.Units[reply % snapshot.Units.size()];
@@ -54,7 +47,7 @@ double Feed(TSnapshotHub& hub, int seconds) {
         hub.Publish(snapshot);
         std::this_thread::sleep_for(std::chrono::milliseconds(65));
     }
-    return CpuSeconds() - cpu;
+    return ProcessCpuSeconds() - cpu;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "notify/BusSummary.h"
 
 #include "base/LangText.h"
-#include "status/StatusCodes.h"
+#include "status/UnitCondition.h"
 
 namespace {
 // Indexed by TBusState, the port's own entry unused.
@@ -17,14 +17,22 @@ constexpr TTextPair NotPolledText = {" 台 UPS 未轮询", " units not polled"};
 constexpr TTextPair OneNotPolledText = {" 台 UPS 未轮询", " unit not polled"};
 constexpr TTextPair NoUnitsText = {"设备列表为空", "No units in the device list"};
 
+// The tray's states are fewer than a unit's conditions: whatever needs
+// attention short of being on battery or silent counts as an alarm.
 TBusState UnitState(const TUnitSnapshot& unit) {
-    if (unit.Record.CommState == CommLost)
-        return TBusState::NotCommunicating;
-    if (unit.Record.UpsState == StateBattery)
+    switch (UnitConditionOf(unit.Record)) {
+    case TUnitCondition::Normal:
+        return TBusState::Normal;
+    case TUnitCondition::OnBattery:
         return TBusState::OnBattery;
-    if (unit.Record.AlarmCount > 0 || unit.Record.UpsState == StateFault)
-        return TBusState::Alarm;
-    return TBusState::Normal;
+    case TUnitCondition::NotCommunicating:
+        return TBusState::NotCommunicating;
+    case TUnitCondition::Alarm:
+    case TUnitCondition::Bypass:
+    case TUnitCondition::Fault:
+        break;
+    }
+    return TBusState::Alarm;
 }
 } // namespace
 

@@ -18,9 +18,10 @@ struct TBusSummary {
     int Units = 0;
 };
 
-// A unit that does not answer counts as not communicating, one on battery as
-// on battery, one with alarms or in the fault state as in alarm. A closed
-// port is worst of all, whatever the units last said.
+// A unit counts by its condition (status/UnitCondition.h): not communicating,
+// on battery, or in alarm for every other condition that needs attention
+// (alarms, bypass, fault). A closed port is worst of all, whatever the units
+// last said.
 [[nodiscard]] TBusSummary SummarizeBus(const TRecordSnapshot& snapshot);
 
 // "16 units: 14 normal, 1 on battery, 1 not communicating" / Chinese; states
