@@ -84,8 +84,10 @@ std::string TileSinceText(const TOverviewTile& tile, int64_t now, uint8_t langua
     if (tile.LastGoodAt < 0)
         return PickText(HealthNoneText, language);
     const int64_t s = std::max<int64_t>(0, now - tile.LastGoodAt) / 1000;
+    if (s < 10)
+        return "< 10 s";
     if (s < 60)
-        return std::to_string(s) + " s";
+        return std::to_string(s / 10 * 10) + " s";
     if (s < 3600)
         return std::to_string(s / 60) + (language == 1 ? " 分钟" : " min");
     if (s < 86400)

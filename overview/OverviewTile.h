@@ -49,6 +49,7 @@ void ArrangeTiles(std::vector<TOverviewTile>& tiles, TOverviewOrder order, bool 
 
 // "<name>, address <n>, <condition>" / "<name>，地址 <n>，<condition>".
 [[nodiscard]] std::string TileAccessibleName(const TOverviewTile& tile, uint8_t language);
-// Time since the last good reply, coarse enough to stay still between
-// refreshes: "8 s", "4 min", "3 h", "2 d"; the "none" text before the first.
+// Time since the last good reply, coarse enough that a tile is not redrawn
+// at every refresh: "< 10 s", then tens of seconds ("40 s"), "4 min", "3 h",
+// "2 d"; the "none" text before the first.
 [[nodiscard]] std::string TileSinceText(const TOverviewTile& tile, int64_t now, uint8_t language);

@@ -130,14 +130,16 @@ TEST(TileTexts, SinceLastGoodReply) {
     const Case cases[] = {
         {-1, 1000, 0, "none"},
         {-1, 1000, 1, "无"},
-        {1000, 1999, 0, "0 s"},
-        {1000, 60999, 0, "59 s"},
+        {1000, 1999, 0, "< 10 s"},
+        {1000, 10999, 0, "< 10 s"},
+        {1000, 11000, 0, "10 s"},
+        {1000, 60999, 0, "50 s"},
         {0, 61000, 0, "1 min"},
         {0, 3599999, 1, "59 分钟"},
         {0, 3600000, 0, "1 h"},
         {0, 90000000, 0, "1 d"},
         // A clock read just before the reply was noted is not "in the future".
-        {5000, 4000, 0, "0 s"},
+        {5000, 4000, 0, "< 10 s"},
     };
     for (const Case& c : cases) {
         TOverviewTile tile;

@@ -107,20 +107,21 @@ private slots:
     // Between refreshes only the tiles whose texts changed are announced,
     // so an idle overview repaints nothing.
     void aRefreshAnnouncesOnlyChangedTiles() {
+        BusHealth.Units[2].LastGoodAt = 0;
         TOverviewView view;
         view.Refresh(0);
         QSignalSpy changed(&view.Model(), &QAbstractItemModel::dataChanged);
         QSignalSpy reset(&view.Model(), &QAbstractItemModel::modelReset);
-        view.Refresh(400); // no reply is yet a second older
+        view.Refresh(9000); // the last reply is still under ten seconds old
         QCOMPARE(changed.count(), 0);
         UpsTable[5].LoadPctA = 55;
-        view.Refresh(600);
+        view.Refresh(9600);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
         QCOMPARE(reset.count(), 0);
         // A unit added to the list rebuilds the rows.
         QVERIFY(AppendEquip({0, 11, "UPS eleven"}));
-        view.Refresh(700);
+        view.Refresh(9700);
         QCOMPARE(reset.count(), 1);
         QCOMPARE(view.Model().rowCount(), 4);
     }
