@@ -7,8 +7,8 @@
 #include "tests/support/TempFolder.h"
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -21,12 +21,15 @@ public:
     TSessionBus() {
         FDaemon = std::make_unique<TChildProcess>(TChildProcess::TOptions{
             "/usr/bin/dbus-daemon",
-            {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + Socket()},
+            {"--session", "--nofork", "--nopidfile", "--print-address",
+             "--address=unix:path=" + Socket()},
             {},
             {},
-            "/dev/null",
+            AddressPath(),
             FFolder.Path() + "dbus.err"});
-        if (!WaitFor([&] { return std::filesystem::exists(Socket()); }))
+        // The socket's file appears before the daemon listens on it; the
+        // address is printed once it does.
+        if (!WaitFor([&] { return ReadFile(AddressPath()).ends_with('\n'); }))
             throw std::runtime_error("dbus-daemon did not start");
     }
 
@@ -72,6 +75,11 @@ public:
 private:
     [[nodiscard]] std::string Socket() const { return FFolder.Path() + "bus"; }
     [[nodiscard]] std::string LogPath() const { return FFolder.Path() + "calls.txt"; }
+    [[nodiscard]] std::string AddressPath() const { return FFolder.Path() + "address"; }
+    [[nodiscard]] static std::string ReadFile(const std::string& path) {
+        std::ifstream in(path);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
     [[nodiscard]] std::vector<std::string> Lines() const {
         std::ifstream in(LogPath());
         std::vector<std::string> lines;
