@@ -4,6 +4,7 @@
 #include "config/CurrentText.h"
 #include "config/ProtocolModel.h"
 #include "config/UUserParaIni.h"
+#include "ui/BeatTimer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,10 +36,9 @@ TDeskAlerts::TDeskAlerts(TDeskFeed& feed, QMainWindow& window, const std::string
     FWorker->Start();
     FTray->show();
     FWindow.installEventFilter(this);
-    FRefresh = new QTimer(this);
-    FRefresh->setInterval(RefreshMs);
-    connect(FRefresh, &QTimer::timeout, this, &TDeskAlerts::Refresh);
-    FRefresh->start();
+    FRefresh = new TBeatTimer(this, RefreshMs);
+    connect(FRefresh, &TBeatTimer::Timeout, this, &TDeskAlerts::Refresh);
+    FRefresh->Start();
 }
 
 TDeskAlerts::~TDeskAlerts() {
@@ -48,7 +48,7 @@ TDeskAlerts::~TDeskAlerts() {
 }
 
 void TDeskAlerts::Finish() {
-    FRefresh->stop();
+    FRefresh->Stop();
     FTray->hide();
     FWorker->Finish();
 }

@@ -19,7 +19,7 @@
 class QAction;
 class QMainWindow;
 class QMenu;
-class QTimer;
+class TBeatTimer;
 
 class TDeskAlerts : public QObject {
     Q_OBJECT
@@ -60,7 +60,7 @@ private:
     QAction* FShowAction = nullptr;
     QAction* FMuteAction = nullptr;
     QAction* FExitAction = nullptr;
-    QTimer* FRefresh = nullptr;
+    TBeatTimer* FRefresh = nullptr;
     TNotifySettings FApplied;
     uint8_t FAppliedLanguage = 255;
     TBusState FShown = TBusState::Normal;

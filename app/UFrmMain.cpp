@@ -33,6 +33,7 @@
 #include "overview/OverviewView.h"
 #include "record/EquipList.h"
 #include "record/UpsRecordOps.h"
+#include "ui/BeatTimer.h"
 #include "ui/Lamp.h"
 
 #include <QActionGroup>
@@ -59,9 +60,8 @@
 namespace {
 constexpr QSize ClientSize(863, 596);
 constexpr int LeftPanelWidth = 180;
-constexpr int Timer1Interval = 10;           // ms
-constexpr uint8_t TicksPerStatusStep = 10;   // the step runs on the tick after the 10th
-constexpr uint8_t StatusStepsPerRefresh = 5; // the refresh runs on the step after the 5th
+// The status step runs at every beat, the view refresh at the step after the 5th.
+constexpr uint8_t StatusStepsPerRefresh = 5;
 constexpr int StatusPanelWidths[4] = {180, 272, 232, 174};
 
 struct TMenuRow {
@@ -173,9 +173,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     BuildStatusBar();
     FDeviceCommands = new TDeviceCommands(this, *FDeviceTree);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new TBeatTimer(this);
     Timer1->setObjectName("Timer1");
-    connect(Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
+    connect(Timer1, &TBeatTimer::Timeout, this, &TFrmMain::Timer1Timer);
 
     // Floating-point exceptions are masked by default on Linux, so arithmetic
     // on bad values yields infinities or not-a-number values and never traps.
@@ -203,7 +203,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     }
     ShowPage(0);
     RealTimePage->ShowInnerPage(0);
-    Timer1->start(Timer1Interval);
+    Timer1->Start();
     InitTable();
     ShowPortState(); // the port button is never blank before the first status step
 }
@@ -483,13 +483,8 @@ void TFrmMain::SelectLanguage(uint8_t language) {
 }
 
 void TFrmMain::Timer1Timer() {
-    DbgVal[DbgMainTimerInterval] = Timer1->interval();
+    DbgVal[DbgMainTimerInterval] = Timer1->Interval();
     ++DbgVal[DbgMainTicks];
-    if (FTickCount < TicksPerStatusStep) {
-        ++FTickCount;
-        return;
-    }
-    FTickCount = 0;
     StatusStep();
 }
 
@@ -715,7 +710,7 @@ void TFrmMain::showEvent(QShowEvent* event) {
 }
 
 bool TFrmMain::RunExitSequence() {
-    Timer1->stop();
+    Timer1->Stop();
     try {
         // A settings file that could not be read at start is left as it is,
         // as the user was told then.
@@ -732,7 +727,7 @@ bool TFrmMain::RunExitSequence() {
         if (!FEndingSession) {
             Prompts.Tell(this, QMessageBox::Critical, QString::fromUtf8(e.what()));
             // The window stays open and goes on showing the devices.
-            Timer1->start();
+            Timer1->Start();
             return false;
         }
         // The session ends regardless; there is nobody left to tell.

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: menus, tool bar with the port button and lamps, the device
-// tree, the real-time and graph pages and the status bar. Its 10 ms timer
-// drives all periodic screen work: every 11th tick a status step (port state,
-// lamps, menus by protocol), every 6th status step a view refresh of the tree
-// and the pages from the device records. The poll engine is never waited for;
+// tree, the real-time and graph pages and the status bar. Its timer follows
+// the program's 100 ms beat and drives all periodic screen work: at every beat
+// a status step (port state, lamps, menus by protocol), every 6th status step
+// a view refresh of the tree and the pages from the device records. The poll engine is never waited for;
 // the window reads the records on its own timer.
 
 #include "app/WindowPlacement.h"
@@ -28,9 +28,9 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QStackedWidget;
-class QTimer;
 class QToolBar;
 class QTreeWidget;
+class TBeatTimer;
 class TDataLog;
 class TDeviceTree;
 class TDeviceCommands;
@@ -97,7 +97,8 @@ public:
     [[nodiscard]] TFrmEventLog* FrmEventLog() const { return FFrmEventLog.get(); }
 
 public slots:
-    // One 10 ms tick; public so that tests can drive the window tick by tick.
+    // One beat: a status step, and every sixth a view refresh; public so
+    // that tests can drive the window beat by beat.
     void Timer1Timer();
     // A later start of the program asked this instance to come to the front.
     void BringToFront();
@@ -161,7 +162,6 @@ private:
     TFrmUserSet* FFrmUserSet = nullptr; // made at first use, then kept
 
     // Fields in the order of the window's state.
-    uint8_t FTickCount = 0;   // ticks since the last status step, 0..10
     uint8_t FStatusCount = 0; // status steps since the last view refresh, 0..5
 
     TPortControl* FPort = nullptr;
@@ -174,7 +174,7 @@ private:
     bool FExited = false;
     QStringList FStartNotes; // told once the window is up
 
-    QTimer* Timer1 = nullptr;
+    TBeatTimer* Timer1 = nullptr;
     QMenu* mni300 = nullptr;
     QAction* mni101 = nullptr;
     QAction* mni301 = nullptr;

@@ -5,6 +5,7 @@
 #include "comm/TraceView.h"
 #include "config/UFrmSoftWarePara.h"
 #include "config/UUserParaIni.h"
+#include "ui/BeatTimer.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,6 +26,9 @@ bool TFrmCom::TNoticePoster::Post(TCommNotice notice) {
         Qt::QueuedConnection);
 }
 
+// The engine counts its waits in ticks: one tick a beat.
+static_assert(EngineTimerInterval == TBeatTimer::BeatMs);
+
 TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
                  const std::function<void()>& applyProtocolLayout)
     : QWidget(parent, Qt::Window), FEngine(Comm1, eventLog, dataLog) {
@@ -33,10 +37,10 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
     BuildTraceView();
     InstallProtocols();
     const bool opened = FEngine.Start();
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(EngineTimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TFrmCom::Timer1Timer);
-    Timer1->start();
+    Timer1 = new TBeatTimer(this, EngineTimerInterval);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &TBeatTimer::Timeout, this, &TFrmCom::Timer1Timer);
+    Timer1->Start();
     // Fast poll asks for its next step at once or at a reply time-out; one
     // single-shot timer serves, each request replacing the one pending.
     FStepTimer = new QTimer(this);
@@ -55,7 +59,7 @@ TFrmCom::TFrmCom(TEventLog& eventLog, TDataLog& dataLog, QWidget* parent,
 }
 
 TFrmCom::~TFrmCom() {
-    Timer1->stop();
+    Timer1->Stop();
     FStepTimer->stop();
     FEngine.Finish();
     FEngine.Trace = nullptr;
@@ -111,7 +115,7 @@ void TFrmCom::CloseComm() {
 }
 
 void TFrmCom::StopForExit() {
-    Timer1->stop();
+    Timer1->Stop();
     FStepTimer->stop();
     FEngine.StopForExit();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The poll engine's window. It exists from start-up to exit, shown or not: it
-// owns the serial port Comm1 and the 100 ms timer Timer1, hands the port's
+// owns the serial port Comm1 and the timer Timer1 (the program's 100 ms beat), hands the port's
 // notices from the worker threads to the user-interface thread, and runs the
 // poll engine there. The main window reaches the port through TPortControl.
 // Shown (from the About box) it is the trace window of TTraceView.
@@ -17,6 +17,7 @@
 #include <functional>
 
 class QTimer;
+class TBeatTimer;
 class TTraceView;
 class TEventLog;
 class TDataLog;
@@ -74,7 +75,7 @@ private:
     TNoticePoster FPoster{*this};
     TComm Comm1{FPoster};
     TPollEngine FEngine;
-    QTimer* Timer1 = nullptr;
+    TBeatTimer* Timer1 = nullptr;
     QTimer* FStepTimer = nullptr; // fast poll: the engine's next step
     TTraceView* FTraceView = nullptr;
 };

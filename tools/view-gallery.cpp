@@ -96,11 +96,11 @@ int main(int argc, char* argv[]) {
 
     QWidget* window = nullptr;
     if (parser.value("page") == "graph") {
-        // One point per view refresh, 0.66 s apart, ending now.
+        // One point per view refresh, 0.6 s apart, ending now.
         const int points = parser.value("points").toInt();
         auto tick = std::make_shared<int>(0);
         auto* graphs = new TTrendGraphs(nullptr, [tick, points] {
-            return QTime::currentTime().addMSecs(660 * (++*tick - points));
+            return QTime::currentTime().addMSecs(600 * (++*tick - points));
         });
         graphs->ApplyLanguage(language);
         FillGraphs(*graphs, rec, points);

@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +17,12 @@ TFlowPipe::TFlowPipe(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent), FOrientation(orientation), FSurround(InstrumentColours::MimicBackground) {
     // The pipe paints every pixel itself, so a step repaints this widget only.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(&FTimer, &TBeatTimer::Timeout, this, [this](int steps) {
+        if (!IsOnScreen(*this))
+            FTimer.Stop(); // the window's next exposure starts it again
+        else
+            Step(steps);
+    });
 }
 
 QSize TFlowPipe::sizeHint() const {
@@ -31,15 +36,11 @@ void TFlowPipe::SetReversed(bool reversed) {
     update();
 }
 
+// The time already counted towards the next step is kept: starting it anew
+// at every refresh would hold the marks still whenever the refresh comes
+// sooner than the interval.
 void TFlowPipe::SetInterval(int milliseconds) {
-    milliseconds = std::max(1, milliseconds);
-    if (milliseconds == FInterval)
-        return;
-    FInterval = milliseconds;
-    // Restart only on a change: restarting at every refresh would hold the
-    // marks still whenever the refresh comes sooner than the interval.
-    if (FTimer.isActive())
-        FTimer.start(FInterval, this);
+    FTimer.SetInterval(milliseconds);
 }
 
 void TFlowPipe::SetFlowing(bool flowing) {
@@ -57,10 +58,10 @@ void TFlowPipe::SetSurround(const QColor& colour) {
 
 void TFlowPipe::UpdateTimer() {
     const bool run = FFlowing && IsOnScreen(*this);
-    if (run && !FTimer.isActive())
-        FTimer.start(FInterval, this);
-    else if (!run)
-        FTimer.stop();
+    if (run)
+        FTimer.Start();
+    else
+        FTimer.Stop();
 }
 
 void TFlowPipe::showEvent(QShowEvent*) {
@@ -75,20 +76,11 @@ bool TFlowPipe::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFlowPipe::hideEvent(QHideEvent*) {
-    FTimer.stop();
+    FTimer.Stop();
 }
 
-void TFlowPipe::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != FTimer.timerId())
-        return;
-    if (!IsOnScreen(*this))
-        FTimer.stop(); // the window's next exposure starts it again
-    else
-        Step();
-}
-
-void TFlowPipe::Step() {
-    FOffset = (FOffset + StepPixels) % MarkSpacing;
+void TFlowPipe::Step(int steps) {
+    FOffset = (FOffset + steps * StepPixels) % MarkSpacing;
     update();
 }
 

@@ -6,7 +6,8 @@
 // screen: hiding it (or a page or window around it) stops its timer and
 // showing it again resumes the flow where it was.
 
-#include <QBasicTimer>
+#include "ui/BeatTimer.h"
+
 #include <QColor>
 #include <QWidget>
 
@@ -22,13 +23,13 @@ public:
     void SetSurround(const QColor& colour);
 
     [[nodiscard]] bool IsReversed() const { return FReversed; }
-    [[nodiscard]] int Interval() const { return FInterval; }
+    [[nodiscard]] int Interval() const { return FTimer.Interval(); }
     [[nodiscard]] bool IsFlowing() const { return FFlowing; }
-    [[nodiscard]] bool IsTimerRunning() const { return FTimer.isActive(); }
+    [[nodiscard]] bool IsTimerRunning() const { return FTimer.IsActive(); }
     [[nodiscard]] int Offset() const { return FOffset; }
 
-    // One step of the marks, as the timer does.
-    void Step();
+    // `steps` steps of the marks, as the timer does.
+    void Step(int steps = 1);
 
     [[nodiscard]] QSize sizeHint() const override;
 
@@ -37,7 +38,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     void UpdateTimer();
@@ -47,8 +47,7 @@ private:
     Qt::Orientation FOrientation;
     bool FReversed = false;
     bool FFlowing = false;
-    int FInterval = 500;
     int FOffset = 0; // pixels the marks have moved, 0 .. spacing-1
     QColor FSurround;
-    QBasicTimer FTimer;
+    TBeatTimer FTimer{this, 500};
 };

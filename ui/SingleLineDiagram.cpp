@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimerEvent>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -299,6 +298,15 @@ TSingleLineDiagram::TSingleLineDiagram(TDiagramMode mode, QWidget* parent)
     : QWidget(parent), FMode(mode) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(PictureWidth, PictureHeight);
+    FTimer.SetInterval(mode == TDiagramMode::Fault ? FaultFrameMs : FlowFrameMs);
+    // Off the screen nothing is drawn and nothing wakes the program up; the
+    // window's next exposure starts the marks again.
+    connect(&FTimer, &TBeatTimer::Timeout, this, [this](int frames) {
+        if (!IsOnScreen(*this))
+            FTimer.Stop();
+        else
+            Step(frames);
+    });
 }
 
 QRect TSingleLineDiagram::BatteryBranchRect() {
@@ -324,8 +332,8 @@ void TSingleLineDiagram::Restart() {
     update();
 }
 
-void TSingleLineDiagram::Step() {
-    FFrame = (FFrame + 1) % FrameCount();
+void TSingleLineDiagram::Step(int frames) {
+    FFrame = (FFrame + frames) % FrameCount();
     // Only the marks move; the lines and blocks under them stay as they are.
     const QTransform scale =
         QTransform::fromScale(width() / double(PictureWidth), height() / double(PictureHeight));
@@ -338,8 +346,8 @@ void TSingleLineDiagram::showEvent(QShowEvent*) {
 }
 
 void TSingleLineDiagram::StartIfOnScreen() {
-    if (FrameCount() > 1 && !FTimer.isActive() && IsOnScreen(*this))
-        FTimer.start(FMode == TDiagramMode::Fault ? FaultFrameMs : FlowFrameMs, this);
+    if (FrameCount() > 1 && IsOnScreen(*this))
+        FTimer.Start();
 }
 
 bool TSingleLineDiagram::eventFilter(QObject* watched, QEvent* event) {
@@ -349,18 +357,7 @@ bool TSingleLineDiagram::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSingleLineDiagram::hideEvent(QHideEvent*) {
-    FTimer.stop();
-}
-
-void TSingleLineDiagram::timerEvent(QTimerEvent* event) {
-    // Off the screen nothing is drawn and nothing wakes the program up; the
-    // window's next exposure starts the marks again.
-    if (event->timerId() == FTimer.timerId() && !IsOnScreen(*this)) {
-        FTimer.stop();
-        return;
-    }
-    if (event->timerId() == FTimer.timerId())
-        Step();
+    FTimer.Stop();
 }
 
 void TSingleLineDiagram::resizeEvent(QResizeEvent*) {

@@ -11,7 +11,8 @@
 // (or a page or window around it) stops its timer, showing it again goes on
 // from the frame it stopped at.
 
-#include <QBasicTimer>
+#include "ui/BeatTimer.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -34,12 +35,12 @@ public:
     [[nodiscard]] TDiagramMode Mode() const { return FMode; }
     [[nodiscard]] int FrameCount() const { return FrameCountOf(FMode); }
     [[nodiscard]] int Frame() const { return FFrame; }
-    [[nodiscard]] bool IsRunning() const { return FTimer.isActive(); }
+    [[nodiscard]] bool IsRunning() const { return FTimer.IsActive(); }
 
     // Back to the first frame.
     void Restart();
-    // The next frame, as the timer does.
-    void Step();
+    // `frames` frames on, as the timer does.
+    void Step(int frames = 1);
 
     [[nodiscard]] QSize sizeHint() const override { return {PictureWidth, PictureHeight}; }
 
@@ -48,7 +49,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -59,6 +59,6 @@ private:
 
     TDiagramMode FMode;
     int FFrame = 0;
-    QBasicTimer FTimer;
+    TBeatTimer FTimer{this};
     QPixmap FBase; // lines and blocks of this mode, without the moving marks
 };

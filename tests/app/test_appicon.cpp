@@ -5,11 +5,11 @@
 #include "app/AppIcon.h"
 #include "app/UFrmMain.h"
 #include "base/ProgramFolder.h"
+#include "ui/BeatTimer.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 class TestAppIcon : public QObject {
     Q_OBJECT
@@ -38,7 +38,7 @@ private slots:
         SetProgramFolder(folder.path().toStdString());
         SetDesktopIdentity();
         TFrmMain w;
-        w.findChild<QTimer*>("Timer1")->stop();
+        w.findChild<TBeatTimer*>("Timer1")->Stop();
 
         const QIcon icon = w.windowIcon();
         QVERIFY(!icon.isNull());

@@ -14,6 +14,7 @@
 #include "protocol/EngineState.h"
 #include "record/EquipList.h"
 #include "tests/support/TempFolder.h"
+#include "ui/BeatTimer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,7 +69,7 @@ private slots:
         UserPara = {};
         EquipList = {};
         FWin = std::make_unique<TFrmMain>();
-        FWin->findChild<QTimer*>("Timer1")->stop();
+        FWin->findChild<TBeatTimer*>("Timer1")->Stop();
         FWin->DeviceTree().AddEquip({0, 4, "UPS4"});
         FWin->DeviceTree().AddEquip({0, 9, "UPS9"});
         FWin->show();

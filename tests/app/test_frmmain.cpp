@@ -15,6 +15,7 @@
 #include "record/EquipList.h"
 #include "record/UpsInfoRec.h"
 #include "status/StatusCodes.h"
+#include "ui/BeatTimer.h"
 #include "ui/Lamp.h"
 #include "ui/LineGraph.h"
 
@@ -35,7 +36,6 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -122,7 +122,7 @@ class TestFrmMain : public QObject {
     TFrmMain& Create() {
         FWin = std::make_unique<TFrmMain>();
         // The tests drive the ticks themselves.
-        FWin->findChild<QTimer*>("Timer1")->stop();
+        FWin->findChild<TBeatTimer*>("Timer1")->Stop();
         FWin->Prompts.Ask = [this](QWidget*, const QString& text) {
             FAsked << text;
             return FAnswer;
@@ -237,36 +237,32 @@ private slots:
         QCOMPARE(shown, QStringList({"1", "4", "5", "8", "9", "6", "7"}));
     }
 
-    void statusStepOnEleventhTickViewRefreshOnSixtySixth() {
+    void statusStepAtEveryBeatViewRefreshAtEverySixth() {
         PrepareFolder();
         Create();
         const int refreshes = DbgVal[DbgMainViewRefreshes];
         const int ticks = DbgVal[DbgMainTicks];
         // The status step counts the lamp counter down, so it shows each step.
         TxLedCount = 100;
-        Tick(10);
-        QCOMPARE(TxLedCount, uint8_t(100));
         Tick(1);
         QCOMPARE(TxLedCount, uint8_t(99));
         QCOMPARE(Panel(1), QString("COM is closed"));
-        Tick(10);
-        QCOMPARE(TxLedCount, uint8_t(99));
         Tick(1);
         QCOMPARE(TxLedCount, uint8_t(98));
 
-        Tick(66 - 22 - 1);
+        Tick(6 - 2 - 1);
         QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes);
         QVERIFY(Panel(4).isEmpty());
         Tick(1);
         QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
         QVERIFY(QTime::fromString(Panel(4), "hh:mm:ss").isValid());
-        Tick(65);
+        Tick(5);
         QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
         Tick(1);
         QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 2);
         QCOMPARE(TxLedCount, uint8_t(100 - 12));
-        QCOMPARE(DbgVal[DbgMainTicks], ticks + 132);
-        QCOMPARE(DbgVal[DbgMainTimerInterval], 10);
+        QCOMPARE(DbgVal[DbgMainTicks], ticks + 12);
+        QCOMPARE(DbgVal[DbgMainTimerInterval], 100);
     }
 
     void framesLightLampsForThreeStatusSteps() {
@@ -279,14 +275,14 @@ private slots:
         const bool txLit[] = {true, true, true, false, false};
         const bool rxLit[] = {true, false, false, false, false};
         for (int step = 0; step < 5; ++step) {
-            Tick(11);
+            Tick(1);
             QCOMPARE(tx->IsLit(), txLit[step]);
             QCOMPARE(rx->IsLit(), rxLit[step]);
         }
         // A steady stream keeps the lamp lit.
         for (int step = 0; step < 5; ++step) {
             RxLedCount = 3;
-            Tick(11);
+            Tick(1);
             QVERIFY(rx->IsLit());
         }
     }
@@ -308,7 +304,7 @@ private slots:
         Create();
         // A protocol changed in memory shows within one status step.
         UserPara.PortInfo.Protocol = uint8_t(protocol);
-        Tick(11);
+        Tick(1);
         QCOMPARE(Child<QAction>("mni101")->isVisible(), shown);
         QCOMPARE(Child<QMenu>("mni300")->menuAction()->isVisible(), shown);
         QCOMPARE(Child<QAction>("mni301")->isVisible(), shown);
@@ -321,12 +317,12 @@ private slots:
         Create();
         auto* btnCom = Child<QPushButton>("btnCom");
         FPort.Open = true;
-        Tick(11);
+        Tick(1);
         QCOMPARE(Panel(1), QString("COM3 is Link"));
         QCOMPARE(btnCom->text(), QString("Close COM"));
         btnCom->click();
         QCOMPARE(FPort.Closes, 1);
-        Tick(11);
+        Tick(1);
         QCOMPARE(Panel(1), QString("COM is closed"));
         QCOMPARE(btnCom->text(), QString("Open COM"));
 
@@ -335,7 +331,7 @@ private slots:
         btnCom->click();
         QCOMPARE(FPort.Opens, 1);
         QCOMPARE(UserPara.PortInfo.ComName, std::string("COM3"));
-        Tick(11);
+        Tick(1);
         QCOMPARE(Panel(1), QString("COM3 is Link"));
 
         // A long device path loses its middle, never the state word.
@@ -343,36 +339,36 @@ private slots:
         UserPara.PortInfo.ComName =
             "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
         FPort.Open = true;
-        Tick(11);
+        Tick(1);
         const auto* panel = Child<QLabel>("StatusPanel1");
         QVERIFY(Panel(1).endsWith(" is Link"));
         QVERIFY(Panel(1).contains(QChar(0x2026)));
         QCOMPARE(panel->toolTip(), QString::fromStdString(UserPara.PortInfo.ComName) + " is Link");
         QVERIFY(panel->fontMetrics().horizontalAdvance(Panel(1)) <= panel->contentsRect().width());
         UserPara.PortInfo.ComName = "COM3";
-        Tick(11);
+        Tick(1);
         QCOMPARE(panel->toolTip(), QString());
 
         FPort.Open = false;
         FPort.OpenError = "Error opening serial port";
-        Tick(11);
+        Tick(1);
         btnCom->click();
         QCOMPARE(FTold, QStringList{"Error opening serial port"});
-        Tick(11);
+        Tick(1);
         QCOMPARE(btnCom->text(), QString("Open COM"));
     }
 
     void exitAnsweredNoKeepsRunningAndWritesNothing() {
         PrepareFolder();
         TFrmMain& w = Create();
-        w.findChild<QTimer*>("Timer1")->start();
+        w.findChild<TBeatTimer*>("Timer1")->Start();
         QSignalSpy closed(&w, &TFrmMain::Closed);
         w.show();
         FAnswer = false;
         QVERIFY(!w.close());
         QCOMPARE(FAsked, QStringList{"Exit Program ?"});
         QVERIFY(w.isVisible());
-        QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
+        QVERIFY(w.findChild<TBeatTimer*>("Timer1")->IsActive());
         QVERIFY(!QFile::exists(FFolder + "UserParaIni.ini"));
         QCOMPARE(FPort.PortCloses, 0);
         QCOMPARE(closed.count(), 0);
@@ -407,7 +403,7 @@ private slots:
         FAnswer = true;
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
-        QVERIFY(!w.findChild<QTimer*>("Timer1")->isActive());
+        QVERIFY(!w.findChild<TBeatTimer*>("Timer1")->IsActive());
         QCOMPARE(FPort.PortCloses, 1);
         QCOMPARE(closed.count(), 1);
         QFile ini(FFolder + "UserParaIni.ini");
@@ -439,7 +435,7 @@ private slots:
         QVERIFY(w.isVisible());
         QCOMPARE(closed.count(), 0);
         QCOMPARE(FPort.PortCloses, 0);
-        QVERIFY(w.findChild<QTimer*>("Timer1")->isActive());
+        QVERIFY(w.findChild<TBeatTimer*>("Timer1")->IsActive());
     }
 
     void unreadableSettingsFileIsToldAndKeptAtExit() {
@@ -546,7 +542,7 @@ private slots:
         QCOMPARE(LangText.PortError, std::string("开启串口时出错,请检查串口设置!"));
         QCOMPARE(YesButtonText(), QString("是(&Y)")); // Qt's own texts follow too
         // The port texts follow at the next status step.
-        Tick(11);
+        Tick(1);
         QCOMPARE(Panel(1), QString("串口已关闭"));
         QCOMPARE(Child<QPushButton>("btnCom")->text(), QString("开启串口"));
 
@@ -573,10 +569,10 @@ private slots:
         UpsTable[5].CommState = CommCommunicating;
         UpsTable[5].InputVoltA = 220.04;
         UpsTable[5].UpsState = StateOnline;
-        Tick(66);
+        Tick(6);
         for (const uint8_t language : {uint8_t(0), uint8_t(1)}) {
             Child<QAction>(language == 1 ? "mni401" : "mni402")->trigger();
-            Tick(66);
+            Tick(6);
             QStringList unnamed;
             for (QWidget* widget : w.findChildren<QWidget*>()) {
                 const bool control =
@@ -692,7 +688,7 @@ private slots:
         PrepareFolder();
         TFrmMain& w = Create();
         w.show();
-        Tick(11);
+        Tick(1);
         QVERIFY(!Child<QLabel>("lblDevID")->isVisible());
         QVERIFY(!Child<QLineEdit>("edtNode")->isVisible());
 
@@ -704,11 +700,11 @@ private slots:
         rec.OkCount = 9;
         EquipList.PollAddress = 5;
         DebugShow = true;
-        Tick(66);
+        Tick(6);
         QVERIFY(Child<QLabel>("lblDevID")->isVisible());
         QCOMPARE(Child<QLabel>("lblDevID")->text(), QString("Cur[5]:12  Dev[5]:75%;R:2; 10:9/12"));
         Child<QTreeWidget>("TreeView1")->setCurrentItem(nullptr);
-        Tick(66);
+        Tick(6);
         QCOMPARE(Child<QLineEdit>("edtTreeData")->text(),
                  QString("Items:1 Name:UPS-A Addr:5 Node:0"));
         QCOMPARE(Child<QLineEdit>("edtArrEq")->text(), QString("Select:5 Addr:5 SelNode: -1"));

@@ -16,6 +16,7 @@
 #include "tests/support/AutoStartFolders.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TempFolder.h"
+#include "ui/BeatTimer.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,7 +24,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -52,7 +52,7 @@ class TestFrmMainControl : public QObject {
 
     TFrmMain& Create() {
         FWin = std::make_unique<TFrmMain>();
-        FWin->findChild<QTimer*>("Timer1")->stop();
+        FWin->findChild<TBeatTimer*>("Timer1")->Stop();
         FWin->Prompts.Tell = [this](QWidget*, QMessageBox::Icon icon, const QString& text) {
             FTold << text;
             FIcons << icon;

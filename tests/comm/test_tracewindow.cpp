@@ -16,6 +16,7 @@
 #include "tests/support/CodecState.h"
 #include "tests/support/GridTabKeys.h"
 #include "tests/support/TempFolder.h"
+#include "ui/BeatTimer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -91,7 +92,7 @@ private slots:
         UserPara.PortInfo.ReadIntervalTimeout = 20;
         UserPara.PortInfo.MaxReSend = 2;
         FFrm = std::make_unique<TFrmCom>(*FEvents, *FData);
-        FFrm->findChild<QTimer*>()->stop();
+        FFrm->findChild<TBeatTimer*>("Timer1")->Stop();
         QVERIFY(FFrm->IsCommOpen());
     }
     void cleanup() {
