@@ -53,6 +53,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <filesystem>
 #include <utility>
@@ -63,6 +64,14 @@ constexpr int LeftPanelWidth = 180;
 // The status step runs at every beat, the view refresh at the step after the 5th.
 constexpr uint8_t StatusStepsPerRefresh = 5;
 constexpr int StatusPanelWidths[4] = {180, 272, 232, 174};
+
+// The list position (1..Count) of the device at `address`, 0 for none.
+int ListPosOf(uint8_t address) {
+    for (int pos = 1; pos <= EquipList.Count; ++pos)
+        if (EquipList.At(pos).Address == address)
+            return pos;
+    return 0;
+}
 
 struct TMenuRow {
     const char* Menu;
@@ -482,23 +491,42 @@ void TFrmMain::SelectLanguage(uint8_t language) {
     }
 }
 
+// A minimised window, or one hidden in the tray, draws nothing: only the
+// graphs go on taking their points, and the first beat that finds the window
+// seen again refreshes everything at once.
 void TFrmMain::Timer1Timer() {
     DbgVal[DbgMainTimerInterval] = Timer1->Interval();
     ++DbgVal[DbgMainTicks];
+    const bool seen = IsSeen();
+    if (seen && !FSeen)
+        FStatusCount = StatusStepsPerRefresh;
+    FSeen = seen;
     StatusStep();
 }
 
+bool TFrmMain::IsSeen() const {
+    const QWindow* handle = windowHandle();
+    return !isMinimized() && (handle == nullptr || handle->isExposed());
+}
+
 void TFrmMain::StatusStep() {
-    UpdateDebugLabel();
-    ShowPortState();
-    ShowLamps();
-    ShowMenusByProtocol();
+    if (FSeen) {
+        UpdateDebugLabel();
+        ShowPortState();
+        ShowLamps();
+        ShowMenusByProtocol();
+    }
     if (FStatusCount < StatusStepsPerRefresh) {
         ++FStatusCount;
         return;
     }
     FStatusCount = 0;
-    ViewRefresh();
+    if (FSeen) {
+        ViewRefresh();
+        return;
+    }
+    const uint8_t sel = GetSelDevAddr();
+    FeedGraphs(sel, ListPosOf(sel), ShownRecord(sel));
 }
 
 void TFrmMain::UpdateDebugLabel() {
@@ -584,28 +612,29 @@ void TFrmMain::ViewRefresh() {
     FStatusPanels[3]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
     NamePanel(3);
     SetPanelText(1, BusCycleStatus(BusHealth, UserPara.Language));
-    const uint8_t sel = GetSelDevAddr();
-    int selPos = 0;
-    for (int pos = 1; pos <= EquipList.Count; ++pos) {
+    for (int pos = 1; pos <= EquipList.Count; ++pos)
         FDeviceTree->RefreshNode(pos);
-        if (EquipList.At(pos).Address == sel)
-            selPos = pos;
-    }
+    const uint8_t sel = GetSelDevAddr();
+    const int selPos = ListPosOf(sel);
     if (PageControl1->currentWidget() == FOverview)
         FOverview->Refresh(SteadyMs());
     const TUpsInfoRec& rec = ShownRecord(sel);
     const uint8_t protocol = UserPara.PortInfo.Protocol;
-    GraphPage->ShowDevice(
-        sel, selPos > 0 ? QString::fromStdString(ShownEquipName(EquipList.At(selPos).Name)) : "");
+    FeedGraphs(sel, selPos, rec);
     RealTimePage->ShowInputSide(rec);
-    GraphPage->AddInputVolts(rec);
     RealTimePage->ShowOutputSide(rec);
-    GraphPage->AddOutputVolts(rec);
     RealTimePage->ShowStates(rec, protocol);
     RealTimePage->ShowAlarms(rec);
     RealTimePage->ShowChargeFlow(rec, protocol);
     if (DebugShow)
         FillDebugEdits(selPos);
+}
+
+void TFrmMain::FeedGraphs(uint8_t sel, int selPos, const TUpsInfoRec& rec) {
+    GraphPage->ShowDevice(
+        sel, selPos > 0 ? QString::fromStdString(ShownEquipName(EquipList.At(selPos).Name)) : "");
+    GraphPage->AddInputVolts(rec);
+    GraphPage->AddOutputVolts(rec);
 }
 
 void TFrmMain::FillDebugEdits(int listPos) {

@@ -35,6 +35,7 @@ class TDataLog;
 class TDeviceTree;
 class TDeviceCommands;
 class TFrmUserSet;
+struct TUpsInfoRec;
 struct TControlContext;
 class TEventLog;
 class TFrmEventLog;
@@ -128,6 +129,11 @@ private:
 
     void StatusStep();
     void ViewRefresh();
+    // The graphs take their point of each view refresh, seen or not.
+    void FeedGraphs(uint8_t sel, int selPos, const TUpsInfoRec& rec);
+    // Neither minimised nor hidden (in the tray): a window never shown yet
+    // counts as seen.
+    [[nodiscard]] bool IsSeen() const;
     void UpdateDebugLabel();
     void ShowPortState();
     void SetPanelText(int panel, const std::string& text);
@@ -163,6 +169,7 @@ private:
 
     // Fields in the order of the window's state.
     uint8_t FStatusCount = 0; // status steps since the last view refresh, 0..5
+    bool FSeen = true;        // at the last beat
 
     TPortControl* FPort = nullptr;
     std::unique_ptr<TEventLog> FEventLog;

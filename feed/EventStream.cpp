@@ -14,7 +14,17 @@ std::vector<TStreamedEvent> TEventSubscription::Take() {
 
 bool TEventSubscription::WaitFor(std::chrono::milliseconds timeout) {
     std::unique_lock lock(FLock);
-    return FQueued.wait_for(lock, timeout, [this] { return !FQueue.empty(); });
+    FQueued.wait_for(lock, timeout, [this] { return !FQueue.empty() || FWoken; });
+    FWoken = false;
+    return !FQueue.empty();
+}
+
+void TEventSubscription::Wake() {
+    {
+        const std::lock_guard lock(FLock);
+        FWoken = true;
+    }
+    FQueued.notify_one();
 }
 
 uint64_t TEventSubscription::Dropped() const {

@@ -30,8 +30,12 @@ public:
 
     // Everything queued, oldest first; empty when nothing is.
     [[nodiscard]] std::vector<TStreamedEvent> Take();
-    // Waits at most `timeout` for an event to be queued; true when one is.
+    // Waits at most `timeout` for an event to be queued, or for Wake; true
+    // when an event is queued.
     [[nodiscard]] bool WaitFor(std::chrono::milliseconds timeout);
+    // Ends the reader's wait at once, as an event would, without one: the
+    // reader has something else to do (to stop, for one).
+    void Wake();
     // Events dropped because the queue was full, since the subscription began.
     [[nodiscard]] uint64_t Dropped() const;
 
@@ -43,6 +47,7 @@ private:
     std::deque<TStreamedEvent> FQueue;
     std::size_t FCapacity;
     uint64_t FDropped = 0;
+    bool FWoken = false;
 };
 
 class TEventStream {

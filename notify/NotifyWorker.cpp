@@ -12,9 +12,10 @@ int64_t SteadyNowMs() {
         .count();
 }
 
-// How often the worker looks at running commands when no event comes: with
-// none running, only for the events themselves.
-constexpr std::chrono::milliseconds IdleInterval{100};
+// How often the worker looks at running commands when no event comes. With
+// none running it waits for the events themselves (or its end), which wake
+// it; the hour only bounds one wait.
+constexpr std::chrono::milliseconds IdleInterval = std::chrono::hours(1);
 constexpr std::chrono::milliseconds BusyInterval{5};
 } // namespace
 
@@ -27,6 +28,7 @@ TNotifyWorker::TNotifyWorker(TDeskFeed& feed, std::string model, const std::stri
 
 TNotifyWorker::~TNotifyWorker() {
     FStop = true;
+    FEvents->Wake();
     if (FThread.joinable())
         FThread.join();
 }
@@ -79,6 +81,7 @@ std::string TNotifyWorker::CommandFailure() const {
 void TNotifyWorker::Finish() {
     FFinishing = true;
     FStop = true;
+    FEvents->Wake();
     if (FThread.joinable())
         FThread.join();
 }

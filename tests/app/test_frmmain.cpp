@@ -265,6 +265,33 @@ private slots:
         QCOMPARE(DbgVal[DbgMainTimerInterval], 100);
     }
 
+    // Minimised, the window refreshes nothing but the graphs' points; the
+    // first beat after it comes back refreshes it at once.
+    void aMinimisedWindowOnlyFeedsTheGraphs() {
+        PrepareFolder();
+        TFrmMain& w = Create();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* graph = Child<TLineGraph>("chtInputVolt");
+        Tick(6);
+        const int refreshes = DbgVal[DbgMainViewRefreshes];
+        const int points = graph->PointCount(0);
+        TxLedCount = 50;
+
+        w.showMinimized();
+        QTRY_VERIFY(w.isMinimized());
+        Tick(12);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes);
+        QCOMPARE(graph->PointCount(0), points + 2);
+        QCOMPARE(TxLedCount, uint8_t(50)); // the lamps wait too
+
+        w.showNormal();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        Tick(1);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
+        QCOMPARE(TxLedCount, uint8_t(49));
+    }
+
     void framesLightLampsForThreeStatusSteps() {
         PrepareFolder();
         Create();

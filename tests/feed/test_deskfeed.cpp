@@ -79,6 +79,20 @@ TEST(EventStream, ASlowReaderLosesItsOldestEventsAndCountsThem) {
     EXPECT_EQ(quick->Dropped(), 4u);
 }
 
+// A reader that waits for events without a limit is still told to stop: a
+// wake given before the wait begins is not lost.
+TEST(EventStream, AWakeEndsAWaitWithoutAnEvent) {
+    TEventStream stream;
+    const auto reader = stream.Subscribe(4);
+    reader->Wake();
+    EXPECT_FALSE(reader->WaitFor(std::chrono::hours(1)));
+    std::thread waiter([&] { EXPECT_FALSE(reader->WaitFor(std::chrono::hours(1))); });
+    reader->Wake();
+    waiter.join();
+    stream.Publish(TEventRec{.Code = 7});
+    EXPECT_TRUE(reader->WaitFor(std::chrono::hours(1)));
+}
+
 // Readers on other threads take snapshots and events while the engine polls;
 // ThreadSanitizer watches the hand-over.
 TEST_F(DeskFeedTest, ReadersOnOtherThreadsNeverSeeAHalfMadeSnapshot) {
