@@ -53,7 +53,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QWindow>
 
 #include <filesystem>
 #include <utility>
@@ -505,8 +504,8 @@ void TFrmMain::Timer1Timer() {
 }
 
 bool TFrmMain::IsSeen() const {
-    const QWindow* handle = windowHandle();
-    return !isMinimized() && (handle == nullptr || handle->isExposed());
+    const bool hiddenByHand = isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide);
+    return !isMinimized() && !hiddenByHand;
 }
 
 void TFrmMain::StatusStep() {

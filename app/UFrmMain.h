@@ -131,7 +131,7 @@ private:
     void ViewRefresh();
     // The graphs take their point of each view refresh, seen or not.
     void FeedGraphs(uint8_t sel, int selPos, const TUpsInfoRec& rec);
-    // Neither minimised nor hidden (in the tray): a window never shown yet
+    // Neither minimised nor hidden (in the tray); a window not shown yet
     // counts as seen.
     [[nodiscard]] bool IsSeen() const;
     void UpdateDebugLabel();

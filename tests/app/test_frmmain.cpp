@@ -290,6 +290,11 @@ private slots:
         Tick(1);
         QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
         QCOMPARE(TxLedCount, uint8_t(49));
+
+        w.hide(); // to the tray
+        Tick(6);
+        QCOMPARE(DbgVal[DbgMainViewRefreshes], refreshes + 1);
+        QCOMPARE(graph->PointCount(0), points + 4); // one more at the refresh on return
     }
 
     void framesLightLampsForThreeStatusSteps() {
