@@ -40,15 +40,17 @@ bool TReadThread::WaitAndRead() {
     return ReadAvailable((fds[1].revents & (POLLHUP | POLLERR)) != 0);
 }
 
-// A frame under way on a slow line comes a byte or two per wake-up. Where
-// whole frames are handed over at once (FrameEnd) the reader lets a few
-// bytes gather first, never past the chunk's own time-out: one wake-up for
-// several characters keeps the reader's CPU low on a busy line.
+// A frame under way on a slow line comes a byte or two per wake-up, so the
+// reader lets a few bytes gather first, never past the chunk's own time-out:
+// one wake-up for several characters keeps the reader's CPU low. Where whole
+// frames are handed over at once (FrameEnd) the pause delays the reply and
+// stays short; a chunk that ends only with the line's silence may wait a
+// twentieth of that silence, which is as far as the pause can misjudge it.
 void TReadThread::GatherPause() const {
-    if (FCount == 0 || !FPort->FrameEnd)
+    if (FCount == 0)
         return;
-    const int left = WaitTimeoutMs();
-    const int pause = std::min(left, GatherPauseMs);
+    const int silenceShare = FPort->FrameEnd ? 0 : int(FPort->ReadInterval().count() / 20);
+    const int pause = std::min(WaitTimeoutMs(), std::max(GatherPauseMs, silenceShare));
     if (pause > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(pause));
 }
