@@ -47,23 +47,33 @@ TTileTexts TileTexts(const TOverviewTile& tile, int64_t now, uint8_t language) {
 }
 
 void TOverviewModel::Show(std::vector<TOverviewTile> tiles, int64_t now, uint8_t language) {
-    std::vector<TTileTexts> texts;
-    texts.reserve(tiles.size());
-    for (const TOverviewTile& tile : tiles)
-        texts.push_back(TileTexts(tile, now, language));
     if (!SameUnits(tiles, FTiles)) {
         beginResetModel();
         FTiles = std::move(tiles);
-        FTexts = std::move(texts);
+        FTexts.clear();
+        FSince.clear();
+        for (const TOverviewTile& tile : FTiles) {
+            FTexts.push_back(TileTexts(tile, now, language));
+            FSince.push_back(TileSinceStep(tile, now));
+        }
+        FLanguage = language;
         endResetModel();
         return;
     }
+    const bool relabel = language != FLanguage;
+    FLanguage = language;
     for (std::size_t row = 0; row < tiles.size(); ++row) {
-        // The colour follows the condition, whose text is among the texts.
-        const bool changed = texts[row] != FTexts[row];
+        // Most tiles keep their readings and their step of time from one
+        // refresh to the next; only the others are put into words again.
+        const TSinceStep since = TileSinceStep(tiles[row], now);
+        if (!relabel && tiles[row] == FTiles[row] && since == FSince[row])
+            continue;
+        TTileTexts texts = TileTexts(tiles[row], now, language);
         FTiles[row] = std::move(tiles[row]);
-        if (changed) {
-            FTexts[row] = std::move(texts[row]);
+        FSince[row] = since;
+        // The colour follows the condition, whose text is among the texts.
+        if (texts != FTexts[row]) {
+            FTexts[row] = std::move(texts);
             const QModelIndex at = index(int(row));
             emit dataChanged(at, at);
         }

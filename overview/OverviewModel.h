@@ -1,7 +1,8 @@
 #pragma once
 // The overview's tiles as an item model, one row per shown unit, with the
 // texts of the current language. A refresh that keeps the same units in the
-// same order announces only the rows whose shown texts changed, so the view
+// same order makes texts only for the tiles whose readings or step of time
+// moved, and announces only the rows whose shown texts changed, so the view
 // repaints those tiles and nothing else.
 
 #include "overview/OverviewTile.h"
@@ -41,4 +42,6 @@ public:
 private:
     std::vector<TOverviewTile> FTiles;
     std::vector<TTileTexts> FTexts;
+    std::vector<TSinceStep> FSince; // the step of time each row's texts were made in
+    uint8_t FLanguage = 0;
 };

@@ -80,17 +80,38 @@ std::string TileAccessibleName(const TOverviewTile& tile, uint8_t language) {
     return tile.Name + ", address " + address + ", " + condition;
 }
 
-std::string TileSinceText(const TOverviewTile& tile, int64_t now, uint8_t language) {
+TSinceStep TileSinceStep(const TOverviewTile& tile, int64_t now) {
     if (tile.LastGoodAt < 0)
-        return PickText(HealthNoneText, language);
+        return {};
     const int64_t s = std::max<int64_t>(0, now - tile.LastGoodAt) / 1000;
     if (s < 10)
-        return "< 10 s";
+        return {TSinceStep::UnderTen, 0};
     if (s < 60)
-        return std::to_string(s / 10 * 10) + " s";
+        return {TSinceStep::TensOfSeconds, s / 10 * 10};
     if (s < 3600)
-        return std::to_string(s / 60) + (language == 1 ? " 分钟" : " min");
+        return {TSinceStep::Minutes, s / 60};
     if (s < 86400)
-        return std::to_string(s / 3600) + (language == 1 ? " 小时" : " h");
-    return std::to_string(s / 86400) + (language == 1 ? " 天" : " d");
+        return {TSinceStep::Hours, s / 3600};
+    return {TSinceStep::Days, s / 86400};
+}
+
+std::string TileSinceText(const TOverviewTile& tile, int64_t now, uint8_t language) {
+    const TSinceStep step = TileSinceStep(tile, now);
+    const std::string count = std::to_string(step.Count);
+    const bool zh = language == 1;
+    switch (step.Unit) {
+    case TSinceStep::None:
+        return PickText(HealthNoneText, language);
+    case TSinceStep::UnderTen:
+        return "< 10 s";
+    case TSinceStep::TensOfSeconds:
+        return count + " s";
+    case TSinceStep::Minutes:
+        return count + (zh ? " 分钟" : " min");
+    case TSinceStep::Hours:
+        return count + (zh ? " 小时" : " h");
+    case TSinceStep::Days:
+        return count + (zh ? " 天" : " d");
+    }
+    return {};
 }

@@ -50,6 +50,14 @@ void ArrangeTiles(std::vector<TOverviewTile>& tiles, TOverviewOrder order, bool 
 // "<name>, address <n>, <condition>" / "<name>，地址 <n>，<condition>".
 [[nodiscard]] std::string TileAccessibleName(const TOverviewTile& tile, uint8_t language);
 // Time since the last good reply, coarse enough that a tile is not redrawn
-// at every refresh: "< 10 s", then tens of seconds ("40 s"), "4 min", "3 h",
-// "2 d"; the "none" text before the first.
+// at every refresh: under ten seconds, then tens of seconds, minutes, hours,
+// days; none before the first. Its text changes exactly when the step does.
+struct TSinceStep {
+    enum TUnit : uint8_t { None, UnderTen, TensOfSeconds, Minutes, Hours, Days } Unit = None;
+    int64_t Count = 0; // seconds (whole tens), minutes, hours or days
+
+    bool operator==(const TSinceStep&) const = default;
+};
+[[nodiscard]] TSinceStep TileSinceStep(const TOverviewTile& tile, int64_t now);
+// "< 10 s", "40 s", "4 min", "3 h", "2 d"; the "none" text before the first.
 [[nodiscard]] std::string TileSinceText(const TOverviewTile& tile, int64_t now, uint8_t language);

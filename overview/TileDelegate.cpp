@@ -57,7 +57,7 @@ void TTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->fillRect(QRect(tile.left() + 1, tile.top() + 1, Band, tile.height() - 1), strong);
 
     const QFontMetrics metrics(option.font);
-    const int lineHeight = LineHeight(metrics);
+    const int lineHeight = MetricsFor(option.font).LineHeight;
     QRect line(tile.left() + Band + Padding + 1, tile.top() + Padding,
                tile.width() - Band - 2 * Padding - 1, lineHeight);
     const QColor ink = option.palette.text().color();
@@ -94,10 +94,19 @@ void TTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 QSize TTileDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+    return MetricsFor(option.font).TileSize;
+}
+
+const TTileDelegate::TMetrics& TTileDelegate::MetricsFor(const QFont& font) const {
+    if (FMetrics && FMetrics->Font == font)
+        return *FMetrics;
     // Two figures side by side, the widest of them full.
-    const QFontMetrics metrics(option.font);
+    const QFontMetrics metrics(font);
     const int figure = std::max(metrics.horizontalAdvance(QStringLiteral("Battery 100 %")),
                                 metrics.horizontalAdvance(QStringLiteral("Out 230.0 V")));
-    return {Band + 2 * (figure + 2 * Padding) + Margin,
-            Lines * LineHeight(metrics) + 2 * Padding + Margin};
+    const int lineHeight = LineHeight(metrics);
+    FMetrics = TMetrics{font, lineHeight,
+                        QSize(Band + 2 * (figure + 2 * Padding) + Margin,
+                              Lines * lineHeight + 2 * Padding + Margin)};
+    return *FMetrics;
 }

@@ -6,7 +6,10 @@
 #include "status/UnitCondition.h"
 
 #include <QColor>
+#include <QFont>
 #include <QStyledItemDelegate>
+
+#include <optional>
 
 [[nodiscard]] QColor ConditionColour(TUnitCondition condition);
 
@@ -18,4 +21,16 @@ public:
                const QModelIndex& index) const override;
     [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const override;
+
+private:
+    // Measured once per font: every tile has the same size, and the view asks
+    // for it again at each change of a tile.
+    struct TMetrics {
+        QFont Font;
+        int LineHeight = 0;
+        QSize TileSize;
+    };
+    const TMetrics& MetricsFor(const QFont& font) const;
+
+    mutable std::optional<TMetrics> FMetrics;
 };

@@ -149,4 +149,20 @@ TEST(TileTexts, SinceLastGoodReply) {
     }
 }
 
+// The overview puts a tile into words again only when its step moves, so the
+// text must never move within a step.
+TEST(TileTexts, SinceTextMovesExactlyWithItsStep) {
+    TOverviewTile tile;
+    tile.LastGoodAt = 0;
+    TSinceStep step = TileSinceStep(tile, 0);
+    std::string text = TileSinceText(tile, 0, 1);
+    for (int64_t now = 500; now < 200'000'000; now += now < 4'000'000 ? 500 : 30'000) {
+        const TSinceStep nextStep = TileSinceStep(tile, now);
+        const std::string nextText = TileSinceText(tile, now, 1);
+        ASSERT_EQ(nextStep == step, nextText == text) << now << ": " << text << " -> " << nextText;
+        step = nextStep;
+        text = nextText;
+    }
+}
+
 } // namespace

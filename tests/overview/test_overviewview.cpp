@@ -118,6 +118,10 @@ private slots:
         view.Refresh(9600);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
+        view.Refresh(10600); // unit 2's last reply is ten seconds old now
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.last().at(0).toModelIndex().row(), 0);
+        QCOMPARE(view.Model().TextsAt(0).Since, QString("Last reply 10 s"));
         QCOMPARE(reset.count(), 0);
         // A unit added to the list rebuilds the rows.
         QVERIFY(AppendEquip({0, 11, "UPS eleven"}));
