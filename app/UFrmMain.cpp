@@ -60,6 +60,10 @@
 namespace {
 constexpr QSize ClientSize(863, 596);
 constexpr int LeftPanelWidth = 180;
+// What the window grows by goes a fifth to the tree, so that its captions get
+// room, and the rest to the pages.
+constexpr int TreeStretch = 1;
+constexpr int PagesStretch = 4;
 // The status step runs at every beat, the view refresh at the step after the 5th.
 constexpr uint8_t StatusStepsPerRefresh = 5;
 constexpr int StatusPanelWidths[4] = {180, 272, 232, 174};
@@ -175,7 +179,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     Splitter1->setHandleWidth(3);
     Splitter1->addWidget(BuildLeftPanel());
     Splitter1->addWidget(BuildRightArea());
-    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setStretchFactor(0, TreeStretch);
+    Splitter1->setStretchFactor(1, PagesStretch);
+    connect(Splitter1, &QSplitter::splitterMoved, this, [this] { FKeptTreeWidth = 0; });
     layout->addWidget(Splitter1);
     setCentralWidget(central);
     BuildStatusBar();
@@ -431,9 +437,35 @@ void TFrmMain::PlaceWindow() {
             break;
         }
     if (stored->TreeWidth >= LeftPanelWidth)
-        Splitter1->setSizes({stored->TreeWidth, width() - stored->TreeWidth});
+        FKeptTreeWidth = stored->TreeWidth;
     if (stored->Maximized)
         setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// The splitter's room is known once the window is laid out at its size, and a
+// window started maximised gets that size from the window system, perhaps in
+// steps: until then, and until the user moves the splitter, each new size
+// gives the tree its kept width again.
+void TFrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (FKeptTreeWidth == 0)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        const QList<int> sizes = Splitter1->sizes();
+        if (FKeptTreeWidth == 0 || sizes.size() != 2 || !isVisible())
+            return;
+        Splitter1->setSizes({FKeptTreeWidth, sizes[0] + sizes[1] - FKeptTreeWidth});
+        if (!isMaximized())
+            FKeptTreeWidth = 0;
+    });
+}
+
+void TFrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Back to its normal size, the window gives the tree its share of that.
+    if (event->type() == QEvent::WindowStateChange && !isMaximized() &&
+        (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMaximized))
+        FKeptTreeWidth = 0;
 }
 
 TWindowPlacement TFrmMain::Placement() const {

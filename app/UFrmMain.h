@@ -115,6 +115,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The first show tells what start-up found wrong with the program's files.
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenu();
@@ -170,6 +172,9 @@ private:
     // Fields in the order of the window's state.
     uint8_t FStatusCount = 0; // status steps since the last view refresh, 0..5
     bool FSeen = true;        // at the last beat
+    // The tree's width as the window was left, held until the window has its
+    // size (see resizeEvent) or the user moves the splitter; 0 = none.
+    int FKeptTreeWidth = 0;
 
     TPortControl* FPort = nullptr;
     std::unique_ptr<TEventLog> FEventLog;
