@@ -89,9 +89,20 @@ std::unique_ptr<TMqttPublisher> PublishMqtt(TDeskFeed& feed,
         std::move(previous));
 }
 
+// The monitor repaints small parts of its window ten times a second (the
+// state picture's moving marks). Over X shared memory each such repaint waits
+// for the X server to answer before the next one may draw, a round trip that
+// cost a third of the monitor's idle CPU; sent over the socket, small parts
+// need none. A user's own choice of the setting is kept.
+void PreferSocketRepaints() {
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    PreferSocketRepaints();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
     SetDesktopIdentity();
