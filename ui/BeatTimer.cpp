@@ -30,15 +30,17 @@ public:
 private:
     void Beat() {
         // A follower's work may stop, start or delete followers; each of
-        // those active when the beat came gets it once, if still active.
-        const std::vector<QPointer<TBeatTimer>> now(FFollowers.begin(), FFollowers.end());
-        for (const QPointer<TBeatTimer>& follower : now)
-            if (follower != nullptr && follower->IsActive())
+        // those active when the beat came gets it once, if still active (a
+        // deleted follower has left the list).
+        FNow.assign(FFollowers.begin(), FFollowers.end());
+        for (TBeatTimer* follower : FNow)
+            if (std::find(FFollowers.begin(), FFollowers.end(), follower) != FFollowers.end())
                 follower->Beat();
     }
 
     QTimer FTimer;
     std::vector<TBeatTimer*> FFollowers;
+    std::vector<TBeatTimer*> FNow; // those of the beat under way
 };
 // Made at the first start; a follower stopped after the application has gone
 // finds none and has nothing to leave.

@@ -335,9 +335,12 @@ void TSingleLineDiagram::Restart() {
 void TSingleLineDiagram::Step(int frames) {
     FFrame = (FFrame + frames) % FrameCount();
     // Only the marks move; the lines and blocks under them stay as they are.
-    const QTransform scale =
-        QTransform::fromScale(width() / double(PictureWidth), height() / double(PictureHeight));
-    update(scale.map(MovingArea(FMode)));
+    if (FMovingArea.isEmpty()) {
+        const QTransform scale = QTransform::fromScale(width() / double(PictureWidth),
+                                                       height() / double(PictureHeight));
+        FMovingArea = scale.map(MovingArea(FMode));
+    }
+    update(FMovingArea);
 }
 
 void TSingleLineDiagram::showEvent(QShowEvent*) {
@@ -362,6 +365,7 @@ void TSingleLineDiagram::hideEvent(QHideEvent*) {
 
 void TSingleLineDiagram::resizeEvent(QResizeEvent*) {
     FBase = {};
+    FMovingArea = {};
 }
 
 void TSingleLineDiagram::paintEvent(QPaintEvent*) {

@@ -61,4 +61,5 @@ private:
     int FFrame = 0;
     TBeatTimer FTimer{this};
     QPixmap FBase; // lines and blocks of this mode, without the moving marks
+    QRegion FMovingArea; // where the marks move, at the widget's size; empty until needed
 };
