@@ -37,9 +37,13 @@ public:
     std::chrono::milliseconds ReadTotal() const;
 
     std::atomic<bool> DiscardNul{false};
-    // Set before the threads start and never changed after: a chunk that
-    // satisfies it is handed over without waiting for the read interval.
-    TFrameEnd FrameEnd;
+    // One character's time on the line at its present settings, in microseconds.
+    std::atomic<uint32_t> CharMicros{0};
+    // Set before the threads start and never changed after: what the frame
+    // under way still needs (see TFrameRest), and whether a whole one is
+    // handed over without waiting for the read interval.
+    TFrameRest FrameRest;
+    bool HandOverWholeFrames = false;
 
 private:
     const int FFd;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -112,5 +113,9 @@ public:
     [[nodiscard]] virtual bool Post(TCommNotice notice) = 0;
 };
 
-// True when the bytes a chunk has gathered so far make a whole frame.
-using TFrameEnd = std::function<bool(const uint8_t* bytes, std::size_t count)>;
+// How many more bytes the frame a chunk has begun needs to be whole: 0 when
+// it is whole, nullopt when the bytes gathered so far do not tell (noise, a
+// function of unknown length). Never more than the frame can still need, so a
+// reader may sleep through their arrival.
+using TFrameRest =
+    std::function<std::optional<std::size_t>(const uint8_t* bytes, std::size_t count)>;

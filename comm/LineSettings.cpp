@@ -2,6 +2,7 @@
 
 #include "comm/PortBaud.h"
 
+#include <algorithm>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <utility>
@@ -92,6 +93,17 @@ speed_t StandardSpeed(uint32_t baud) {
         if (rate == baud)
             return code;
     return B0;
+}
+
+uint32_t CharacterMicros(const TCommLineSettings& s) {
+    // Counted in half bits for the 1.5 stop bits.
+    const uint64_t halfBits = 2 * (1 + 5 + uint64_t(s.ByteSize)) +
+                              (s.Parity == TParity::None ? 0 : 2) +
+                              (s.StopBits == TStopBits::_1     ? 2
+                               : s.StopBits == TStopBits::_1_5 ? 3
+                                                               : 4);
+    const uint64_t baud = std::max<uint32_t>(s.BaudRate, 1);
+    return uint32_t((halfBits * 1000000 + 2 * baud - 1) / (2 * baud));
 }
 
 void LineSettingsToTermios(const TCommLineSettings& s, termios& t) {

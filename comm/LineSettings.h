@@ -9,6 +9,10 @@
 // The B-constant for a baud rate, or B0 when the rate has none.
 [[nodiscard]] speed_t StandardSpeed(uint32_t baud);
 
+// One character's time on the line in microseconds, rounded up: start bit,
+// data bits, parity bit when there is one, stop bits.
+[[nodiscard]] uint32_t CharacterMicros(const TCommLineSettings& s);
+
 // Puts the settings into t: raw binary mode, data bits, parity (mark and space
 // through CMSPAR), stop bits, hardware and XON/XOFF flow control, the XON and
 // XOFF characters, and reads that wait for at least one byte. Speed is set

@@ -112,7 +112,7 @@ void TPollEngine::OpenComm() {
     FComm.SetReadIntervalTimeout(static_cast<uint32_t>(info.ReadIntervalTimeout));
     // Fast poll takes a whole reply frame as soon as it is in.
     const TCodecHooks* codec = ActiveCodec();
-    FComm.SetFrameEnd(info.FastPoll && codec ? codec->FrameEnd : TFrameEnd{});
+    FComm.SetFrameRest(codec ? codec->FrameRest : TFrameRest{}, info.FastPoll);
     if (info.StopBits == 2) {
         FComm.SetStopBits(TStopBits::_2);
     } else {

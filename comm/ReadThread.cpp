@@ -41,18 +41,27 @@ bool TReadThread::WaitAndRead() {
 }
 
 // A frame under way on a slow line comes a byte or two per wake-up, so the
-// reader lets a few bytes gather first, never past the chunk's own time-out:
-// one wake-up for several characters keeps the reader's CPU low. Where whole
-// frames are handed over at once (FrameEnd) the pause delays the reply and
-// stays short; a chunk that ends only with the line's silence may wait a
-// twentieth of that silence, which is as far as the pause can misjudge it.
+// reader sleeps while the rest of it is on the line: for as long as the bytes
+// the frame still needs take at the line's speed, when the frame tells how
+// many that is. When it does not, a few bytes gather first; where whole frames
+// are handed over at once the pause delays the reply and stays short, and a
+// chunk that ends only with the line's silence may wait a twentieth of that
+// silence, which is as far as the pause can misjudge it. A whole frame needs
+// no pause: nothing more is due, and the wait ends with the silence. The
+// pause never runs past the chunk's own time-out.
 void TReadThread::GatherPause() const {
-    if (FCount == 0)
+    if (FCount == 0 || FRest == std::optional<std::size_t>{0})
         return;
-    const int silenceShare = FPort->FrameEnd ? 0 : int(FPort->ReadInterval().count() / 20);
-    const int pause = std::min(WaitTimeoutMs(), std::max(GatherPauseMs, silenceShare));
-    if (pause > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+    std::chrono::microseconds pause;
+    if (FRest) {
+        pause = std::chrono::microseconds(int64_t(*FRest) * FPort->CharMicros.load());
+    } else {
+        const auto silenceShare = FPort->HandOverWholeFrames ? 0 : FPort->ReadInterval().count() / 20;
+        pause = std::chrono::milliseconds(std::max<int64_t>(GatherPauseMs, silenceShare));
+    }
+    pause = std::min<std::chrono::microseconds>(pause, std::chrono::milliseconds(WaitTimeoutMs()));
+    if (pause.count() > 0)
+        std::this_thread::sleep_for(pause);
 }
 
 // Without a chunk under way the wait has no limit; with one, it lasts until
@@ -73,7 +82,7 @@ bool TReadThread::ReadAvailable(bool deviceFlagged) {
         Take(static_cast<size_t>(n));
         if (!ReportLineEvents())
             return false;
-        const bool whole = FCount > 0 && FPort->FrameEnd && FPort->FrameEnd(FBuffer.data(), FCount);
+        const bool whole = FPort->HandOverWholeFrames && FRest == std::optional<std::size_t>{0};
         return (FCount < FBuffer.size() && !whole) || HandOver();
     }
     if (n < 0 && errno == EBADF)
@@ -97,6 +106,8 @@ void TReadThread::Take(size_t count) {
         FFirstByte = now;
     FCount += count;
     FLastByte = now;
+    if (FPort->FrameRest)
+        FRest = FPort->FrameRest(FBuffer.data(), FCount);
 }
 
 bool TReadThread::ReportLineEvents() {
@@ -124,6 +135,7 @@ bool TReadThread::HandOver() {
     std::copy_n(FBuffer.begin(), FCount, block.begin());
     const auto count = static_cast<uint32_t>(FCount);
     FCount = 0;
+    FRest.reset();
     if (Notify(CommNoticeReceiveData, count, std::move(block)))
         return true;
     NotifyHangup();

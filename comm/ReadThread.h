@@ -1,14 +1,15 @@
 #pragma once
 // The reader: waits for bytes (and the CloseSignal) and hands each chunk to
 // the sink. A chunk ends when the line has been silent for the read interval
-// time-out, when 2048 bytes have arrived, or as soon as it is a whole frame
-// by the port's FrameEnd.
+// time-out, when 2048 bytes have arrived, or, where the port says so, as
+// soon as it is a whole frame by the port's FrameRest.
 
 #include "comm/CommThread.h"
 
 #include <array>
 #include <chrono>
 #include <linux/serial.h>
+#include <optional>
 
 class TReadThread final : public TCommThread {
 public:
@@ -37,6 +38,7 @@ private:
     size_t FCount = 0;
     TClock::time_point FFirstByte;
     TClock::time_point FLastByte;
+    std::optional<std::size_t> FRest; // by the port's FrameRest; nullopt when it does not tell
     bool FHaveCounters = false;
     serial_icounter_struct FCounters{};
 };

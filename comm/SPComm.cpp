@@ -41,7 +41,8 @@ void TComm::OpenPort() {
     FSendQueueEmpty->store(true);
     ApplyTimeouts();
     ApplyLineSettings();
-    FPort->FrameEnd = FFrameEnd;
+    FPort->FrameRest = FFrameRest;
+    FPort->HandOverWholeFrames = FHandOverWholeFrames && FFrameRest;
     if (!FPort->CreateCloseSignal()) {
         FPort.reset();
         throw ECommsError(MsgCreateEvent);
@@ -133,6 +134,7 @@ void TComm::ApplyLineSettings() {
         return;
     (void)ApplyLineSettingsToPort(FPort->Fd(), FLine);
     FPort->DiscardNul.store(FLine.IgnoreNullChar);
+    FPort->CharMicros.store(CharacterMicros(FLine));
 }
 
 void TComm::ApplyTimeouts() {

@@ -68,9 +68,14 @@ public:
     uint32_t ReadIntervalTimeout() const { return FTimeouts.ReadIntervalTimeout; }
     void SetReadIntervalTimeout(uint32_t v) { SetTimeout(&TCommTimeouts::ReadIntervalTimeout, v); }
 
-    // A whole frame ends its chunk at once (see TCommPort::FrameEnd); empty =
-    // chunks end with the read interval only. Takes effect at the next opening.
-    void SetFrameEnd(TFrameEnd frameEnd) { FFrameEnd = std::move(frameEnd); }
+    // What a frame under way still needs (see TFrameRest); the reader sleeps
+    // while it arrives. With handOverWhole a whole frame ends its chunk at
+    // once; otherwise chunks end with the read interval only. Empty: the
+    // reader knows nothing of frames. Takes effect at the next opening.
+    void SetFrameRest(TFrameRest frameRest, bool handOverWhole) {
+        FFrameRest = std::move(frameRest);
+        FHandOverWholeFrames = handOverWhole;
+    }
 
     // Events, raised by DeliverNotice on the user-interface thread only.
     TReceiveDataEvent OnReceiveData;
@@ -106,5 +111,6 @@ private:
     std::string FCommName = "COM2";
     TCommLineSettings FLine;
     TCommTimeouts FTimeouts;
-    TFrameEnd FFrameEnd;
+    TFrameRest FFrameRest;
+    bool FHandOverWholeFrames = false;
 };

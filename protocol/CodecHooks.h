@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // What a BuildQuery left behind: the frame length in TxBuffer (0 = nothing to
 // send), the bus address the request goes to, and the longest reply it can
@@ -48,11 +49,12 @@ struct TCodecHooks {
     // previous request) end the wait for the reply it is waiting for. The
     // ASCII codecs tell the same through their verdict's letter "C" instead.
     std::function<bool(const uint8_t* bytes, int length)> FromOtherAddress;
-    // Optional, pure: true when the bytes gathered so far are a whole reply
-    // frame. With fast poll the port hands such a chunk over at once instead
-    // of waiting out its read interval; it is called on the port's reader
-    // thread, so it may look at nothing but the bytes.
-    std::function<bool(const uint8_t* bytes, std::size_t count)> FrameEnd;
+    // Optional, pure: how many more bytes the reply frame gathered so far
+    // needs to be whole (0: whole; nullopt: the bytes do not tell). The port's
+    // reader sleeps while they arrive, and with fast poll hands a whole frame
+    // over at once instead of waiting out its read interval. It is called on
+    // the port's reader thread, so it may look at nothing but the bytes.
+    std::function<std::optional<std::size_t>(const uint8_t* bytes, std::size_t count)> FrameRest;
 };
 
 constexpr std::size_t ProtocolCount = 4;

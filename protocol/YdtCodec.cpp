@@ -92,6 +92,6 @@ TCodecHooks MakeYdtHooks(TYdtCodec& codec) {
     hooks.ParseReply = [&codec](const uint8_t* bytes, int length) {
         return codec.ParseReply(bytes, length);
     };
-    hooks.FrameEnd = YdtFrameEnd;
+    hooks.FrameRest = YdtFrameRest;
     return hooks;
 }

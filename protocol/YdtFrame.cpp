@@ -50,6 +50,18 @@ int YdtRejectReason(std::span<const uint8_t> reply, std::string_view version, ui
     return YdtReplyGood;
 }
 
-bool YdtFrameEnd(const uint8_t* bytes, std::size_t count) {
-    return count >= 2 && bytes[0] == uint8_t(Soi) && bytes[count - 1] == uint8_t(Eoi);
+std::optional<std::size_t> YdtFrameRest(const uint8_t* bytes, std::size_t count) {
+    if (count == 0 || bytes[0] != uint8_t(Soi))
+        return std::nullopt;
+    if (count >= 2 && bytes[count - 1] == uint8_t(Eoi))
+        return 0;
+    constexpr std::size_t LengthEnd = YdtInfoStart;
+    if (count < LengthEnd)
+        return LengthEnd - count;
+    const std::string_view field = FrameText(std::span(bytes, count), 9, 4);
+    const int32_t lenid = HexTextToInt(field.substr(1), 3);
+    if (field != LengthField(lenid))
+        return std::nullopt;
+    const std::size_t whole = std::size_t(YdtFrameOverhead + lenid);
+    return count < whole ? std::optional(whole - count) : std::nullopt;
 }

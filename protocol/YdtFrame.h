@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,5 +39,9 @@ constexpr int YdtReplyGood = -1;
 [[nodiscard]] int YdtRejectReason(std::span<const uint8_t> reply, std::string_view version,
                                   uint16_t address, int minInfo);
 
-// A whole frame as far as the envelope tells: "~" first, CR last.
-[[nodiscard]] bool YdtFrameEnd(const uint8_t* bytes, std::size_t count);
+// How many more characters the reply frame begun in bytes needs, as far as
+// the envelope tells: 0 once it runs from "~" to CR; until the LENGTH field is
+// in, what the header still needs; then what LENGTH promises. nullopt when the
+// bytes do not start with "~", when LENGTH is damaged (its LCHKSUM does not
+// match) or when the frame has run past its length without its CR.
+[[nodiscard]] std::optional<std::size_t> YdtFrameRest(const uint8_t* bytes, std::size_t count);

@@ -205,19 +205,22 @@ int32_t LongestReply(uint8_t func, int32_t count) {
 } // namespace
 
 // Address, function, then: a byte count and that many bytes for reads, 4
-// bytes for writes, an exception code for exceptions; then the CRC. Any other
-// function's length is unknown: its chunk ends with the line's silence.
-bool ModbusFrameEnd(const uint8_t* bytes, std::size_t count) {
-    if (count < 5)
-        return false;
+// bytes for writes, an exception code for exceptions; then the CRC. Until the
+// function is in, the shortest frame (an exception) is what is sure to come.
+// Any other function's length is unknown: its chunk ends with the line's silence.
+std::optional<std::size_t> ModbusFrameRest(const uint8_t* bytes, std::size_t count) {
+    constexpr std::size_t ShortestReply = 5;
+    const auto restOf = [count](std::size_t whole) { return count < whole ? whole - count : 0; };
+    if (count < 2)
+        return restOf(ShortestReply);
     const uint8_t func = bytes[1];
     if (func & ExceptionBit)
-        return count >= 5;
+        return restOf(ShortestReply);
     if (func == 3 || func == 4)
-        return count >= std::size_t(ReadReplyOverhead) + bytes[2];
+        return restOf(count < 3 ? ShortestReply : std::size_t(ReadReplyOverhead) + bytes[2]);
     if (func == 6 || func == 16)
-        return count >= std::size_t(WriteReplyLength);
-    return false;
+        return restOf(std::size_t(WriteReplyLength));
+    return std::nullopt;
 }
 
 namespace {
@@ -425,6 +428,6 @@ TCodecHooks MakeModbusHooks(TMModbus& codec) {
     hooks.FromOtherAddress = [&codec](const uint8_t* bytes, int length) {
         return length > 0 && bytes[0] != codec.CurAddr;
     };
-    hooks.FrameEnd = ModbusFrameEnd;
+    hooks.FrameRest = ModbusFrameRest;
     return hooks;
 }

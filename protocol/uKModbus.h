@@ -14,6 +14,7 @@
 #include "record/UpsInfoRec.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -114,8 +115,9 @@ private:
     [[nodiscard]] bool DecodeRegisters(const uint8_t* bytes, int length);
 };
 
-// True when the bytes are a whole Modbus reply frame, by its own length rules.
-[[nodiscard]] bool ModbusFrameEnd(const uint8_t* bytes, std::size_t count);
+// How many more bytes the Modbus reply frame begun in bytes needs by its own
+// length rules: 0 when it is whole, nullopt for a function of unknown length.
+[[nodiscard]] std::optional<std::size_t> ModbusFrameRest(const uint8_t* bytes, std::size_t count);
 
 // Adapts the codec to the poll engine's hooks; the same object serves the
 // entries of protocol indices 2 and 3.

@@ -105,6 +105,34 @@ TEST(LineSettings, BaudRates) {
     }
 }
 
+// The reader sleeps while the rest of a frame is on the line, so a character
+// must never be taken for longer than it lasts.
+TEST(LineSettings, CharacterTimeCountsEveryBitOnTheLine) {
+    struct TRow {
+        uint32_t Baud;
+        TByteSize Size;
+        TParity Parity;
+        TStopBits Stop;
+        uint32_t Micros;
+    };
+    const TRow rows[] = {
+        {9600, TByteSize::_8, TParity::None, TStopBits::_1, 1042},  // 10 bits
+        {9600, TByteSize::_8, TParity::Even, TStopBits::_1, 1146},  // 11 bits
+        {9600, TByteSize::_7, TParity::Mark, TStopBits::_2, 1146},  // 11 bits
+        {1200, TByteSize::_5, TParity::None, TStopBits::_1_5, 6250}, // 7.5 bits
+        {115200, TByteSize::_8, TParity::None, TStopBits::_1, 87},
+        {0, TByteSize::_8, TParity::None, TStopBits::_1, 10000000}, // no rate: no divide by 0
+    };
+    for (const TRow& row : rows) {
+        TCommLineSettings settings;
+        settings.BaudRate = row.Baud;
+        settings.ByteSize = row.Size;
+        settings.Parity = row.Parity;
+        settings.StopBits = row.Stop;
+        EXPECT_EQ(CharacterMicros(settings), row.Micros) << row.Baud;
+    }
+}
+
 TEST(LineEvents, CounterGrowthBecomesFlags) {
     struct TRow {
         const char* Case;

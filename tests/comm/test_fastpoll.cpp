@@ -364,8 +364,11 @@ TEST_F(FastPollTest, ReplySplitByAPauseWithinTheReadIntervalIsOneReply) {
 // only pass that way. A reply in two pieces is still one chunk.
 TEST_F(FastPollTest, WholeFrameIsHandedOverWithoutWaitingForTheReadInterval) {
     UserPara.PortInfo.ReadIntervalTimeout = 60000;
-    Engine.Codecs[0].FrameEnd = [](const uint8_t* bytes, std::size_t count) {
-        return count == 2 && bytes[0] == 'R';
+    Engine.Codecs[0].FrameRest = [](const uint8_t* bytes,
+                                    std::size_t count) -> std::optional<std::size_t> {
+        if (bytes[0] != 'R')
+            return std::nullopt;
+        return count < 2 ? 2 - count : 0;
     };
     AddDevice(5);
     ASSERT_TRUE(Engine.Start());

@@ -331,8 +331,8 @@ TEST_P(YdtCodec, HooksBuildAndParseThroughTheCodec) {
     EXPECT_EQ(hooks.ParseReply(bytes.data(), int(bytes.size())), ReplyGood);
     EXPECT_DOUBLE_EQ(rec.OutputVoltA, 220);
     EXPECT_EQ(hooks.ParseReply(bytes.data(), 0), Rejected(ErrStartByte));
-    EXPECT_TRUE(hooks.FrameEnd(bytes.data(), bytes.size()));
-    EXPECT_FALSE(hooks.FrameEnd(bytes.data(), bytes.size() - 1));
+    EXPECT_EQ(hooks.FrameRest(bytes.data(), bytes.size()), 0u);
+    EXPECT_EQ(hooks.FrameRest(bytes.data(), bytes.size() - 1), 1u);
 }
 
 // ---- Replies ---------------------------------------------------------------
