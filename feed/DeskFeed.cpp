@@ -7,7 +7,7 @@
 TDeskFeed::TDeskFeed(TPollEngine& engine, TEventLog& eventLog)
     : FEngine(engine), FEventLog(eventLog) {
     Snapshots.Publish(TakeRecordSnapshot(engine));
-    FEngine.RecordsChanged = [this] { Snapshots.Publish(TakeRecordSnapshot(FEngine)); };
+    FEngine.RecordsChanged = [this] { PublishSnapshot(); };
     FEventLog.Appended = [this](const TEventRec& event) {
         // A lost port is tried again until it opens; one the user closed is
         // not, so the engine's retry countdown tells the two apart.
@@ -17,8 +17,14 @@ TDeskFeed::TDeskFeed(TPollEngine& engine, TEventLog& eventLog)
         // The port opened or closed (also by the user, with no reply to
         // follow): readers see the port's state with the event.
         if (portEvent)
-            Snapshots.Publish(TakeRecordSnapshot(FEngine));
+            PublishSnapshot();
     };
+}
+
+// Only the engine's thread publishes, so the current snapshot is the one
+// this feed published last.
+void TDeskFeed::PublishSnapshot() {
+    Snapshots.Publish(TakeRecordSnapshot(FEngine, Snapshots.Current().get()));
 }
 
 TDeskFeed::~TDeskFeed() {

@@ -22,6 +22,8 @@ public:
     TEventStream Events;
 
 private:
+    void PublishSnapshot();
+
     TPollEngine& FEngine;
     TEventLog& FEventLog;
 };

@@ -47,6 +47,37 @@ TEST_F(DeskFeedTest, SnapshotAfterEachReplyAndEventsInTheirOrder) {
     EXPECT_TRUE(reader->Take().empty());
 }
 
+// After a reply only the unit that answered is copied; the others are the
+// very units of the snapshot before. A unit that moved in the list is taken
+// afresh, and an edit of a copied snapshot never reaches the published one.
+TEST_F(DeskFeedTest, AReplySharesTheUnitsItDidNotChange) {
+    AddDevice(3);
+    AddDevice(7);
+    AddDevice(9);
+    TDeskFeed feed(Engine, Events);
+    ASSERT_TRUE(Engine.Start());
+    TickUntilSent(1);
+    const auto sent = feed.Snapshots.Current();
+    Answer(3);
+    const auto after = feed.Snapshots.Current();
+    EXPECT_FALSE(after->Units.SharesWith(0, sent->Units, 0));
+    EXPECT_TRUE(after->Units.SharesWith(1, sent->Units, 1));
+    EXPECT_TRUE(after->Units.SharesWith(2, sent->Units, 2));
+
+    ASSERT_EQ(DeleteEquipAddress(7), 1);
+    Engine.RecordsChanged();
+    const auto moved = feed.Snapshots.Current();
+    ASSERT_EQ(moved->Units.size(), 2u);
+    EXPECT_TRUE(moved->Units.SharesWith(0, after->Units, 0));
+    EXPECT_EQ(moved->Units[1].Address, 9);
+    EXPECT_FALSE(moved->Units.SharesWith(1, after->Units, 2)) << "taken afresh where it moved";
+
+    TRecordSnapshot edited = *moved;
+    edited.Units[1].Record.InputVoltA = 999;
+    EXPECT_NE(moved->Units[1].Record.InputVoltA, 999);
+    EXPECT_TRUE(edited.Units.SharesWith(0, moved->Units, 0));
+}
+
 TEST_F(DeskFeedTest, ClosingThePortIsSeenWithoutAReplyToFollow) {
     AddDevice(3);
     TDeskFeed feed(Engine, Events);
