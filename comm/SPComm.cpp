@@ -60,7 +60,8 @@ void TComm::StartThreads() {
         throw ECommsError(MsgCreateReadThread);
     }
     try {
-        FWriteThread = std::make_shared<TWriteThread>(FPort, FSink, FSendQueueEmpty);
+        FWriteThread = std::make_shared<TWriteThread>(FPort, FSink, FSendQueueEmpty,
+                                                      bool(OnSendDataEmpty));
         FWriteThread->Start();
     } catch (const std::exception&) {
         StopReader();

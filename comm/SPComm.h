@@ -82,6 +82,8 @@ public:
     TReceiveErrorEvent OnReceiveError;
     TModemStateChangeEvent OnModemStateChange;
     TNotifyEvent OnRequestHangup;
+    // Looked at when the port opens: the writer announces an empty send
+    // queue only when there was a handler then.
     TSendDataEmptyEvent OnSendDataEmpty;
 
 private:

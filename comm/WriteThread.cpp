@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 TWriteThread::TWriteThread(std::shared_ptr<TCommPort> port, TCommNotifySink& sink,
-                           std::shared_ptr<std::atomic<bool>> sendQueueEmpty)
-    : TCommThread(std::move(port), sink), FSendQueueEmpty(std::move(sendQueueEmpty)) {
+                           std::shared_ptr<std::atomic<bool>> sendQueueEmpty,
+                           bool notifyWhenEmpty)
+    : TCommThread(std::move(port), sink), FSendQueueEmpty(std::move(sendQueueEmpty)),
+      FNotifyWhenEmpty(notifyWhenEmpty) {
     FWakeSignal = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (FWakeSignal < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
@@ -33,7 +35,7 @@ bool TWriteThread::PostWrite(const uint8_t* data, uint16_t length) {
 }
 
 void TWriteThread::Execute() {
-    bool notifyWhenIdle = true; // once after start, then after each drained queue
+    bool notifyWhenIdle = FNotifyWhenEmpty; // once after start, then after each drained queue
     for (;;) {
         const auto request = TakeRequest();
         if (!request) {
@@ -48,7 +50,7 @@ void TWriteThread::Execute() {
         }
         if (FPort->CloseRequested() || !WriteBlock(*request))
             break;
-        notifyWhenIdle = true;
+        notifyWhenIdle = FNotifyWhenEmpty;
     }
     Finish();
 }

@@ -12,8 +12,11 @@
 class TWriteThread final : public TCommThread {
 public:
     // Throws std::system_error when the queue's wake-up signal cannot be made.
+    // notifyWhenEmpty: post CommNoticeSendEmpty after the start and after
+    // each drained queue; without a listener each notice would only wake the
+    // user-interface thread once per request for nothing.
     TWriteThread(std::shared_ptr<TCommPort> port, TCommNotifySink& sink,
-                 std::shared_ptr<std::atomic<bool>> sendQueueEmpty);
+                 std::shared_ptr<std::atomic<bool>> sendQueueEmpty, bool notifyWhenEmpty);
     ~TWriteThread() override;
 
     // Queues a copy of the bytes; false once the writer has ended.
@@ -35,4 +38,5 @@ private:
     bool FHangup = false; // the line failed: 1027 when the thread ends
     int FWakeSignal = -1;
     std::shared_ptr<std::atomic<bool>> FSendQueueEmpty;
+    const bool FNotifyWhenEmpty;
 };

@@ -165,6 +165,19 @@ TEST_F(CommTest, SendDataEmptyAfterOpenAndAfterDrain) {
     ASSERT_TRUE(Deliver([&] { return SendEmpties == 2; }));
 }
 
+// Without a handler when the port opens, a send wakes nobody once it is out:
+// the only notice that arrives is the reply.
+TEST_F(CommTest, NoSendDataEmptyNoticeWithoutAHandler) {
+    Comm.OnSendDataEmpty = nullptr;
+    Comm.OpenPort();
+    ASSERT_TRUE(Send("payload"));
+    EXPECT_EQ(Pty.Read(7, 5s), "payload");
+    Pty.Write("reply");
+    const auto notice = Sink.Next(5s);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->Kind, CommNoticeReceiveData);
+}
+
 TEST_F(CommTest, LineSettingsReachTheDevice) {
     Comm.SetBaudRate(19200);
     Comm.OpenPort();
