@@ -50,7 +50,7 @@ bool TReadThread::WaitAndRead() {
 // no pause: nothing more is due, and the wait ends with the silence. The
 // pause never runs past the chunk's own time-out.
 void TReadThread::GatherPause() const {
-    if (FCount == 0 || FRest == std::optional<std::size_t>{0})
+    if (FCount == 0 || FrameWhole())
         return;
     std::chrono::microseconds pause;
     if (FRest) {
@@ -82,7 +82,7 @@ bool TReadThread::ReadAvailable(bool deviceFlagged) {
         Take(static_cast<size_t>(n));
         if (!ReportLineEvents())
             return false;
-        const bool whole = FPort->HandOverWholeFrames && FRest == std::optional<std::size_t>{0};
+        const bool whole = FPort->HandOverWholeFrames && FrameWhole();
         return (FCount < FBuffer.size() && !whole) || HandOver();
     }
     if (n < 0 && errno == EBADF)

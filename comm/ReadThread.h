@@ -28,6 +28,7 @@ private:
     [[nodiscard]] bool WaitAndRead();
     void GatherPause() const;
     [[nodiscard]] int WaitTimeoutMs() const;
+    [[nodiscard]] bool FrameWhole() const { return FRest == std::optional<std::size_t>{0}; }
     [[nodiscard]] bool ReadAvailable(bool deviceFlagged);
     void Take(size_t count);
     [[nodiscard]] bool ReportLineEvents();

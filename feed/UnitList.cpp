@@ -2,12 +2,6 @@
 
 #include <utility>
 
-TUnitList::TUnitList(std::initializer_list<TUnitSnapshot> units) {
-    reserve(units.size());
-    for (const TUnitSnapshot& unit : units)
-        push_back(unit);
-}
-
 TUnitList::TUnitList(const std::vector<TUnitSnapshot>& units) {
     reserve(units.size());
     for (const TUnitSnapshot& unit : units)

@@ -53,7 +53,8 @@ public:
     };
 
     TUnitList() = default;
-    TUnitList(std::initializer_list<TUnitSnapshot> units);
+    TUnitList(std::initializer_list<TUnitSnapshot> units)
+        : TUnitList(std::vector<TUnitSnapshot>(units)) {}
     TUnitList(const std::vector<TUnitSnapshot>& units); // NOLINT: reads as a vector
 
     [[nodiscard]] std::size_t size() const { return FItems.size(); }
