@@ -35,6 +35,7 @@
 #include "record/UpsRecordOps.h"
 #include "ui/BeatTimer.h"
 #include "ui/Lamp.h"
+#include "ui/OnScreen.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -536,8 +537,7 @@ void TFrmMain::Timer1Timer() {
 }
 
 bool TFrmMain::IsSeen() const {
-    const bool hiddenByHand = isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide);
-    return !isMinimized() && !hiddenByHand;
+    return !testAttribute(Qt::WA_WState_ExplicitShowHide) || IsOnScreen(*this);
 }
 
 void TFrmMain::StatusStep() {

@@ -133,8 +133,9 @@ private:
     void ViewRefresh();
     // The graphs take their point of each view refresh, seen or not.
     void FeedGraphs(uint8_t sel, int selPos, const TUpsInfoRec& rec);
-    // Neither minimised nor hidden (in the tray); a window not shown yet
-    // counts as seen.
+    // Neither minimised, hidden (in the tray) nor taken off the screen (a
+    // window manager unmaps a minimised window, or one on another desktop);
+    // a window not shown yet counts as seen.
     [[nodiscard]] bool IsSeen() const;
     void UpdateDebugLabel();
     void ShowPortState();

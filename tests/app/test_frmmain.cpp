@@ -612,6 +612,7 @@ private slots:
         PrepareFolder();
         TFrmMain& w = Create();
         w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         FPort.Open = true;
         UpsTable[5].CommState = CommCommunicating;
         UpsTable[5].InputVoltA = 220.04;
@@ -735,6 +736,7 @@ private slots:
         PrepareFolder();
         TFrmMain& w = Create();
         w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         Tick(1);
         QVERIFY(!Child<QLabel>("lblDevID")->isVisible());
         QVERIFY(!Child<QLineEdit>("edtNode")->isVisible());
