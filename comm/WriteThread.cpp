@@ -26,12 +26,34 @@ bool TWriteThread::PostWrite(const uint8_t* data, uint16_t length) {
         std::lock_guard lock(FQueueLock);
         if (FEnded)
             return false;
-        FQueue.emplace_back(data, data + length);
+        const size_t done = WriteWhileIdle(data, length);
+        if (done == length)
+            return true;
+        FQueue.emplace_back(data + done, data + length);
         FSendQueueEmpty->store(false);
     }
     const uint64_t one = 1;
     (void)!write(FWakeSignal, &one, sizeof one);
     return true;
+}
+
+// A request (a few dozen bytes) usually fits in the driver's buffer at once;
+// waking the writer for it would cost more than the write. Only what the
+// driver takes without waiting goes out here, and only while the writer has
+// nothing under way, so the order stays the order posted. Any failure is left
+// to the writer, which reports it.
+size_t TWriteThread::WriteWhileIdle(const uint8_t* data, size_t length) {
+    if (FNotifyWhenEmpty || FWriting || !FQueue.empty() || FPort->CloseRequested())
+        return 0;
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = write(FPort->Fd(), data + done, length - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (!(n < 0 && errno == EINTR))
+            break;
+    }
+    return done;
 }
 
 void TWriteThread::Execute() {
@@ -57,7 +79,8 @@ void TWriteThread::Execute() {
 
 std::optional<std::vector<uint8_t>> TWriteThread::TakeRequest() {
     std::lock_guard lock(FQueueLock);
-    if (FQueue.empty()) {
+    FWriting = !FQueue.empty();
+    if (!FWriting) {
         FSendQueueEmpty->store(true);
         return std::nullopt;
     }

@@ -148,6 +148,18 @@ TEST_F(CommTest, SendsGoOutInCallOrder) {
     EXPECT_EQ(Pty.Read(11, 5s), "firstsecond");
 }
 
+// A block larger than the driver takes at once goes out partly at the call
+// and partly from the writer; what is sent next must not overtake its rest.
+TEST_F(CommTest, ASendAfterABlockTooBigForTheDriverWaitsItsTurn) {
+    Comm.OnSendDataEmpty = nullptr; // the engine's case: sends may go out at once
+    Comm.OpenPort();
+    const std::string block = Pattern(60000);
+    ASSERT_TRUE(Send("head"));
+    ASSERT_TRUE(Send(block));
+    ASSERT_TRUE(Send("tail"));
+    EXPECT_EQ(Pty.Read(block.size() + 8, 10s), "head" + block + "tail");
+}
+
 TEST_F(CommTest, SendRefusedWhenEmptyOrClosed) {
     EXPECT_FALSE(Send("closed"));
     Comm.OpenPort();
