@@ -9,8 +9,7 @@
 #include <cmath>
 
 namespace {
-constexpr int MarkSpacing = 12; // pixels between marks along the pipe
-constexpr int StepPixels = 2;   // how far the marks move per interval
+constexpr int StepPixels = 2; // how far the marks move per interval
 } // namespace
 
 TFlowPipe::TFlowPipe(Qt::Orientation orientation, QWidget* parent)
@@ -33,7 +32,7 @@ void TFlowPipe::SetReversed(bool reversed) {
     if (reversed == FReversed)
         return;
     FReversed = reversed;
-    update();
+    Redraw();
 }
 
 // The time already counted towards the next step is kept: starting it anew
@@ -48,11 +47,19 @@ void TFlowPipe::SetFlowing(bool flowing) {
         return;
     FFlowing = flowing;
     UpdateTimer();
-    update(); // a stopped pipe is drawn dim; the change must show at once
+    Redraw(); // a stopped pipe is drawn dim; the change must show at once
 }
 
 void TFlowPipe::SetSurround(const QColor& colour) {
+    if (colour == FSurround)
+        return;
     FSurround = colour;
+    Redraw();
+}
+
+void TFlowPipe::Redraw() {
+    for (QPixmap& frame : FFrames)
+        frame = {};
     update();
 }
 
@@ -92,8 +99,22 @@ double TFlowPipe::Thickness() const {
     return FOrientation == Qt::Vertical ? width() : height();
 }
 
+// The marks come back to the same place every MarkSpacing pixels, so a
+// moving pipe cycles through a few pictures; each is drawn once and copied at
+// every step after, until the look or the size changes.
 void TFlowPipe::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+    QPixmap& frame = FFrames[std::size_t(FOffset)];
+    const qreal ratio = devicePixelRatioF();
+    if (frame.devicePixelRatio() != ratio || frame.deviceIndependentSize() != QSizeF(size())) {
+        frame = QPixmap(size() * ratio);
+        frame.setDevicePixelRatio(ratio);
+        QPainter painter(&frame);
+        DrawPipe(painter);
+    }
+    QPainter(this).drawPixmap(0, 0, frame);
+}
+
+void TFlowPipe::DrawPipe(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), FSurround);
     // Draw as if horizontal; a vertical pipe is the same turned a quarter.

@@ -9,7 +9,9 @@
 #include "ui/BeatTimer.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
+#include <array>
 
 class TFlowPipe : public QWidget {
     Q_OBJECT
@@ -40,7 +42,12 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    static constexpr int MarkSpacing = 12; // pixels between marks along the pipe
+
     void UpdateTimer();
+    // Forgets the pictures drawn for the old look and paints anew.
+    void Redraw();
+    void DrawPipe(QPainter& painter) const;
     [[nodiscard]] double Length() const;
     [[nodiscard]] double Thickness() const;
 
@@ -49,5 +56,6 @@ private:
     bool FFlowing = false;
     int FOffset = 0; // pixels the marks have moved, 0 .. spacing-1
     QColor FSurround;
+    std::array<QPixmap, MarkSpacing> FFrames; // the picture at each offset, once drawn
     TBeatTimer FTimer{this, 500};
 };

@@ -359,25 +359,38 @@ bool TSingleLineDiagram::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Only the shown picture keeps its frames: the other modes' pictures are
+// hidden and would hold a few megabytes each for nothing.
 void TSingleLineDiagram::hideEvent(QHideEvent*) {
     FTimer.Stop();
+    FFrames.clear();
 }
 
 void TSingleLineDiagram::resizeEvent(QResizeEvent*) {
     FBase = {};
+    FFrames.clear();
     FMovingArea = {};
 }
 
+// The picture cycles through a few frames; each is drawn once and copied at
+// every step after, the update's area limiting the copy to where marks move.
 void TSingleLineDiagram::paintEvent(QPaintEvent*) {
-    if (FBase.isNull() || FBase.devicePixelRatio() != devicePixelRatioF())
+    if (FBase.isNull() || FBase.devicePixelRatio() != devicePixelRatioF()) {
         BuildBase();
-    QPainter painter(this);
-    painter.drawPixmap(0, 0, FBase);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(width() / double(PictureWidth), height() / double(PictureHeight));
-    DrawMarks(painter);
-    if (FMode == TDiagramMode::Fault && FFrame < FaultLitFrames)
-        DrawFaultMark(painter);
+        FFrames.clear();
+    }
+    FFrames.resize(std::size_t(FrameCount()));
+    QPixmap& frame = FFrames[std::size_t(FFrame)];
+    if (frame.isNull()) {
+        frame = FBase.copy();
+        QPainter painter(&frame);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(width() / double(PictureWidth), height() / double(PictureHeight));
+        DrawMarks(painter);
+        if (FMode == TDiagramMode::Fault && FFrame < FaultLitFrames)
+            DrawFaultMark(painter);
+    }
+    QPainter(this).drawPixmap(0, 0, frame);
 }
 
 void TSingleLineDiagram::BuildBase() {

@@ -15,6 +15,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <vector>
 
 enum class TDiagramMode { Standby, Online, Bypass, Battery, Economy, Test, Fault };
 constexpr int DiagramModeCount = 7;
@@ -61,5 +62,6 @@ private:
     int FFrame = 0;
     TBeatTimer FTimer{this};
     QPixmap FBase; // lines and blocks of this mode, without the moving marks
+    std::vector<QPixmap> FFrames; // each frame, once drawn
     QRegion FMovingArea; // where the marks move, at the widget's size; empty until needed
 };

@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -809,6 +810,48 @@ private slots:
                                                  .arg(y)));
                 previous = next;
             }
+        }
+    }
+
+    // The pipe keeps the pictures it has drawn at each offset: after a change
+    // of look it must show the new look, as a pipe made with that look does.
+    void PipeShowsEveryChangeOfLook() {
+        struct TLook {
+            bool Flowing = true, Reversed = false;
+            QColor Surround = Qt::black;
+            QSize Size{16, 60};
+        };
+        const auto apply = [](TFlowPipe& pipe, const TLook& look) {
+            pipe.resize(look.Size);
+            pipe.SetFlowing(look.Flowing);
+            pipe.SetReversed(look.Reversed);
+            pipe.SetSurround(look.Surround);
+        };
+        const auto drawnAfresh = [&](const TLook& look, int offset) {
+            TFlowPipe pipe(Qt::Vertical);
+            apply(pipe, look);
+            while (pipe.Offset() != offset)
+                pipe.Step();
+            return pipe.grab().toImage();
+        };
+        TLook look;
+        TFlowPipe pipe(Qt::Vertical);
+        apply(pipe, look);
+        const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+            {"stops", [&] { look.Flowing = false; }},
+            {"flows again", [&] { look.Flowing = true; }},
+            {"turns", [&] { look.Reversed = true; }},
+            {"new surround", [&] { look.Surround = Qt::darkBlue; }},
+            {"new size", [&] { look.Size = {20, 80}; }},
+        };
+        for (const auto& [what, change] : changes) {
+            for (int step = 0; step < 6; ++step) { // every offset drawn in the old look
+                pipe.Step();
+                (void)pipe.grab();
+            }
+            change();
+            apply(pipe, look);
+            QVERIFY2(pipe.grab().toImage() == drawnAfresh(look, pipe.Offset()), what);
         }
     }
 
