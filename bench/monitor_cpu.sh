@@ -12,9 +12,9 @@
 #                             [--page sketch|data|overview]
 #
 # --units N polls units 1 to N (16 to 252; those above 16 are online), --fast
-# turns fast poll on (FastPoll=1), --minimise iconifies the window for the
-# sample as a window manager does (WM_STATE Iconic, then unmapped), so the
-# figure is what the monitor costs while nobody sees it. --page shows the
+# turns fast poll on (FastPoll=1), --minimise takes the window off the
+# screen for the sample as a window manager does when it iconifies it
+# (unmapped), so the figure is what the monitor costs while nobody sees it. --page shows the
 # first unit's "Data" page or the overview of all units (tool button 9)
 # instead of the "Sketch Map".
 #
@@ -54,7 +54,7 @@ shot=/tmp/bench-monitor.png
     { echo "--units: 16 to 252" >&2; exit 2; }
 [[ $page == sketch || $page == data || $page == overview ]] ||
     { echo "--page: sketch, data or overview" >&2; exit 2; }
-for tool in Xvfb xdotool xprop import compare convert od; do
+for tool in Xvfb xdotool import compare convert od; do
     if ! command -v "$tool" >/dev/null; then
         echo "$tool is missing: run tools/install-deps.sh as root" >&2
         exit 2
@@ -207,9 +207,9 @@ overview)
 esac
 xdotool mousemove 0 0 # no hover highlight during the sample
 if ((minimise)); then
-    # What a window manager does to iconify a window: the state the toolkit
-    # reads as minimised, then the window taken off the screen.
-    xprop -id "$window" -f WM_STATE 32c -set WM_STATE 3,0
+    # What a window manager does to iconify a window: it takes it off the
+    # screen. (It also sets WM_STATE Iconic, which xprop(1) cannot write with the
+    # property's own type, so the toolkit would not read it.)
     xdotool windowunmap "$window"
 fi
 
