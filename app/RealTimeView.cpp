@@ -86,10 +86,12 @@ QWidget* TRealTimeView::BuildDataPage() {
     const char* const outputNames[3][2] = {
         {"lblOutputA", "gagOutputA"}, {"lblOutputB", "gagOutputB"}, {"lblOutputC", "gagOutputC"}};
     for (int i = 0; i < 3; ++i) {
-        gauges->addWidget(BuildGaugeCell(inputNames[i][0], inputNames[i][1], FInputGauges[i]), 0,
-                          i);
-        gauges->addWidget(BuildGaugeCell(outputNames[i][0], outputNames[i][1], FOutputGauges[i]), 1,
-                          i);
+        gauges->addWidget(BuildGaugeCell(inputNames[i][0], inputNames[i][1], FInputGauges[i],
+                                         FGaugeCaptions[i]),
+                          0, i);
+        gauges->addWidget(BuildGaugeCell(outputNames[i][0], outputNames[i][1], FOutputGauges[i],
+                                         FGaugeCaptions[i + 3]),
+                          1, i);
     }
     auto* upper = new QHBoxLayout;
     upper->addLayout(gauges, 1);
@@ -117,12 +119,12 @@ QWidget* TRealTimeView::BuildDataPage() {
 }
 
 QWidget* TRealTimeView::BuildGaugeCell(const char* captionName, const char* gaugeName,
-                                       TAngularGauge*& gauge) {
+                                       TAngularGauge*& gauge, QLabel*& caption) {
     auto* cell = new QWidget;
     auto* layout = new QVBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
-    QLabel* caption = NewLabel(captionName, Qt::AlignCenter);
+    caption = NewLabel(captionName, Qt::AlignCenter);
     MakeBold(caption);
     gauge = new TAngularGauge;
     gauge->setObjectName(QLatin1String(gaugeName));
@@ -135,8 +137,8 @@ QWidget* TRealTimeView::BuildLoadPanel() {
     auto* panel = new QFrame;
     panel->setObjectName(QStringLiteral("pnlLoad"));
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    QLabel* title = NewLabel("lblLoadTitle", Qt::AlignCenter);
-    MakeBold(title);
+    FLoadTitle = NewLabel("lblLoadTitle", Qt::AlignCenter);
+    MakeBold(FLoadTitle);
     auto* bars = new QGridLayout;
     bars->setHorizontalSpacing(6);
     bars->setVerticalSpacing(2);
@@ -152,13 +154,14 @@ QWidget* TRealTimeView::BuildLoadPanel() {
         FLoadTexts[i] = NewReadout(textNames[i]);
         FLoadTexts[i]->setAlignment(Qt::AlignCenter);
         bars->addWidget(FLoadBars[i], 0, i, Qt::AlignHCenter);
-        bars->addWidget(NewLabel(captionNames[i], Qt::AlignCenter), 1, i);
+        FLoadCaptions[i] = NewLabel(captionNames[i], Qt::AlignCenter);
+        bars->addWidget(FLoadCaptions[i], 1, i);
         bars->addWidget(FLoadTexts[i], 2, i);
     }
     bars->setRowStretch(0, 1);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(6, 4, 6, 6);
-    layout->addWidget(title, 0);
+    layout->addWidget(FLoadTitle, 0);
     layout->addLayout(bars, 1);
     return panel;
 }

@@ -96,7 +96,8 @@ private:
     };
 
     QWidget* BuildDataPage();
-    QWidget* BuildGaugeCell(const char* captionName, const char* gaugeName, TAngularGauge*& gauge);
+    QWidget* BuildGaugeCell(const char* captionName, const char* gaugeName, TAngularGauge*& gauge,
+                            QLabel*& caption);
     QWidget* BuildLoadPanel();
     TValuePanel BuildValuePanel(const TPanelNames& names, const QString& unit);
     QWidget* BuildSketchPage();
@@ -119,6 +120,11 @@ private:
     std::array<TAngularGauge*, 3> FOutputGauges{};
     std::array<TLedBar*, 3> FLoadBars{};
     std::array<QLabel*, 3> FLoadTexts{};
+    // The captions the readings' accessible names are made from: input A to
+    // C, then output A to C; the load bars' title and phases.
+    std::array<QLabel*, 6> FGaugeCaptions{};
+    QLabel* FLoadTitle = nullptr;
+    std::array<QLabel*, 3> FLoadCaptions{};
     TValuePanel FDcInputVolt{};
     TValuePanel FOutputFreq{};
     TValuePanel FSupportTime{};

@@ -104,19 +104,13 @@ void TRealTimeView::ApplyLanguage(uint8_t language) {
 }
 
 void TRealTimeView::DescribeReadings() {
-    const char* const gaugeCaptions[6] = {"lblInputA",  "lblInputB",  "lblInputC",
-                                          "lblOutputA", "lblOutputB", "lblOutputC"};
-    for (int i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < FGaugeCaptions.size(); ++i) {
         TAngularGauge* gauge = i < 3 ? FInputGauges[i] : FOutputGauges[i - 3];
-        const auto* caption = findChild<QLabel*>(QLatin1String(gaugeCaptions[i]));
-        Describe(gauge, caption->text() + ' ' + gauge->ValueText());
+        Describe(gauge, FGaugeCaptions[i]->text() + ' ' + gauge->ValueText());
     }
-    const char* const barCaptions[3] = {"lblLoadA", "lblLoadB", "lblLoadC"};
-    const QString load = findChild<QLabel*>(QStringLiteral("lblLoadTitle"))->text();
-    for (int i = 0; i < 3; ++i) {
-        const auto* caption = findChild<QLabel*>(QLatin1String(barCaptions[i]));
-        Describe(FLoadBars[i], load + ' ' + caption->text() + ' ' + FLoadTexts[i]->text());
-    }
+    const QString load = FLoadTitle->text();
+    for (std::size_t i = 0; i < FLoadCaptions.size(); ++i)
+        Describe(FLoadBars[i], load + ' ' + FLoadCaptions[i]->text() + ' ' + FLoadTexts[i]->text());
 }
 
 void TRealTimeView::ShowInnerPage(int index) {

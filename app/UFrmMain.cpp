@@ -579,13 +579,17 @@ void TFrmMain::UpdateDebugLabel() {
 }
 
 void TFrmMain::ShowPortState() {
-    if (IsCommOpen()) {
-        SetPanelText(0, UserPara.PortInfo.ComName + LangText.PortOpenStatus);
-        btnCom->setText(QString::fromStdString(LangText.PortCloseCaption));
-    } else {
-        SetPanelText(0, LangText.PortClosedStatus);
-        btnCom->setText(QString::fromStdString(LangText.PortOpenCaption));
+    const bool open = IsCommOpen();
+    const std::string& name = UserPara.PortInfo.ComName;
+    if (!FPortStateShown || FPortStateShown->Open != open || FPortStateShown->ComName != name ||
+        FPortStateShown->Language != UserPara.Language) {
+        FPortStateShown = TPortStateShown{
+            open, name, UserPara.Language,
+            open ? name + LangText.PortOpenStatus : LangText.PortClosedStatus};
+        btnCom->setText(QString::fromStdString(open ? LangText.PortCloseCaption
+                                                    : LangText.PortOpenCaption));
     }
+    SetPanelText(0, FPortStateShown->Panel);
 }
 
 // A text too long for its panel (a /dev/serial/by-id/... port) loses its

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -210,4 +211,13 @@ private:
     // What each panel was last given and the room it had: the same text in
     // the same room is not laid out again at every status step.
     std::array<std::pair<std::string, int>, 4> FPanelShown{};
+    // The port's state as last shown; its texts are made anew only when the
+    // port opens or closes, is renamed or the language changes.
+    struct TPortStateShown {
+        bool Open = false;
+        std::string ComName;
+        uint8_t Language = 0;
+        std::string Panel;
+    };
+    std::optional<TPortStateShown> FPortStateShown;
 };
